@@ -1,7 +1,9 @@
 #pragma once
 // The game model of one board window: game kind, move record, positions,
 // error log, legal-move list, and the rules that act on positions.
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/move.h"
@@ -14,9 +16,33 @@ enum GameKindCode : int32_t { gkBughouse = 1, gkOther = 2, gkCoin = 5, gkIngols 
 // played leniently first, and air drops are put right afterwards.
 enum class HandCheck { Strict, Lenient };
 
+// Tag lookup in a tag part: "[Name" where the name ends (so "[Event" is not
+// "[EventDate"); 1-based position or 0.
+int FindBpgnTag(std::string_view text, std::string_view name, int from = 1);
+// Value between the next two double quotes after the tag, trimmed; false when absent.
+bool BpgnTagValue(std::string_view text, std::string_view name, std::string& value);
+// A value made safe to write inside a tag pair.
+std::string BpgnTagText(std::string_view value);
+std::string CurrentDateTimeText();
+
+// What a board window draws and plays with (visual settings, piece pictures,
+// fonts, sounds). The display layer provides one shared instance; the game
+// model only carries it, so loading a game reloads nothing.
+class GameDisplay {
+ public:
+  virtual ~GameDisplay();
+};
+void SetSharedGameDisplay(std::shared_ptr<GameDisplay> display);
+
+// The start position a loaded game was set up from.
+enum class StartSetup { Standard, Rqbn, R3k2r, Qrrbb, Ingols };
+
 class CKestroGame {
  public:
   CKestroGame();
+  // Builds the object from a whole BPGN game text. A bad text never stops
+  // construction: LoadFailed and ErrorLog tell what went wrong.
+  CKestroGame(const std::string& text, int firstMoveThreshold);
 
   // --- position and set-ups ---
   static std::string SquareName(int square);
@@ -57,10 +83,31 @@ class CKestroGame {
   // --- lag ---
   void CompensateLag(TwoBoardPosition& position) const;
 
+  // --- record texts ---
+  static std::string PositionToBfen(const TwoBoardPosition& position);
+  std::string ReadBpgnTags(const std::string& tagText);
+  std::string DefaultBpgnTags() const;
+  std::string BpgnSetupText(const TwoBoardPosition& position) const;
+  static std::string StripLeadingText(const std::string& text, const std::string& prefix);
+  static std::string ReplaceChar(const std::string& text, char from, char to);
+
+  // --- loading and replay ---
+  static void NormalizeMoveTextNoComments(std::string& text);
+  int RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std::string& moveText);
+  void GetPositionAtMove(TwoBoardPosition& out, int n);
+  void StepToNextMoveOnBoard(TwoBoardPosition& out, int board);
+  void SetupStartPosition(TwoBoardPosition& position) const;
+  // Forget the kept replay position (after the record was changed other than by appending).
+  void InvalidateReplay() { ReplayValid = false; }
+
   // --- state ---
   int32_t GameKind = gkBughouse;
+  int32_t BoardsFound = 2;
+  std::string SourceText;
+  std::string GameText;
   std::vector<BpgnMove> Moves;  // the record, both boards interleaved in played order
   int32_t MoveCount = 0;
+  int32_t ReplayIndex = 0;
   int32_t PliesA = 0, PliesB = 0;
   TwoBoardPosition Position;
   TwoBoardPosition TrialPosition;
@@ -70,6 +117,28 @@ class CKestroGame {
   std::vector<LegalMoveEntry> LegalMoves;
   int32_t LegalMoveCount = 0, LegalMoveCountA = 0, LegalMoveCountB = 0;
   std::string LegalMoveText;
+  std::string PlayerNames[5] = {"WhiteA", "BlackA", "WhiteB", "BlackB", "Arbiter"};
+  std::string PlayerElos[5];
+  std::string DisplayNames[5];
+  std::string TagEvent, TagSite, TagDate, TagTimeControl, TagResult, TagSetup, TagFen;
+  std::string Title;
+  std::string TagPart;
+  std::string MovePart;
+  std::string TailPart;
+  std::string SetupLine;
+  std::string ProgramFolder;
+  std::string SysFolder;
+  std::shared_ptr<GameDisplay> Display;
+  int32_t LoadFailed = 0;
+  StartSetup StartKind = StartSetup::Standard;
   int32_t IngolsPromotionWhite[kSquares] = {};
   int32_t IngolsPromotionBlack[kSquares] = {};
+
+ private:
+  void LoadGameText(int firstMoveThreshold);
+  void ReplayTo(int n);
+  void FinishReplay(TwoBoardPosition& out);
+  TwoBoardPosition ReplayPosition;
+  int ReplayCursor = 0;
+  bool ReplayValid = false;
 };

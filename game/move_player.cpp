@@ -1,3 +1,427 @@
+// Reads one BPGN move token, checks it against a position and plays it.
+// Every check runs before the first change of board, hands, clocks or sides.
+#include <cstdint>
+#include <string>
+
+#include "game/bytes.h"
 #include "game/kestro_game.h"
 
-int CKestroGame::PlayBpgnMove(BpgnMove&, TwoBoardPosition&, int, HandCheck) { return 0; }
+namespace {
+
+enum class MoveShape { Piece, Drop, Pawn, Castle };
+
+// What the checks decided; applied only when every check has passed.
+struct MovePlan {
+  MoveShape shape = MoveShape::Piece;
+  int from = 0, to = 0;
+  int landing = 0;      // code put on the to-square
+  bool promotes = false;
+  int captured = 0;     // code going to the partner's hand, 0 none
+  int epVictim = 0;     // square of a pawn taken en passant
+  int newEp = 0;        // en-passant square after the move
+  int rookFrom = 0, rookTo = 0;
+  int castlingKind = 0;
+};
+
+bool IsFileChar(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u >= 'a' && u <= 'h';
+}
+bool IsRankChar(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u >= '1' && u <= '8';
+}
+bool InBoardArray(int square) { return square >= 0 && square < kSquares; }
+int Abs(int v) { return v < 0 ? -v : v; }
+
+// Piece type of an upper-case letter, 0 for anything else.
+int TypeOfLetter(char c) {
+  switch (c) {
+    case 'P': return ptPawn;
+    case 'B': return ptBishop;
+    case 'N': return ptKnight;
+    case 'R': return ptRook;
+    case 'Q': return ptQueen;
+    case 'K': return ptKing;
+    default: return 0;
+  }
+}
+
+bool HasPiece(const int32_t* squares, int code) {
+  for (int s = 26; s <= 117; ++s)
+    if (squares[s] == code) return true;
+  return false;
+}
+
+// A captured promoted piece goes to hand as a pawn of its colour.
+int HandCode(const BoardRef& b, int square) {
+  const int code = b.squares[square];
+  return b.marks[square] == 1 ? pcWPawn + ColourOf(code) : code;
+}
+
+void AddToHand(int32_t* holding, int code, int delta) {
+  int32_t& count = holding[SlotOf(code)];
+  count = bytes::Clamp32(static_cast<int64_t>(count) + delta);
+}
+
+// File and rank filters given by the characters of a move (-1: no filter).
+struct Filter {
+  int file = -1, rank = -1;
+  bool Pass(int square) const {
+    return (file < 0 || FileOf(square) == file) && (rank < 0 || RankOf(square) == rank);
+  }
+};
+
+// Reads a filter of k characters from 1-based `at`; false on a bad character.
+bool ReadFilter(const std::string& text, int at, int k, Filter& f) {
+  if (k == 2) {
+    const char file = bytes::At(text, at), rank = bytes::At(text, at + 1);
+    if (!IsFileChar(file) || !IsRankChar(rank)) return false;
+    f.file = file - 'a';
+    f.rank = rank - '1';
+  } else if (k == 1) {
+    const char c = bytes::At(text, at);
+    if (static_cast<unsigned char>(c) < 'a') {
+      if (!IsRankChar(c)) return false;
+      f.rank = c - '1';
+    } else {
+      if (!IsFileChar(c)) return false;
+      f.file = c - 'a';
+    }
+  }
+  return true;
+}
+
+class Candidates {
+ public:
+  explicit Candidates(BpgnMove& move) : move_(move) {}
+  void Add(int square) {
+    if (count_ < 8) move_.candidates[count_] = square;
+    ++count_;
+  }
+  int Count() const { return count_; }
+  int First() const { return move_.candidates[0]; }
+
+ private:
+  BpgnMove& move_;
+  int count_ = 0;
+};
+
+constexpr int kDiagonal[] = {11, -11, 13, -13};
+constexpr int kOrthogonal[] = {12, -12, 1, -1};
+constexpr int kKnight[] = {10, -10, 14, -14, 23, -23, 25, -25};
+
+// First non-empty square along each ray from `to`; a pinned slider counts
+// only when pinned along that ray.
+void SearchRays(const BoardRef& b, int to, int code, const int (&steps)[4], const Filter& f, Candidates& c) {
+  for (int step : steps) {
+    int s = to + step;
+    while (InBoardArray(s) && b.squares[s] == pcEmpty) s += step;
+    if (!InBoardArray(s) || b.squares[s] != code || !f.Pass(s)) continue;
+    if (b.pins[s] == 0 || b.pins[s] == Abs(step)) c.Add(s);
+  }
+}
+
+}  // namespace
+
+int CKestroGame::PlayBpgnMove(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber,
+                              HandCheck handCheck) {
+  auto fail = [this](const std::string& text) {
+    ErrorLog += "\r\nErr: " + text;
+    return 0;
+  };
+  const std::string& token = move.token;
+
+  move.from = move.to = 0;
+  move.clockSeconds = 0;
+  move.captured = move.dropped = move.castlingKind = move.promotion = move.landingPiece = 0;
+  move.candidateCount = 1;
+  for (int32_t& c : move.candidates) c = 0;
+  move.hasTimeStamp = move.thinkingTime = move.lag = 0;
+
+  const int braceAt = bytes::Pos("{", token);
+  move.bracePosition = braceAt;
+  if (braceAt == 0) return fail("No clock comment in move.");
+
+  if (const int tAt = bytes::Pos("[T:", token)) {
+    move.hasTimeStamp = 1;
+    const int tEnd = bytes::Pos("]", token, tAt + 3);
+    if (tEnd) {
+      move.thinkingTime = bytes::ToIntDef(bytes::Copy(token, tAt + 3, tEnd - tAt - 3), 0);
+      const int lAt = tEnd + 4;
+      const int lEnd = bytes::Pos("]", token, lAt);
+      if (lEnd) move.lag = bytes::ToIntDef(bytes::Copy(token, lAt, lEnd - lAt), 0);
+    }
+    const std::string lagTag = "[LagCompensatorSetOn:";
+    if (const int lcAt = bytes::Pos(lagTag, token)) {
+      const int start = lcAt + static_cast<int>(lagTag.size());
+      const int end = bytes::Pos("]", token, start);
+      LagCompensatorRead = end ? bytes::ToIntDef(bytes::Copy(token, start, end - start), 0) : 0;
+    }
+  }
+
+  const int closeAt = bytes::Pos("}", token, braceAt + 1);
+  const std::string clockText = closeAt ? bytes::Copy(token, braceAt + 1, closeAt - braceAt - 1) : std::string();
+  move.clockSeconds = bytes::ToIntDef(clockText, 0);
+  if (move.clockSeconds == 0) {
+    if (const int point = bytes::Pos(".", clockText))
+      move.clockSeconds = bytes::ToIntDef(bytes::Copy(clockText, 1, point - 1), 0);
+  }
+
+  const std::string text = bytes::Copy(token, 1, braceAt - 1);
+  const int n = static_cast<int>(text.size());
+  const int dotAt = bytes::LastPos(".", text);
+  const int xAt = bytes::LastPos("x", text);
+  const int atAt = bytes::LastPos("@", text);
+  if (dotAt <= 1) return fail("No board in move.");
+  if (n - dotAt < 2) return fail("Move too short.");
+
+  const char boardChar = bytes::At(text, dotAt - 1);
+  const int board = boardChar == 'A' || boardChar == 'a' ? 1 : 2;
+  const int side = boardChar == (board == 1 ? 'A' : 'B') ? 0 : 1;
+  move.board = board;
+  move.side = side;
+  move.moveNumber = bytes::ToIntDef(bytes::Copy(text, 1, dotAt - 2), 999);
+
+  ComputePins(position, board);
+  BoardRef b = BoardOf(position, board);
+  if (side != *b.sideToMove)
+    return fail(board == 1 ? "Bad side on BoardA trying move." : "Bad side on BoardB trying move.");
+  if (checkMoveNumber) {
+    const int64_t plies = board == 1 ? PliesA : PliesB;
+    if ((plies + 2) / 2 != move.moveNumber) return fail("Bad move number.");
+  }
+
+  const int forward = side == 0 ? 12 : -12;
+  const int ownPawn = pcWPawn + side;
+  const int enemyPawn = pcWPawn + 1 - side;
+  const bool ingols = GameKind == gkIngols;
+  auto squareAt = [&](int at) { return SquareFromName(bytes::At(text, at), bytes::At(text, at + 1)); };
+  auto isOwn = [&](int code) { return IsPiece(code) && ColourOf(code) == side; };
+  auto isKing = [](int code) { return code == pcWKing || code == pcBKing; };
+
+  MovePlan plan;
+  const char c = bytes::At(text, dotAt + 1);
+
+  // Pawn capture with "x": from the file before "x", one rank behind.
+  auto planPawnCapture = [&]() -> std::string {
+    const char fileChar = bytes::At(text, xAt - 1);
+    if (!IsFileChar(fileChar)) return "Bad square in move.";
+    const int file = fileChar - 'a';
+    const int rank = RankOf(plan.to) - (side == 0 ? 1 : -1);
+    if (Abs(file - FileOf(plan.to)) != 1 || rank < 0 || rank > 7) return "Bad pawn capture.";
+    plan.from = SquareOf(file, rank);
+    if (b.squares[plan.from] != ownPawn) return "No pawn founded to make move.";
+    const int target = b.squares[plan.to];
+    if (IsPiece(target) && !isOwn(target)) {
+      plan.captured = HandCode(b, plan.to);
+    } else if (target == pcEmpty && plan.to == *b.epSquare && b.squares[plan.to - forward] == enemyPawn) {
+      plan.captured = enemyPawn;
+      plan.epVictim = plan.to - forward;
+    } else {
+      return "Bad pawn capture.";
+    }
+    return {};
+  };
+
+  // Ingols pawn step: one rank behind or one file behind (toward a for
+  // white, toward h for black), filtered by the from-square text.
+  auto planIngolsStep = [&](int k) -> std::string {
+    Filter f;
+    if (!ReadFilter(text, dotAt + 1, k, f)) return "Bad square in move.";
+    Candidates found(move);
+    const int behind = plan.to - forward;
+    const int aside = plan.to - (side == 0 ? 1 : -1);
+    if (b.squares[behind] == ownPawn && f.Pass(behind) && (b.pins[behind] == 0 || b.pins[behind] == 12))
+      found.Add(behind);
+    if (b.squares[aside] == ownPawn && f.Pass(aside) && (b.pins[aside] == 0 || b.pins[aside] == 1))
+      found.Add(aside);
+    move.candidateCount = found.Count();
+    if (found.Count() != 1) return "More than 1 possible SquareFrom founded";
+    plan.from = found.First();
+    return {};
+  };
+
+  std::string error;
+  if (c == 'O' || c == '0' || c == 'o') {
+    const bool queenSide = bytes::At(text, n - 3) == '-';
+    const std::string name = queenSide ? "O-O-O" : "O-O";
+    const char rankChar = side == 0 ? '1' : '8';
+    const int backRank = side == 0 ? 0 : 7;
+    const int king = pcWKing + side, rook = pcWRook + side;
+    plan.shape = MoveShape::Castle;
+    plan.from = SquareOf(4, backRank);
+    plan.to = SquareOf(queenSide ? 2 : 6, backRank);
+    plan.rookFrom = SquareOf(queenSide ? 0 : 7, backRank);
+    plan.rookTo = SquareOf(queenSide ? 3 : 5, backRank);
+    plan.landing = rook;
+    plan.castlingKind = 1 + (queenSide ? 1 : 0) + 2 * side;
+    if (b.squares[plan.from] != king) return fail(std::string("K not on e") + rankChar + " for " + name);
+    if (b.squares[plan.rookFrom] != rook)
+      return fail(std::string("R not on ") + (queenSide ? 'a' : 'h') + rankChar + " for " + name);
+    for (int file = queenSide ? 1 : 5; file <= (queenSide ? 3 : 6); ++file)
+      if (b.squares[SquareOf(file, backRank)] != pcEmpty) return fail("Not empty squares for " + name);
+    if (b.marks[plan.from] != 0 || b.marks[plan.rookFrom] != 0)
+      return fail("Not possible " + name + " because of K or R already moved.");
+  } else if (bytes::At(text, n - 1) == '=') {
+    plan.shape = MoveShape::Pawn;
+    plan.promotes = true;
+    plan.to = squareAt(n - 3);
+    if (!plan.to) return fail("Bad square in move.");
+    if (isKing(b.squares[plan.to])) return fail("King cannot be captured.");
+    const int type = TypeOfLetter(bytes::At(text, n));
+    const bool letterOk = (type >= ptBishop && type <= ptQueen) || (ingols && type == ptKing);
+    if (!letterOk) return fail("Bad promotion.");
+    if (!ingols && RankOf(plan.to) != (side == 0 ? 7 : 0)) return fail("Bad promotion.");
+    plan.landing = type * 2 + side;
+    if (type == ptKing && HasPiece(b.squares, plan.landing)) return fail("Second king not allowed.");
+    if (xAt) {
+      error = planPawnCapture();
+    } else if (ingols) {
+      error = planIngolsStep(n - dotAt - 4);
+    } else {
+      plan.from = plan.to - forward;
+      if (b.squares[plan.from] != ownPawn) error = "No pawn founded to make move.";
+    }
+    if (error.empty() && !xAt && b.squares[plan.to] != pcEmpty) error = "Square not empty for pawn move.";
+  } else if (const int type = TypeOfLetter(c); type >= ptBishop || (type == ptPawn && atAt)) {
+    const bool drop = atAt != 0;
+    if (type == ptPawn && bytes::At(text, dotAt + 2) != '@') return fail("Bad drop in move.");
+    if (drop && type == ptKing) return fail("'K@' King cannot be dropped!");
+    plan.to = squareAt(n - 1);
+    if (!plan.to) return fail("Bad square in move.");
+    const int code = type * 2 + side;
+    const int target = b.squares[plan.to];
+    plan.landing = code;
+    if (drop) {
+      plan.shape = MoveShape::Drop;
+      if (GameKind == gkCoin) return fail("No drops in Coin game.");
+      if (target != pcEmpty) return fail("Square not empty for drop.");
+      if (handCheck == HandCheck::Strict && b.holdings[SlotOf(code)] < 1)
+        return fail("Piece not in hand for drop.");
+    } else {
+      plan.shape = MoveShape::Piece;
+      Filter f;
+      const int k = xAt ? xAt - dotAt - 2 : n - dotAt - 3;
+      if (!ReadFilter(text, dotAt + 2, k, f)) return fail("Bad square in move.");
+      Candidates found(move);
+      if (type == ptKing) {
+        for (int step : kDiagonal)
+          if (b.squares[plan.to + step] == code && f.Pass(plan.to + step)) found.Add(plan.to + step);
+        for (int step : kOrthogonal)
+          if (b.squares[plan.to + step] == code && f.Pass(plan.to + step)) found.Add(plan.to + step);
+      } else if (type == ptKnight) {
+        for (int step : kKnight) {
+          const int s = plan.to + step;
+          if (b.squares[s] == code && b.pins[s] == 0 && f.Pass(s)) found.Add(s);
+        }
+      } else {
+        if (type != ptRook) SearchRays(b, plan.to, code, kDiagonal, f, found);
+        if (type != ptBishop) SearchRays(b, plan.to, code, kOrthogonal, f, found);
+      }
+      move.candidateCount = found.Count();
+      if (found.Count() != 1) return fail("More than 1 possible SquareFrom founded");
+      plan.from = found.First();
+      if (isKing(target)) return fail("King cannot be captured.");
+      if (isOwn(target)) return fail("Own piece on target square.");
+      if (IsPiece(target)) plan.captured = HandCode(b, plan.to);
+    }
+  } else if (type == ptPawn) {
+    return fail("Bad drop in move.");
+  } else {
+    plan.shape = MoveShape::Pawn;
+    plan.to = squareAt(n - 1);
+    if (!plan.to) return fail("Bad square in move.");
+    if (isKing(b.squares[plan.to])) return fail("King cannot be captured.");
+    plan.landing = ownPawn;
+    if (xAt) {
+      error = planPawnCapture();
+    } else {
+      if (ingols) {
+        error = planIngolsStep(n - dotAt - 2);
+      } else {
+        const int behind = plan.to - forward;
+        plan.from = b.squares[behind] != pcEmpty ? behind : behind - forward;
+        if (b.squares[plan.from] != ownPawn) error = "No pawn founded to make move.";
+        else if (plan.to - plan.from == 2 * forward) plan.newEp = behind;
+      }
+      if (error.empty() && b.squares[plan.to] != pcEmpty) error = "Square not empty for pawn move.";
+    }
+  }
+  if (!error.empty()) return fail(error);
+
+  // The coin moves with the same vector and must stay on the board, without
+  // wrapping round to another rank.
+  const bool moves = plan.shape != MoveShape::Drop;
+  if (GameKind == gkCoin && moves && *b.coinSquare != 0) {
+    const int coinFile = IsPlayingSquare(*b.coinSquare) ? FileOf(*b.coinSquare) : -99;
+    const int file = coinFile + FileOf(plan.to) - FileOf(plan.from);
+    if (!IsPlayingSquare(*b.coinSquare + plan.to - plan.from) || file < 0 || file > 7)
+      return fail("Coin would leave the board.");
+  }
+
+  // Every check passed: play the move.
+  const int seat = SeatOf(board, side);
+  if (plan.shape == MoveShape::Castle) {
+    const int king = b.squares[plan.from], rook = b.squares[plan.rookFrom];
+    b.squares[plan.from] = b.squares[plan.rookFrom] = pcEmpty;
+    b.marks[plan.from] = b.marks[plan.rookFrom] = 0;
+    b.squares[plan.to] = king;
+    b.squares[plan.rookTo] = rook;
+    b.marks[plan.to] = b.marks[plan.rookTo] = 2;
+    b.castling[2 * side] = b.castling[2 * side + 1] = 0;
+    b.kingSquare[side] = plan.to;
+  } else if (plan.shape == MoveShape::Drop) {
+    b.squares[plan.to] = plan.landing;
+    b.marks[plan.to] = 0;
+    AddToHand(b.holdings, plan.landing, -1);
+    move.dropped = plan.landing;
+  } else {
+    if (plan.captured) AddToHand(b.otherHoldings, plan.captured, 1);
+    if (plan.epVictim) {
+      b.squares[plan.epVictim] = pcEmpty;
+      b.marks[plan.epVictim] = 0;
+    }
+    const int piece = plan.promotes ? plan.landing : b.squares[plan.from];
+    b.marks[plan.to] = plan.promotes ? 1 : b.marks[plan.from];
+    b.squares[plan.to] = piece;
+    b.squares[plan.from] = pcEmpty;
+    b.marks[plan.from] = 0;
+    if (TypeOf(piece) == ptKing) {
+      b.kingSquare[side] = plan.to;
+      if (!plan.promotes) b.castling[2 * side] = b.castling[2 * side + 1] = 0;
+    }
+  }
+  *b.epSquare = plan.newEp;
+
+  if (move.hasTimeStamp) {
+    const int64_t t = move.thinkingTime;
+    const int64_t delay = static_cast<int64_t>(LagCompensatorSeconds) * 1000;
+    int64_t clock = position.clock[seat];
+    if (LagCompensatorSeconds == 0)
+      clock -= t;
+    else if (clock > t)
+      clock -= delay < t ? t - delay : 0;
+    else
+      clock = 0;
+    position.clock[seat] = bytes::Clamp32(clock);
+    position.lag[seat] = move.lag;
+    position.lagSum[seat] = bytes::Clamp32(static_cast<int64_t>(position.lagSum[seat]) + move.lag);
+  } else {
+    position.clock[seat] = bytes::Clamp32(static_cast<int64_t>(move.clockSeconds) * 1000);
+  }
+
+  *b.sideToMove = 1 - side;
+  if (GameKind == gkCoin && moves && *b.coinSquare != 0) *b.coinSquare += plan.to - plan.from;
+
+  move.from = plan.from;
+  move.to = plan.to;
+  move.captured = plan.captured;
+  move.castlingKind = plan.castlingKind;
+  move.promotion = plan.promotes ? 1 : 0;
+  move.landingPiece = plan.landing;
+  move.moverSeat = seat;
+  move.nextSeat = SeatOf(board, 1 - side);
+  position.lastMoverSeat = seat;
+  return 1;
+}

@@ -1,0 +1,150 @@
+#include <cctype>
+#include <ctime>
+
+#include "game/bytes.h"
+#include "game/kestro_game.h"
+
+namespace {
+
+const char* const kSeatWords[4] = {"WhiteA", "BlackA", "WhiteB", "BlackB"};
+
+std::string Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+bool IsNameChar(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return std::isalnum(u) || u == '_';
+}
+
+}  // namespace
+
+int FindBpgnTag(std::string_view text, std::string_view name, int from) {
+  std::string key = "[" + std::string(name);
+  for (int at = bytes::Pos(key, text, from); at; at = bytes::Pos(key, text, at + 1)) {
+    if (!IsNameChar(bytes::At(text, at + static_cast<int>(key.size())))) return at;
+  }
+  return 0;
+}
+
+bool BpgnTagValue(std::string_view text, std::string_view name, std::string& value) {
+  int at = FindBpgnTag(text, name);
+  if (!at) return false;
+  int q1 = bytes::Pos("\"", text, at);
+  if (!q1) {
+    value.clear();
+    return true;
+  }
+  int q2 = bytes::Pos("\"", text, q1 + 1);
+  value = Trim(q2 ? bytes::Copy(text, q1 + 1, q2 - q1 - 1) : bytes::From(text, q1 + 1));
+  return true;
+}
+
+std::string BpgnTagText(std::string_view value) {
+  std::string s(value);
+  for (char& c : s) {
+    if (c == '"') c = '\'';
+    else if (c == ']') c = ')';
+    else if (c == '\r' || c == '\n') c = ' ';
+  }
+  return s;
+}
+
+std::string CurrentDateTimeText() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+std::string CKestroGame::ReadBpgnTags(const std::string& tagText) {
+  if (Trim(tagText).empty()) {
+    for (int i = 0; i < 4; ++i) PlayerNames[i] = kSeatWords[i];
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      std::string v;
+      BpgnTagValue(tagText, kSeatWords[i], v);
+      PlayerNames[i] = v.empty() ? kSeatWords[i] : v;
+      if (!BpgnTagValue(tagText, std::string(kSeatWords[i]) + "Elo", PlayerElos[i])) PlayerElos[i] = "0";
+    }
+    std::string* const fields[] = {&TagEvent, &TagSite, &TagDate, &TagTimeControl, &TagResult, &TagSetup, &TagFen};
+    const char* const names[] = {"Event", "Site", "Date", "TimeControl", "Result", "Setup", "FEN"};
+    for (int i = 0; i < 7; ++i) {
+      fields[i]->clear();
+      BpgnTagValue(tagText, names[i], *fields[i]);
+    }
+  }
+
+  std::string title;
+  auto player = [&](int seat) {
+    title += PlayerNames[seat];
+    if (PlayerElos[seat] != "0") title += "(" + PlayerElos[seat] + ")";
+  };
+  auto team = [&](int first, int second) {
+    bool wrote = false;
+    if (PlayerNames[first] != "NoPlayer") {
+      player(first);
+      wrote = true;
+    }
+    if (PlayerNames[second] != "NoPlayer") {
+      if (wrote) title += "+";
+      player(second);
+      wrote = true;
+    }
+    return wrote;
+  };
+  title += team(0, 3) ? " x " : " NoPlayer x ";
+  team(1, 2);
+  title += "," + TagDate + "," + TagSite + ", " + TagResult;
+  Title = title;
+  return title;
+}
+
+std::string CKestroGame::DefaultBpgnTags() const {
+  std::string t = "[Event \"bughouse game\"]\r\n[Site \"KVX&U:NetGame by Tolvo\"]\r\n[Date \"";
+  t += CurrentDateTimeText() + "\"]\r\n";
+  for (int i = 0; i < 4; ++i) {
+    t += "[" + std::string(kSeatWords[i]) + " \"" + BpgnTagText(PlayerNames[i]) + "\"][" + kSeatWords[i] +
+         "Elo \"0\"]\r\n";
+  }
+  t += "[TimeControl \"180+0\"]\r\n[Result \"*\"]";
+  return t;
+}
+
+// The tag part without any Setup or FEN pair, so a new set-up never doubles them.
+static std::string WithoutSetupTags(const std::string& tags) {
+  std::string out = tags;
+  for (const char* name : {"Setup", "FEN"}) {
+    for (int at = FindBpgnTag(out, name); at; at = FindBpgnTag(out, name)) {
+      int q1 = bytes::Pos("\"", out, at);
+      int q2 = q1 ? bytes::Pos("\"", out, q1 + 1) : 0;
+      int close = bytes::Pos("]", out, q2 ? q2 : at);
+      int end = close ? close : static_cast<int>(out.size());
+      while (end < static_cast<int>(out.size()) && (out[end] == '\r' || out[end] == '\n')) ++end;
+      out.erase(static_cast<size_t>(at - 1), static_cast<size_t>(end - at + 1));
+    }
+  }
+  return bytes::TrimRight(out);
+}
+
+std::string CKestroGame::BpgnSetupText(const TwoBoardPosition& position) const {
+  std::string tags = TagPart.size() >= 40 ? WithoutSetupTags(TagPart) : DefaultBpgnTags();
+  return tags + "\r\n[Setup \"1\"]\r\n[FEN \"" + PositionToBfen(position) + "\"]\r\n\r\n{*} *";
+}
+
+std::string CKestroGame::StripLeadingText(const std::string& text, const std::string& prefix) {
+  if (!prefix.empty() && bytes::Pos(prefix, text) == 1) return text.substr(prefix.size());
+  return text;
+}
+
+std::string CKestroGame::ReplaceChar(const std::string& text, char from, char to) {
+  std::string r = text;
+  for (char& c : r)
+    if (c == from) c = to;
+  return r;
+}

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "game/kestro_game.h"
+
+namespace {
+
+int Sq(const char* name) { return CKestroGame::SquareFromName(name[0], name[1]); }
+
+// Empty boards with the listed pieces, e.g. "Ke1 Nd2 bb4" (upper case white); kings set their squares.
+TwoBoardPosition Pieces(const char* onA, const char* onB = "") {
+  TwoBoardPosition p;
+  for (int board = 1; board <= 2; ++board) {
+    BoardRef r = BoardOf(p, board);
+    for (int i = 0; i < kSquares; ++i) r.squares[i] = IsPlayingSquare(i) ? pcEmpty : pcBorder;
+    std::istringstream in(board == 1 ? onA : onB);
+    for (std::string w; in >> w;) {
+      const int code = static_cast<int>(std::strchr(kPieceLetters, w[0]) - kPieceLetters);
+      r.squares[Sq(&w[1])] = code;
+      if (code >= pcWKing) r.kingSquare[code - pcWKing] = Sq(&w[1]);
+    }
+  }
+  return p;
+}
+
+int CountNonZero(const int32_t* map) {
+  int n = 0;
+  for (int i = 0; i < kSquares; ++i) n += map[i] != 0;
+  return n;
+}
+
+}  // namespace
+
+TEST(PinTest, MarksPiecesPinnedAgainstEitherKing) {
+  CKestroGame game;
+  // d2 pinned by b4, f7 by h5 (against the black king), c1 along the rank by a1.
+  // Not pinned: two own pieces on f1/g1, a knight behind e2, a rook on a diagonal behind f2.
+  TwoBoardPosition p = Pieces("Ke1 Nd2 bb4 ke8 pf7 Qh5 Rc1 qa1 Bf1 Ng1 rh1 Pe2 ne4 Pf2 rh4");
+  game.ComputePins(p, 1);
+  EXPECT_EQ(p.pinsA[Sq("d2")], 11);
+  EXPECT_EQ(p.pinsA[Sq("f7")], 11);
+  EXPECT_EQ(p.pinsA[Sq("c1")], 1);
+  EXPECT_EQ(CountNonZero(p.pinsA), 3);
+
+  p = Pieces("", "Ke1 Pe2 re8 Bf2 bh4");
+  game.ComputePins(p, 2);
+  EXPECT_EQ(p.pinsB[Sq("e2")], 12);
+  EXPECT_EQ(p.pinsB[Sq("f2")], 13);
+  EXPECT_EQ(CountNonZero(p.pinsB), 2);
+
+  for (int king : {0, -40, 25, 118, 1 << 30}) {  // no usable king: nothing pinned, old entries gone
+    p.kingSquare[2] = p.kingSquare[3] = king;
+    game.ComputePins(p, 2);
+    EXPECT_EQ(CountNonZero(p.pinsB), 0) << king;
+  }
+}
+
+TEST(AttackMapTest, PinnedPiecesAttackOnlyAlongTheirLine) {
+  CKestroGame game;
+  TwoBoardPosition p = Pieces("Ke1 Re4 re8 Ra4", "Ke1 Nd2 bb4 Pf2 bh4");
+  game.ComputeAttackMaps(p, 1);
+  const int32_t* w = p.whiteAttackersA;
+  for (const char* s : {"e5", "e6", "e7", "e8", "e3", "e2", "e1"}) EXPECT_EQ(w[Sq(s)], 1) << s;
+  EXPECT_EQ(w[Sq("e4")], 2);  // itself and the a4 rook
+  EXPECT_EQ(w[Sq("f4")], 0);  // neither the pinned rook nor the a4 rook through it
+  EXPECT_EQ(w[Sq("d4")], 1);
+  EXPECT_EQ(p.blackAttackersA[Sq("e4")], 1);
+  EXPECT_EQ(p.blackAttackersA[Sq("e3")], 0);
+
+  game.ComputeAttackMaps(p, 2);
+  w = p.whiteAttackersB;
+  for (const char* s : {"b1", "b3", "c4", "e4", "f3", "f1"}) EXPECT_EQ(w[Sq(s)], 0) << s;  // pinned knight
+  EXPECT_EQ(w[Sq("g3")], 1);  // diagonally pinned pawn: only along its pin
+  EXPECT_EQ(w[Sq("e3")], 0);
+}
+
+TEST(AttackMapTest, RaysRunThroughBackingPieces) {
+  CKestroGame game;
+  TwoBoardPosition p = Pieces("Qd1 Be2 Bc1 Pd2 Bh6 Pg5 bf8 pe7");
+  game.ComputeAttackMaps(p, 1);
+  const int32_t* w = p.whiteAttackersA;
+  const int32_t* b = p.blackAttackersA;
+  for (const char* s : {"f3", "g4", "h5"}) EXPECT_EQ(w[Sq(s)], 2) << s;  // bishop and queen behind it
+  EXPECT_EQ(w[Sq("e3")], 2);  // pawn, and the bishop just past it
+  EXPECT_EQ(w[Sq("f4")], 0);  // one square past d2 only, and nothing past g5 going down
+  EXPECT_EQ(b[Sq("d6")], 2);
+  EXPECT_EQ(b[Sq("c5")], 0);
+  EXPECT_EQ(w[Sq("d2")], 3);  // the pawn itself, bishop c1 and queen d1
+}
+
+TEST(AttackMapTest, KingsCountNeighboursOnlyOutsideBughouse) {
+  CKestroGame game;
+  TwoBoardPosition p = Pieces("Ke1 ke8 ng3");
+  std::fill_n(p.attackBalanceA, kSquares, 9);
+  game.ComputeAttackMaps(p, 1);
+  EXPECT_EQ(p.whiteAttackersA[Sq("e2")], 0);
+  EXPECT_EQ(p.whiteAttackersA[Sq("e1")], 0);
+  EXPECT_EQ(p.blackAttackersA[Sq("e8")], 0);
+  EXPECT_EQ(p.attackBalanceA[Sq("e2")], -1);
+  EXPECT_EQ(p.attackBalanceA[0], 0);
+
+  game.GameKind = gkCoin;
+  game.ComputeAttackMaps(p, 1);
+  EXPECT_EQ(p.whiteAttackersA[Sq("e2")], 1);
+  EXPECT_EQ(p.whiteAttackersA[Sq("e1")], 1);
+  EXPECT_EQ(p.blackAttackersA[Sq("d7")], 1);
+  EXPECT_EQ(p.attackBalanceA[Sq("e2")], 0);
+  EXPECT_EQ(p.attackBalanceA[Sq("d7")], -1);
+}
+
+TEST(AttackedSquareTest, CountsEachAttackerByItsRule) {
+  CKestroGame game;
+  TwoBoardPosition p = Pieces("Ke2 re8");
+  EXPECT_GT(game.IsSquareAttacked(p.boardA, Sq("e1"), 0), 0);  // own king is transparent
+  EXPECT_EQ(game.IsSquareAttacked(p.boardA, Sq("d1"), 0), 0);
+
+  p = Pieces("pf2 Pd2 Ke4");
+  EXPECT_EQ(game.IsSquareAttacked(p.boardA, Sq("e1"), 0), 1);  // black pawn takes downwards
+  EXPECT_EQ(game.IsSquareAttacked(p.boardA, Sq("e1"), 1), 0);  // white pawn does not
+  EXPECT_EQ(game.IsSquareAttacked(p.boardA, Sq("e3"), 1), 2);  // pawn d2 and the king
+
+  p = Pieces("Kd5 nc6 ne6 rd8 ba7 pb6 qh4");
+  // knights, rook through the king, queen; bishop a7 blocked by its pawn
+  EXPECT_EQ(game.IsSquareAttacked(p.boardA, Sq("d4"), 0), 4);
+
+  for (int square : {-5, 0, 34, 144, 1000}) EXPECT_EQ(game.IsSquareAttacked(p.boardA, square, 0), 0) << square;
+}
