@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "game/kestro_game.h"
+#include "tests/game/boards.h"
 
 namespace {
-int S(const char* name) { return CKestroGame::SquareFromName(name[0], name[1]); }
 void ClearBoards(TwoBoardPosition& p) {
   for (int s = 0; s < kSquares; ++s) p.boardA[s] = p.boardB[s] = IsPlayingSquare(s) ? pcEmpty : pcBorder;
 }
@@ -24,15 +24,15 @@ TEST(Bfen, StartPositionOnBothBoards) {
 TEST(Bfen, HoldingsPromotedPiecesSidesAndClocks) {
   TwoBoardPosition p;
   ClearBoards(p);
-  p.boardA[S("e8")] = pcWQueen;
-  p.marksA[S("e8")] = 1;
+  p.boardA[Sq("e8")] = pcWQueen;
+  p.marksA[Sq("e8")] = 1;
   p.holdingsA[SlotOf(pcWPawn)] = 2;
   p.holdingsA[SlotOf(pcWKnight)] = 1;
   p.holdingsA[SlotOf(pcBQueen)] = 1;
   p.holdingsB[SlotOf(pcBPawn)] = -1;  // a negative count writes nothing
   p.sideToMoveB = 1;
   p.castlingB[1] = p.castlingB[2] = 1;
-  p.epSquareB = S("d6");
+  p.epSquareB = Sq("d6");
   p.clock[0] = -500;
   p.clock[1] = 1999;
   p.clock[2] = 61000;

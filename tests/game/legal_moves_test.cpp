@@ -7,26 +7,10 @@
 #include <sstream>
 
 #include "game/kestro_game.h"
+#include "tests/game/boards.h"
 
 namespace {
 
-int Sq(const char* name) { return CKestroGame::SquareFromName(name[0], name[1]); }
-
-// Empty boards with the listed pieces, e.g. "Ke1 Nd2 bb4" (upper case white); kings set their squares.
-TwoBoardPosition Pieces(const char* onA, const char* onB = "") {
-  TwoBoardPosition p;
-  for (int board = 1; board <= 2; ++board) {
-    BoardRef r = BoardOf(p, board);
-    for (int i = 0; i < kSquares; ++i) r.squares[i] = IsPlayingSquare(i) ? pcEmpty : pcBorder;
-    std::istringstream in(board == 1 ? onA : onB);
-    for (std::string w; in >> w;) {
-      const int code = static_cast<int>(std::strchr(kPieceLetters, w[0]) - kPieceLetters);
-      r.squares[Sq(&w[1])] = code;
-      if (code >= pcWKing) r.kingSquare[code - pcWKing] = Sq(&w[1]);
-    }
-  }
-  return p;
-}
 
 // The listed entries of one kind from one square, in order: "h8x=Q g8".
 std::string From(const CKestroGame& g, int kind, const char* from) {

@@ -7,41 +7,12 @@
 #include <string>
 
 #include "game/kestro_game.h"
+#include "tests/game/boards.h"
 
 namespace {
 
 constexpr const char* kStart = nullptr;
 
-// Puts ranks 8..1 (files a..h, '.' empty, '/' between ranks) on one board,
-// clears its marks and finds its kings.
-void Fill(TwoBoardPosition& p, int board, const char* ranks) {
-  BoardRef r = BoardOf(p, board);
-  int rank = 7, file = 0;
-  for (const char* c = ranks; *c; ++c) {
-    if (*c == '/') {
-      --rank;
-      file = 0;
-      continue;
-    }
-    const int s = SquareOf(file++, rank);
-    r.squares[s] = static_cast<int>(std::strchr(kPieceLetters + 1, *c) - kPieceLetters);
-    r.marks[s] = 0;
-    if (r.squares[s] == pcWKing) r.kingSquare[0] = s;
-    if (r.squares[s] == pcBKing) r.kingSquare[1] = s;
-  }
-}
-
-// Ranks 8..1 of one board, in the same notation.
-std::string Diagram(const int32_t* squares) {
-  std::string text;
-  for (int rank = 7; rank >= 0; --rank) {
-    for (int file = 0; file < 8; ++file) text += kPieceLetters[squares[SquareOf(file, rank)]];
-    if (rank) text += '/';
-  }
-  return text;
-}
-
-int Sq(const char* name) { return CKestroGame::SquareFromName(name[0], name[1]); }
 
 bool SameButPins(TwoBoardPosition before, const TwoBoardPosition& after) {
   std::memcpy(before.pinsA, after.pinsA, sizeof before.pinsA);

@@ -4,18 +4,10 @@
 #include <string>
 
 #include "game/kestro_game.h"
+#include "tests/game/boards.h"
 
 namespace {
 
-// The board as ranks 8..1, files a..h, '.' for empty, '/' between ranks.
-std::string Diagram(const int32_t* squares) {
-  std::string s;
-  for (int rank = 7; rank >= 0; --rank) {
-    for (int file = 0; file < 8; ++file) s += kPieceLetters[squares[SquareOf(file, rank)]];
-    if (rank) s += '/';
-  }
-  return s;
-}
 
 bool BordersClear(const int32_t* squares) {
   for (int i = 0; i < kSquares; ++i)
