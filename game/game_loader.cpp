@@ -21,9 +21,9 @@ const std::string& ExecutableFolder() {
   return folder;
 }
 
-std::shared_ptr<GameDisplay>& DisplayProviderSlot() {
-  static std::shared_ptr<GameDisplay> shared;
-  return shared;
+GameDisplayFactory& DisplayFactorySlot() {
+  static GameDisplayFactory factory = nullptr;
+  return factory;
 }
 
 struct SetupText {
@@ -71,6 +71,30 @@ int FindFirstMove(const std::string& text, const char* mark, int from) {
   return 0;
 }
 
+// Tokens run up to and including the "}" that closes their comment, nested
+// braces included. From an unclosed comment on, each "}" ends a token.
+std::vector<std::string> SplitTokens(const std::string& text) {
+  std::vector<std::string> tokens;
+  size_t start = 0;
+  int depth = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '{') {
+      ++depth;
+    } else if (text[i] == '}' && --depth <= 0) {
+      tokens.push_back(text.substr(start, i + 1 - start));
+      start = i + 1;
+      depth = 0;
+    }
+  }
+  while (start < text.size()) {
+    const size_t close = text.find('}', start);
+    const size_t end = close == std::string::npos ? text.size() : close + 1;
+    tokens.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return tokens;
+}
+
 bool IsMoveToken(const std::string& token) {
   int brace = bytes::Pos("{", token);
   std::string head = brace ? token.substr(0, static_cast<size_t>(brace - 1)) : token;
@@ -81,10 +105,10 @@ bool IsMoveToken(const std::string& token) {
 
 GameDisplay::~GameDisplay() = default;
 
-void SetSharedGameDisplay(std::shared_ptr<GameDisplay> display) { DisplayProviderSlot() = std::move(display); }
+void SetGameDisplayFactory(GameDisplayFactory factory) { DisplayFactorySlot() = factory; }
 
 CKestroGame::CKestroGame(const std::string& text, int firstMoveThreshold) : CKestroGame() {
-  Display = DisplayProviderSlot();
+  if (GameDisplayFactory factory = DisplayFactorySlot()) Display = factory();
   ProgramFolder = ExecutableFolder();
   SysFolder = ProgramFolder + "/Sys/";
   SourceText = text;
@@ -169,14 +193,7 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     }
   }
 
-  // Tokens run up to and including the next "}".
-  std::vector<std::string> tokens;
-  for (int p = 1, n = static_cast<int>(MovePart.size()); p <= n;) {
-    int close = bytes::Pos("}", MovePart, p);
-    int end = close ? close : n;
-    tokens.push_back(bytes::Copy(MovePart, p, end - p + 1));
-    p = end + 1;
-  }
+  const std::vector<std::string> tokens = SplitTokens(MovePart);
   int lastMove = -1;
   for (int i = static_cast<int>(tokens.size()) - 1; i >= 0; --i)
     if (IsMoveToken(tokens[static_cast<size_t>(i)])) {
@@ -188,16 +205,19 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
   for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
     const std::string& token = tokens[static_cast<size_t>(i)];
     if (!IsMoveToken(token)) {
-      // A comment between moves belongs to the move before it; anything after
-      // the last move is the game's closing.
-      if (i < lastMove && token[0] == '{' && !Moves.empty()) {
+      // Anything after the last move is the game's closing; a comment between
+      // moves belongs to the move before it; other text there goes to the
+      // move player, which refuses it.
+      if (i > lastMove) {
+        TailPart.clear();
+        for (size_t j = static_cast<size_t>(i); j < tokens.size(); ++j) TailPart += tokens[j];
+        break;
+      }
+      if (token[0] == '{' && !Moves.empty()) {
         Moves.back().token += token;
         played += token;
         continue;
       }
-      TailPart.clear();
-      for (size_t j = static_cast<size_t>(i); j < tokens.size(); ++j) TailPart += tokens[j];
-      break;
     }
     BpgnMove move;
     move.token = token;
@@ -309,6 +329,7 @@ int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std
 void CKestroGame::ReplayTo(int n) {
   if (n < 0) n = 0;
   if (!ReplayValid || n < ReplayCursor) {
+    ReplayPosition = TwoBoardPosition{};  // nothing left over from a later move
     SetupStartPosition(ReplayPosition);
     ReplayCursor = 0;
     ReplayValid = true;

@@ -26,13 +26,15 @@ std::string BpgnTagText(std::string_view value);
 std::string CurrentDateTimeText();
 
 // What a board window draws and plays with (visual settings, piece pictures,
-// fonts, sounds). The display layer provides one shared instance; the game
-// model only carries it, so loading a game reloads nothing.
+// fonts, sounds). The display layer installs a factory that every new game
+// object calls; the pictures behind it are shared, so loading a game reloads
+// nothing. Without a factory a game carries no display (tests, tools).
 class GameDisplay {
  public:
   virtual ~GameDisplay();
 };
-void SetSharedGameDisplay(std::shared_ptr<GameDisplay> display);
+using GameDisplayFactory = std::shared_ptr<GameDisplay> (*)();
+void SetGameDisplayFactory(GameDisplayFactory factory);
 
 // The start position a loaded game was set up from.
 enum class StartSetup { Standard, Rqbn, R3k2r, Qrrbb, Ingols };
