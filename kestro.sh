@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Kestrovane on Debian 12:
-#   ./kestro.sh run    install what is missing, build, say what the build holds
-#   ./kestro.sh test   install what is missing, build, run every test
+#   ./kestro.sh run [FILE]   install what is missing, build, start the program
+#   ./kestro.sh test         install what is missing, build, run every test
 set -Eeuo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
 JOBS=$(nproc)
-BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+                qt6-base-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core)
+SMOKE_PACKAGES=(xvfb)  # an X server without a screen, to start the program in the tests
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ and its libFuzzer runtime
 FUZZ_SECONDS=60
 
@@ -85,8 +87,10 @@ ctest_in() {
   ctest --test-dir "$1" --output-on-failure --no-tests=error --timeout 300 -j "$JOBS"
 }
 
+# The sanitizers check the game library and its tests; Qt's own libraries are
+# not built for them.
 build_asan() {
-  configure build-asan g++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_SANITIZE=ON -DKESTRO_BENCH=OFF
+  configure build-asan g++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_SANITIZE=ON -DKESTRO_BENCH=OFF -DKESTRO_GUI=OFF
   cmake --build build-asan -j "$JOBS"
 }
 
@@ -103,7 +107,7 @@ run_fuzz() {
   # New inputs go to the first folder (a temporary one); the committed seeds
   # in tests/fuzz/corpus are only read.
   local rc=0
-  timeout -k 10 $((FUZZ_SECONDS + 90)) build-fuzz/tests/move_fuzz \
+  timeout -k 10 $((FUZZ_SECONDS + 90)) build-fuzz/bin/move_fuzz \
     -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$work/" "$work/corpus" "$ROOT/tests/fuzz/corpus" >"$work/log" 2>&1 || rc=$?
   if [ "$rc" -ne 0 ]; then
@@ -115,7 +119,7 @@ run_fuzz() {
       base64 "$input"
       cat -v "$input"
       echo
-      echo "replay: build-fuzz/tests/move_fuzz $input"
+      echo "replay: build-fuzz/bin/move_fuzz $input"
     done
     if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
       die "the fuzzer did not stop within $((FUZZ_SECONDS + 90))s (log: $work/log)"
@@ -126,8 +130,55 @@ run_fuzz() {
   rm -rf "$work"
 }
 
+# Starts the program on a game file on a virtual X server and checks that it
+# is still running a few seconds later, then ends both.
+smoke_program() {
+  local work rc=0 xvfb program display=""
+  work=$(mktemp -d "${TMPDIR:-/tmp}/kestro-smoke.XXXXXX")
+  printf '[Event "Smoke"]\r\n[WhiteA "a"][BlackA "b"][WhiteB "c"][BlackB "d"]\r\n1A.e4{180} 1a.e5{180} 1B.d4{180} 1b.d5{179}\r\n' \
+    >"$work/smoke.bpgn"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  for _ in $(seq 50); do
+    display=$(cat "$work/display")
+    [ -n "$display" ] && break
+    sleep 0.1
+  done
+  if [ -z "$display" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    cat "$work/xvfb.log"
+    die "Xvfb did not start"
+  fi
+  DISPLAY=":$display" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=xcb \
+    build/bin/kestrovane "$work/smoke.bpgn" >"$work/log" 2>&1 &
+  program=$!
+  sleep 4
+  if ! kill -0 "$program" 2>/dev/null; then
+    wait "$program" || rc=$?
+    kill "$xvfb" 2>/dev/null || true
+    cat "$work/log"
+    die "the program ended by itself within 4 seconds (exit code $rc)"
+  fi
+  kill "$program"
+  wait "$program" || true
+  kill "$xvfb"
+  wait "$xvfb" || true
+  echo "the program ran on Xvfb display :$display"
+  rm -rf "$work"
+}
+
+run_program() {
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    die "no display to show the program on (DISPLAY and WAYLAND_DISPLAY are not set)"
+  fi
+  echo "starting build/bin/kestrovane $*"
+  exec build/bin/kestrovane "$@"
+}
+
 run_bench() {
-  build/tests/rules_bench --benchmark_min_time=0.05
+  build/bin/rules_bench --benchmark_min_time=0.05
+  # Makes and checks its 10,000 games first (a few seconds), then times them.
+  build/bin/records_bench --benchmark_min_time=0.05
 }
 
 print_times() {
@@ -137,32 +188,33 @@ print_times() {
 
 usage() {
   cat <<'USAGE'
-usage: ./kestro.sh run | test
-  run   install missing Debian packages, build (in build/), say what the build holds
+usage: ./kestro.sh run [FILE...] | test
+  run   install missing Debian packages, build (in build/) and start the
+        program, build/bin/kestrovane, passing it FILE (a .bpgn or .pgn game
+        file to open in a viewer)
   test  install missing Debian packages, build, and run the unit tests, the
-        sanitizer build of the tests, 60 seconds of fuzzing and the benchmark
+        program under Xvfb, the sanitizer build of the game library's tests,
+        60 seconds of fuzzing and the benchmark
 USAGE
 }
 
 case "${1:-}" in
   run)
+    shift
     step "install missing packages" install_packages "${BUILD_PACKAGES[@]}"
     step "build (build/)" build_main
     print_times
-    cat <<'MSG'
-
-Kestrovane: this build holds the bughouse rules library and its tools (unit
-tests and the rules benchmark, build/tests/rules_bench). It has no game window,
-so there is no program to start.
-MSG
+    STEP="start the program"
+    run_program "$@"
     ;;
   test)
     total=$SECONDS
-    step "install missing packages" install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    step "install missing packages" install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${SMOKE_PACKAGES[@]}"
     step "build (build/)" build_main
     step "unit tests (build/)" ctest_in build
-    step "build with ASan+UBSan (build-asan/)" build_asan
-    step "unit tests with ASan+UBSan" ctest_in build-asan
+    step "start the program under Xvfb" smoke_program
+    step "build game with ASan+UBSan (build-asan/)" build_asan
+    step "game tests with ASan+UBSan" ctest_in build-asan
     step "build fuzzer (build-fuzz/, clang++)" build_fuzz
     step "fuzz the move player" run_fuzz
     step "benchmark (quick run)" run_bench

@@ -1,0 +1,104 @@
+#include "devtools/probe.h"
+
+#include <algorithm>
+#include <ios>
+#include <ostream>
+
+#include "game/bpgn_file.h"
+#include "game/kestro_game.h"
+
+namespace {
+
+char PieceLetter(int code) { return code >= 0 && code <= pcBKing ? kUpperPieceLetters[code] : '?'; }
+
+std::string Square(int square) {
+  return IsPlayingSquare(square) ? CKestroGame::SquareName(square) : "??";
+}
+
+void Usage(std::ostream& err) {
+  err << "usage: kestroprobe replay FILE\n"
+         "       kestroprobe legal FILE\n";
+}
+
+}  // namespace
+
+std::string EscapeLineEnds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+std::string LegalEntryText(const LegalMoveEntry& entry) {
+  const bool boardA = entry.kind == mkMoveA || entry.kind == mkWhiteDropA || entry.kind == mkBlackDropA;
+  std::string text(1, boardA ? 'A' : 'B');
+  if (entry.kind >= mkWhiteDropA) {
+    text += '@';
+    text += entry.from >= 0 && entry.from < kSlots ? PieceLetter(CodeOfSlot(entry.from)) : '?';
+    text += Square(entry.to);
+    return text;
+  }
+  text += Square(entry.from);
+  text += Square(entry.to);
+  if (entry.promotion != 0) {
+    text += '=';
+    text += PieceLetter(entry.promotion);
+  }
+  return text;
+}
+
+std::string ReplayReport(CBpgn& file) {
+  std::string out;
+  for (int n = 1; n <= file.GameCount(); ++n) {
+    CKestroGame game(file.GetGame(n), 1);
+    TwoBoardPosition position;
+    game.GetPositionAtMove(position, game.MoveCount);
+    out += "game " + std::to_string(n) + " failed=" + std::to_string(game.LoadFailed) +
+           " moves=" + std::to_string(game.MoveCount) + " errors=" + EscapeLineEnds(game.ErrorLog) + "\n";
+    out += "final " + CKestroGame::PositionToBfen(position) + "\n";
+  }
+  return out;
+}
+
+std::string LegalReport(CBpgn& file) {
+  std::string out;
+  if (file.GameCount() == 0) return out;
+  CKestroGame game(file.GetGame(1), 1);
+  std::vector<std::string> entries;
+  for (int k = 0; k <= game.MoveCount; ++k) {
+    TwoBoardPosition position;
+    game.GetPositionAtMove(position, k);
+    game.GenerateLegalMoves(position);
+    const int count = std::clamp(game.LegalMoveCount, 0, static_cast<int>(game.LegalMoves.size()));
+    entries.clear();
+    for (int i = 0; i < count; ++i) entries.push_back(LegalEntryText(game.LegalMoves[static_cast<size_t>(i)]));
+    std::sort(entries.begin(), entries.end());
+    out += "ply " + std::to_string(k);
+    for (const std::string& e : entries) out += " " + e;
+    out += "\n";
+  }
+  return out;
+}
+
+int RunProbe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 2 || (args[0] != "replay" && args[0] != "legal")) {
+    Usage(err);
+    return 2;
+  }
+  try {
+    CBpgn file(args[1]);
+    out << (args[0] == "replay" ? ReplayReport(file) : LegalReport(file));
+  } catch (const BpgnFileError& e) {
+    err << "kestroprobe: " << e.what() << "\n";
+    return 2;
+  } catch (const std::ios_base::failure& e) {  // e.g. a folder: the stream throws while reading
+    err << "kestroprobe: cannot read \"" << args[1] << "\": " << e.what() << "\n";
+    return 2;
+  }
+  out.flush();
+  return 0;
+}

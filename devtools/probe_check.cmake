@@ -1,0 +1,26 @@
+# Runs kestroprobe once and checks its exit status and its standard output:
+# byte for byte against EXPECTED when given, else that nothing was printed.
+#   cmake -DPROBE=path -DARGS=replay,file.bpgn -DSTATUS=0 [-DEXPECTED=file] -DOUT=file -P probe_check.cmake
+string(REPLACE "," ";" probe_args "${ARGS}")
+string(REPLACE "," " " ARGS "${ARGS}")
+execute_process(COMMAND "${PROBE}" ${probe_args}
+                OUTPUT_FILE "${OUT}" ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status STREQUAL "${STATUS}")
+  message(FATAL_ERROR "kestroprobe ${ARGS}: exit status ${status}, expected ${STATUS}\n${err}")
+endif()
+if(EXPECTED)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${OUT}" RESULT_VARIABLE differ)
+  if(differ)
+    find_program(DIFF diff)
+    if(DIFF)
+      execute_process(COMMAND "${DIFF}" -u "${EXPECTED}" "${OUT}" OUTPUT_VARIABLE shown)
+    endif()
+    message(FATAL_ERROR "kestroprobe ${ARGS}: output differs from ${EXPECTED}\n${shown}")
+  endif()
+else()
+  file(SIZE "${OUT}" size)
+  if(size GREATER 0)
+    file(READ "${OUT}" shown)
+    message(FATAL_ERROR "kestroprobe ${ARGS}: printed to standard output:\n${shown}")
+  endif()
+endif()

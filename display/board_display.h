@@ -1,0 +1,56 @@
+#pragma once
+// The display side of a game object: its visual settings, the piece set it
+// draws with, and the painter and point-to-square mapping that work on them.
+#include <QImage>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "display/visual_properties.h"
+#include "game/kestro_game.h"
+
+// A loaded piece set: 19 bitmaps by slot (0 WSquare, 1 BSquare, 2..13 pieces
+// by square code, 14 Coin, 15..18 CastlingWK, CastlingWQ, CastlingBK,
+// CastlingBQ), each drawn without its bottom-left pixel's colour.
+struct PieceSet {
+  std::array<QImage, 19> bitmaps;
+  std::array<uint32_t, 17> energyColors{};  // 0x00BBGGRR by attack balance -8..+8
+  QImage energy;                            // "sysEnergy.bmp"
+  bool hasSquares = false;                  // both square bitmaps present
+  std::string folder;
+};
+
+class BoardDisplay : public GameDisplay {
+ public:
+  KestrovaneVisualProperties Visual;
+  std::shared_ptr<const PieceSet> Pieces;  // shared by every game drawing this set
+  int32_t HitResult[4] = {};
+};
+
+// The display of a game, created with every default (and the default piece
+// set) when the game has none yet.
+BoardDisplay& DisplayOf(CKestroGame& game);
+// Makes every new game object start with a default display; the default set
+// is loaded once and shared.
+void InstallGameDisplayFactory();
+
+// Loads the set in `folder` (trailing separator) into the game's display.
+// 1 on success; 0 when a required piece file is missing or unreadable, the
+// previous set staying in place.
+int LoadPieceBitmaps(CKestroGame& game, const std::string& folder);
+
+// The painter: computes the layout into Visual and draws both boards.
+void DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
+void PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
+void FillBoardBackground(CKestroGame& game, QImage& canvas, uint32_t color);
+void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position, bool whiteToMoveA,
+                       bool blackToMoveA, bool whiteToMoveB, bool blackToMoveB);
+void DrawMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareOrSlot, uint32_t color);
+
+// What lies under a point of the picture: area 0 nothing, 1/2 a square of
+// board A/B, 3..6 a hand slot, 7/8 a castling flag of board A/B.
+struct SquareHit {
+  int area = 0;
+  int index = 0;
+};
+SquareHit PointToSquare(CKestroGame& game, int x, int y, int squareSize);
