@@ -1,0 +1,1 @@
+// Play window sources.

@@ -1,0 +1,1 @@
+// Qt-free tool cores.

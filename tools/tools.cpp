@@ -1,0 +1,1 @@
+// Viewer and repair tool windows.
