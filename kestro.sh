@@ -10,6 +10,8 @@ JOBS=$(nproc)
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
                 qt6-base-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core)
 SMOKE_PACKAGES=(xvfb)  # an X server without a screen, to start the program in the tests
+REPORT_PACKAGES=(libreoffice-writer-nogui)  # reads back the saved RTF reports in the tests
+ENGINE_PACKAGES=(sjeng)  # a real XBoard engine for the engine agent's tests
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ and its libFuzzer runtime
 FUZZ_SECONDS=60
 
@@ -179,6 +181,12 @@ run_bench() {
   build/bin/rules_bench --benchmark_min_time=0.05
   # Makes and checks its 10,000 games first (a few seconds), then times them.
   build/bin/records_bench --benchmark_min_time=0.05
+  # Writes 250 to 2,000 generated games into the report pane (aim: 1,000 under 5 s).
+  QT_QPA_PLATFORM=offscreen build/bin/report_bench --benchmark_min_time=0.05
+  # Repairs one generated file of 10,000 damaged games; the aim is under 2 s.
+  build/bin/repair_bench --benchmark_min_time=0.05
+  # The built-in player's move choice per level; level 700 must answer within a second.
+  build/bin/engine_bench --benchmark_min_time=0.05
 }
 
 print_times() {
@@ -209,7 +217,8 @@ case "${1:-}" in
     ;;
   test)
     total=$SECONDS
-    step "install missing packages" install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${SMOKE_PACKAGES[@]}"
+    step "install missing packages" install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${SMOKE_PACKAGES[@]}" \
+      "${REPORT_PACKAGES[@]}" "${ENGINE_PACKAGES[@]}"
     step "build (build/)" build_main
     step "unit tests (build/)" ctest_in build
     step "start the program under Xvfb" smoke_program

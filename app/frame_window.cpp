@@ -24,6 +24,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/text_codec.h"
+#include "tools/repair_window.h"
 
 namespace {
 
@@ -268,9 +269,11 @@ void Tfrm_Main::spbKestrovaneClick() {
 
 void Tfrm_Main::spbBPGNRepairerClick() {
   if (RaiseChildren("TfrmBPGNRepairer") > 0) return;
-  AppDialogs().Message(this, QStringLiteral("KVX:BPGN Repairer"),
-                       QStringLiteral("The BPGN repair tool is not part of this build of Kestrovane."), {Answer::Ok},
-                       Answer::Ok);
+  auto* tool = new TfrmBPGNRepairer;
+  tool->setWindowTitle(QStringLiteral("KVX:BPGN Repairer"));
+  QMdiSubWindow* sub = mdiArea->addSubWindow(tool);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->showMaximized();
 }
 
 void Tfrm_Main::spbKestroViewClick() {

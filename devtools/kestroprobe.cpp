@@ -1,4 +1,4 @@
-// kestroprobe replay FILE | kestroprobe legal FILE: see devtools/probe.h.
+// kestroprobe replay FILE | legal FILE | repair IN GOOD BAD: see devtools/probe.h.
 #include <iostream>
 
 #include "devtools/probe.h"

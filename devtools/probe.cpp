@@ -6,6 +6,8 @@
 
 #include "game/bpgn_file.h"
 #include "game/kestro_game.h"
+#include "tools/core/repair_driver.h"
+#include "tools/core/repair_files.h"
 
 namespace {
 
@@ -17,7 +19,8 @@ std::string Square(int square) {
 
 void Usage(std::ostream& err) {
   err << "usage: kestroprobe replay FILE\n"
-         "       kestroprobe legal FILE\n";
+         "       kestroprobe legal FILE\n"
+         "       kestroprobe repair IN GOOD BAD\n";
 }
 
 }  // namespace
@@ -84,7 +87,38 @@ std::string LegalReport(CBpgn& file) {
   return out;
 }
 
+std::string RepairReport(const repair::RepairResult& r) {
+  return r.summary + "\ngames=" + std::to_string(r.games) + " repaired=" + std::to_string(r.repaired) +
+         " duplicates=" + std::to_string(r.duplicates) + " written=" + std::to_string(r.written) +
+         " errors=" + std::to_string(r.errors) + " skipped=" + std::to_string(r.skipped) + "\n";
+}
+
+namespace {
+
+int RunRepair(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const std::string &in = args[1], &good = args[2], &bad = args[3];
+  if (repair::SameFile(in, good) || repair::SameFile(in, bad) || repair::SameFile(good, bad)) {
+    err << "kestroprobe: IN, GOOD and BAD must be three different files\n";
+    return 2;
+  }
+  std::string text, error;
+  if (!repair::ReadFileBytes(in, text, error)) {
+    err << "kestroprobe: " << error << "\n";
+    return 2;
+  }
+  const repair::RepairResult r = repair::RepairBpgn(text, repair::RepairOptions{});
+  if (!repair::WriteFileAtomically(good, r.bpgn2, error) || !repair::WriteFileAtomically(bad, r.bpgn3, error)) {
+    err << "kestroprobe: " << error << "\n";
+    return 2;
+  }
+  out << RepairReport(r);
+  return 0;
+}
+
+}  // namespace
+
 int RunProbe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 4 && args[0] == "repair") return RunRepair(args, out, err);
   if (args.size() != 2 || (args[0] != "replay" && args[0] != "legal")) {
     Usage(err);
     return 2;

@@ -9,6 +9,9 @@
 #include "game/move.h"
 
 class CBpgn;
+namespace repair {
+struct RepairResult;
+}
 
 // CR written as the two characters \r, LF as \n; other bytes unchanged.
 std::string EscapeLineEnds(std::string_view text);
@@ -25,7 +28,12 @@ std::string ReplayReport(CBpgn& file);
 // file holds no game.
 std::string LegalReport(CBpgn& file);
 
+// The summary line of a repair run and its counters, one line each.
+std::string RepairReport(const repair::RepairResult& result);
+
 // The command line without the program name; the report goes to `out`,
-// complaints to `err`. Returns the exit status: 0, or 2 for bad usage or a
-// file that can not be read.
+// complaints to `err`. Returns the exit status: 0, or 2 for bad usage, a
+// file that can not be read or written, or repair files that are not three
+// different files. `repair IN GOOD BAD` repairs IN with the default options,
+// writes the repaired games to GOOD and the refused ones to BAD, and reports.
 int RunProbe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <sstream>
 
 #include "devtools/probe.h"
@@ -64,4 +67,37 @@ TEST(Probe, KeepsStandardOutputForTheReport) {
   EXPECT_EQ(RunProbe({"legal", "/nonexistent/dir/x.bpgn"}, out, err), 2);
   EXPECT_EQ(out.str(), "");
   EXPECT_NE(err.str().find("x.bpgn"), std::string::npos);
+}
+
+TEST(Probe, RepairsAFileIntoGoodAndBadGames) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(::testing::TempDir()) / ("kestroprobe_repair_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string in = (dir / "in.bpgn").string(), good = (dir / "good.bpgn").string(),
+                    bad = (dir / "bad.bpgn").string();
+  const std::string refused = "[Event \"b\"]\r\n[Site \"\xA4\xF6\"]\r\n1A.e4{180} 1a.e5{179} *\r\n";
+  const std::string input = "[Event \"a\"]\r\n1A.e4{180} 1B.d4{180} {White A resigns} 0-1\r\n" + refused +
+                            "[Event \"c\"]\r\n1A.e4{180} 1B.d4{180} *";
+  std::ofstream(in, std::ios::binary) << input;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunProbe({"repair", in, good, bad}, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(),
+            "Successfully processed BPGN1, length " + std::to_string(input.size()) +
+                " Bytes, games 3, repaired 2, Errors founded in 1 -> BPGN3, duplicity founded 1, Out -> BPGN2 games 1.\n"
+                "games=3 repaired=2 duplicates=1 written=1 errors=1 skipped=0\n");
+  auto read = [](const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  };
+  EXPECT_EQ(read(good), "\r\n[Event \"a\"]\r\n1A.e4 {180}1B.d4 {180}\r\n\r\n{White A resigns}0-1\r\n");
+  EXPECT_EQ(read(bad), refused);
+
+  // The input and the two outputs must be three files.
+  out.str("");
+  EXPECT_EQ(RunProbe({"repair", in, in, bad}, out, err), 2);
+  EXPECT_EQ(RunProbe({"repair", in, good, (dir / "." / "good.bpgn").string()}, out, err), 2);
+  EXPECT_EQ(RunProbe({"repair", (dir / "none.bpgn").string(), good, bad}, out, err), 2);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(read(in), input);
+  fs::remove_all(dir);
 }

@@ -1,5 +1,6 @@
 // Pins, attack-count maps and the square-attacked test of one board.
 #include <algorithm>
+#include <span>
 
 #include "game/kestro_game.h"
 
@@ -14,8 +15,12 @@ constexpr int kKnight[8] = {10, -10, 14, -14, 23, -23, 25, -25};
 // board holds.
 struct OnBoardTable {
   bool on[kSquares] = {};
+  int32_t mask[kSquares] = {};  // all bits on the playing squares, none elsewhere
   constexpr OnBoardTable() {
-    for (int i = 0; i < kSquares; ++i) on[i] = IsPlayingSquare(i);
+    for (int i = 0; i < kSquares; ++i) {
+      on[i] = IsPlayingSquare(i);
+      mask[i] = on[i] ? -1 : 0;
+    }
   }
 };
 constexpr OnBoardTable kOnBoard;
@@ -23,52 +28,183 @@ constexpr OnBoardTable kOnBoard;
 inline bool OnBoard(int square) { return kOnBoard.on[square]; }
 inline int Abs(int step) { return step < 0 ? -step : step; }
 
+constexpr int kLines[8] = {11, -11, 13, -13, 12, -12, 1, -1};  // the diagonals, then the lines
+
+constexpr int LineOf(int step) {
+  for (int line = 0; line < 8; ++line)
+    if (kLines[line] == step) return line;
+  return -1;
+}
+
+// How many playing squares follow each square along each of kLines before the
+// first square off the board.
+struct RayLengthTable {
+  int8_t length[kSquares][8] = {};
+  constexpr RayLengthTable() {
+    for (int s = 0; s < kSquares; ++s)
+      for (int i = 0; i < 8; ++i)
+        for (int t = s + kLines[i]; t >= 0 && t < kSquares && IsPlayingSquare(t); t += kLines[i]) ++length[s][i];
+  }
+};
+constexpr RayLengthTable kRays;
+
+// The line (index into kLines) from one playing square to another, -1 when
+// they are not on one line.
+struct LineTable {
+  int8_t index[kSquares] = {};  // playing squares numbered 0..63, -1 elsewhere
+  int8_t line[64][64] = {};
+  constexpr LineTable() {
+    for (int s = 0; s < kSquares; ++s)
+      index[s] = IsPlayingSquare(s) ? static_cast<int8_t>(FileOf(s) + 8 * RankOf(s)) : -1;
+    for (int a = 0; a < 64; ++a)
+      for (int b = 0; b < 64; ++b) line[a][b] = -1;
+    for (int s = 0; s < kSquares; ++s) {
+      if (!IsPlayingSquare(s)) continue;
+      for (int i = 0; i < 8; ++i)
+        for (int t = s + kLines[i]; t >= 0 && t < kSquares && IsPlayingSquare(t); t += kLines[i])
+          line[index[s]][index[t]] = static_cast<int8_t>(i);
+    }
+  }
+  int Between(int from, int to) const { return line[index[from]][index[to]]; }
+};
+constexpr LineTable kLineTable;
+
 // Pins against the king of one colour; kingSquare outside 26..117 means no king.
+// A piece is pinned when it is the first piece from the king along a line, it
+// is the king's colour, and the next piece behind it is an enemy slider of
+// that line (or a queen).
 void AddPins(const int32_t* squares, int32_t* pins, int king, int colour) {
   if (king < 26 || king > 117) return;
-  const int enemy = 1 - colour;
-  for (int i = 0; i < 8; ++i) {
-    const int step = i < 4 ? kDiagonal[i] : kOrthogonal[i - 4];
-    const int slider = (i < 4 ? pcWBishop : pcWRook) + enemy;
-    int own = 0;
-    for (int t = king + step; OnBoard(t); t += step) {
-      const int code = squares[t];
-      if (code == pcEmpty) continue;
-      if (!IsPiece(code)) break;
-      if (ColourOf(code) == colour) {
-        if (own) break;
-        own = t;
-        continue;
+  const int enemyQueen = pcWQueen + 1 - colour;
+  for (int line = 0; line < 8; ++line) {
+    const int step = kLines[line];
+    const int slider = (line < 4 ? pcWBishop : pcWRook) + 1 - colour;
+    // The two squares nearest the king that are not empty (0 for none). The
+    // walk comes in from the edge over the whole line: a walk that stopped at
+    // the first piece would end at a place the processor can not foresee.
+    int first = 0, second = 0;
+    for (int k = kRays.length[king][line], t = king + k * step; k > 0; --k, t -= step) {
+      const bool occupied = squares[t] != pcEmpty;
+      second = occupied ? first : second;
+      first = occupied ? t : first;
+    }
+    if (second && IsPiece(squares[first]) && ColourOf(squares[first]) == colour &&
+        (squares[second] == slider || squares[second] == enemyQueen))
+      pins[first] = Abs(step);
+  }
+}
+
+// One ray of a slider on a playing square into the map of its colour. It runs
+// on through empty squares and through `alike` or `queen` (own pieces moving
+// along it, unless pinned along another line); it stops at any other code,
+// which it counts, unless that is the border code. Past `backedPawn` (an own
+// pawn the slider backs up) it reaches one square more; pcBorder stands for
+// none, as the ray never counts that code.
+template <int Step>
+void AddRay(const int32_t* squares, const int32_t* pins, int32_t* map, int from, int alike, int queen,
+            int backedPawn) {
+  constexpr int kLine = LineOf(Step);
+  static_assert(kLine >= 0);
+  int t = from;
+  for (int k = kRays.length[from][kLine]; k > 0; --k) {
+    t += Step;
+    const int code = squares[t];
+    if (code == pcEmpty) {
+      ++map[t];
+      continue;
+    }
+    if (code == pcBorder) return;
+    ++map[t];
+    if ((code == alike || code == queen) && (pins[t] == 0 || pins[t] == Abs(Step))) continue;
+    if (code == backedPawn) ++map[t + Step];
+    return;
+  }
+}
+
+// The diagonal rays of a bishop or queen that its pin allows. It backs up an
+// own pawn toward the side the pawn takes: upward for white, downward for black.
+void AddDiagonalRays(const int32_t* squares, const int32_t* pins, int32_t* map, int from, int colour, int pin) {
+  const int alike = pcWBishop + colour, queen = pcWQueen + colour;
+  const int upPawn = colour == 0 ? pcWPawn : pcBorder, downPawn = colour == 1 ? pcBPawn : pcBorder;
+  if (pin == 0 || pin == 11) {
+    AddRay<11>(squares, pins, map, from, alike, queen, upPawn);
+    AddRay<-11>(squares, pins, map, from, alike, queen, downPawn);
+  }
+  if (pin == 0 || pin == 13) {
+    AddRay<13>(squares, pins, map, from, alike, queen, upPawn);
+    AddRay<-13>(squares, pins, map, from, alike, queen, downPawn);
+  }
+}
+
+// The rank and file rays of a rook or queen that its pin allows.
+void AddLineRays(const int32_t* squares, const int32_t* pins, int32_t* map, int from, int colour, int pin) {
+  const int alike = pcWRook + colour, queen = pcWQueen + colour;
+  if (pin == 0 || pin == 12) {
+    AddRay<12>(squares, pins, map, from, alike, queen, pcBorder);
+    AddRay<-12>(squares, pins, map, from, alike, queen, pcBorder);
+  }
+  if (pin == 0 || pin == 1) {
+    AddRay<1>(squares, pins, map, from, alike, queen, pcBorder);
+    AddRay<-1>(squares, pins, map, from, alike, queen, pcBorder);
+  }
+}
+
+// The squares of a board's pieces by code. They are gathered without a
+// branch per square, and each code is then handled in a loop of its own:
+// branching on squares and codes in board order is hard for the processor to
+// foresee.
+class PieceLists {
+ public:
+  explicit PieceLists(const int32_t* squares) {
+    int occupied[64];
+    int n = 0;
+    for (int rank = 0; rank < 8; ++rank) {
+      for (int s = SquareOf(0, rank); s <= SquareOf(7, rank); ++s) {
+        occupied[n] = s;
+        n += IsPiece(squares[s]);
       }
-      if (own && (code == slider || code == pcWQueen + enemy)) pins[own] = Abs(step);
-      break;
+    }
+    for (int i = 0; i < n; ++i) {
+      const int code = squares[occupied[i]];
+      at_[code][count_[code]++] = static_cast<uint8_t>(occupied[i]);
+    }
+  }
+  std::span<const uint8_t> Of(int code) const { return {at_[code], static_cast<size_t>(count_[code])}; }
+
+ private:
+  uint8_t at_[pcBKing + 1][64];
+  int count_[pcBKing + 1] = {};
+};
+
+// AddPins from the enemy sliders of `pieces` instead of walks from the king:
+// the piece between the king and an enemy slider of that line is pinned when
+// it is the only one there and the king's colour. A king off the playing
+// squares is left to AddPins.
+void AddPinsBySliders(const int32_t* squares, const PieceLists& pieces, int32_t* pins, int king, int colour) {
+  if (king < 26 || king > 117) return;
+  if (!IsPlayingSquare(king)) return AddPins(squares, pins, king, colour);
+  const int enemy = 1 - colour;
+  for (int code : {pcWBishop + enemy, pcWRook + enemy, pcWQueen + enemy}) {
+    for (int slider : pieces.Of(code)) {
+      const int line = kLineTable.Between(king, slider);
+      if (line < 0 || (TypeOf(code) == ptBishop && line >= 4) || (TypeOf(code) == ptRook && line < 4)) continue;
+      // The walks end at the slider at the latest.
+      const int step = kLines[line];
+      int t = king + step;
+      while (squares[t] == pcEmpty) t += step;
+      if (t == slider || !IsPiece(squares[t]) || ColourOf(squares[t]) != colour) continue;
+      const int own = t;
+      for (t += step; squares[t] == pcEmpty; t += step) {
+      }
+      if (t == slider) pins[own] = Abs(step);
     }
   }
 }
 
-// One slider ray into the map of its colour. It runs on through empty squares
-// and own pieces moving along it (unless they are pinned along another line);
-// a bishop or queen also reaches past an own pawn it backs up the board.
-void AddRay(const int32_t* squares, const int32_t* pins, int32_t* map, int from, int step, int colour,
-            int alike) {
-  const int line = Abs(step);
-  const int ownQueen = pcWQueen + colour;
-  const int ownAlike = alike + colour;
-  for (int t = from + step; OnBoard(t); t += step) {
-    const int code = squares[t];
-    if (code == pcBorder) break;
-    ++map[t];
-    if (code == pcEmpty) continue;
-    if ((code == ownQueen || code == ownAlike) && (pins[t] == 0 || pins[t] == line)) continue;
-    if (code == pcWPawn + colour && alike == pcWBishop && (colour == 0) == (step > 0)) ++map[t + step];
-    break;
-  }
-}
-
-void AddRays(const int32_t* squares, const int32_t* pins, int32_t* map, int from, int colour, int pin,
-             const int (&steps)[4], int alike) {
-  for (int step : steps)
-    if (pin == 0 || pin == Abs(step)) AddRay(squares, pins, map, from, step, colour, alike);
+// White's minus black's counts on the playing squares, 0 elsewhere. The three
+// maps never overlap; saying so lets the compiler use vector instructions.
+void StoreBalance(int32_t* __restrict balance, const int32_t* __restrict white, const int32_t* __restrict black) {
+  for (int i = 0; i < kSquares; ++i) balance[i] = (white[i] - black[i]) & kOnBoard.mask[i];
 }
 
 // 1 when the first piece along the line from `t` (inclusive) is `slider` or
@@ -95,53 +231,53 @@ void CKestroGame::ComputeAttackMaps(TwoBoardPosition& position, int board) const
   BoardRef r = BoardOf(position, board);
   std::fill_n(r.whiteAttackers, kSquares, 0);
   std::fill_n(r.blackAttackers, kSquares, 0);
-  std::fill_n(r.attackBalance, kSquares, 0);
-  ComputePins(position, board);
-
   const int32_t* squares = r.squares;
+  const PieceLists pieces(squares);
+  std::fill_n(r.pins, kSquares, 0);
+  AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[0], 0);
+  AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[1], 1);
+
   const int32_t* pins = r.pins;
   const bool bughouse = GameKind == gkBughouse;
-  for (int s = 26; s <= 117; ++s) {
-    const int code = squares[s];
-    if (!OnBoard(s) || !IsPiece(code)) continue;
-    const int colour = ColourOf(code);
+  for (int colour = 0; colour < 2; ++colour) {
     int32_t* map = colour ? r.blackAttackers : r.whiteAttackers;
-    const int pin = pins[s];
-    const int type = TypeOf(code);
-    if (!(bughouse && type == ptKing)) ++map[s];  // a piece counts its own square
-    switch (type) {
-      case ptPawn:
-        if (pin == 0) {
-          ++map[colour ? s - 11 : s + 11];
-          ++map[colour ? s - 13 : s + 13];
-        } else {
-          ++map[colour ? s - pin : s + pin];
-        }
-        break;
-      case ptKnight:
-        if (pin == 0)
-          for (int step : kKnight) ++map[s + step];
-        break;
-      case ptBishop:
-        AddRays(squares, pins, map, s, colour, pin, kDiagonal, pcWBishop);
-        break;
-      case ptRook:
-        AddRays(squares, pins, map, s, colour, pin, kOrthogonal, pcWRook);
-        break;
-      case ptQueen:
-        AddRays(squares, pins, map, s, colour, pin, kDiagonal, pcWBishop);
-        AddRays(squares, pins, map, s, colour, pin, kOrthogonal, pcWRook);
-        break;
-      case ptKing:
-        if (!bughouse) {
-          for (int step : kOrthogonal) ++map[s + step];
-          for (int step : kDiagonal) ++map[s + step];
-        }
-        break;
+    // A piece counts its own square, except a king in bughouse.
+    for (int s : pieces.Of(pcWPawn + colour)) {
+      ++map[s];
+      if (const int pin = pins[s]; pin == 0) {
+        ++map[colour ? s - 11 : s + 11];
+        ++map[colour ? s - 13 : s + 13];
+      } else {
+        ++map[colour ? s - pin : s + pin];
+      }
+    }
+    for (int s : pieces.Of(pcWKnight + colour)) {
+      ++map[s];
+      if (pins[s] == 0)
+        for (int step : kKnight) ++map[s + step];
+    }
+    for (int s : pieces.Of(pcWBishop + colour)) {
+      ++map[s];
+      AddDiagonalRays(squares, pins, map, s, colour, pins[s]);
+    }
+    for (int s : pieces.Of(pcWRook + colour)) {
+      ++map[s];
+      AddLineRays(squares, pins, map, s, colour, pins[s]);
+    }
+    for (int s : pieces.Of(pcWQueen + colour)) {
+      ++map[s];
+      AddDiagonalRays(squares, pins, map, s, colour, pins[s]);
+      AddLineRays(squares, pins, map, s, colour, pins[s]);
+    }
+    if (!bughouse) {
+      for (int s : pieces.Of(pcWKing + colour)) {
+        ++map[s];
+        for (int step : kOrthogonal) ++map[s + step];
+        for (int step : kDiagonal) ++map[s + step];
+      }
     }
   }
-  for (int s = 26; s <= 117; ++s)
-    if (OnBoard(s)) r.attackBalance[s] = r.whiteAttackers[s] - r.blackAttackers[s];
+  StoreBalance(r.attackBalance, r.whiteAttackers, r.blackAttackers);
 }
 
 int CKestroGame::IsSquareAttacked(const int32_t* squares, int square, int colour) const {

@@ -20,6 +20,14 @@ std::string Printf(const char* format, int a, int b = 0) {
   return text;
 }
 
+// Whether the "[" at `at` opens a tag: it stands at the start of a line (after
+// blanks) or right after the "]" of another tag, and not inside a tag value.
+bool StartsTag(const std::string& text, size_t at) {
+  if (at > 0 && text[at - 1] == ']') return true;
+  while (at > 0 && (text[at - 1] == ' ' || text[at - 1] == '\t')) --at;
+  return at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
+}
+
 char LastNonBlank(const std::string& s) {
   for (size_t i = s.size(); i > 0; --i)
     if (static_cast<unsigned char>(s[i - 1]) > ' ') return s[i - 1];
@@ -44,10 +52,15 @@ std::string CBpgn::JoinLines(const std::string& raw) {
 }
 
 CBpgn::CBpgn(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw BpgnFileError("Cannot open file \"" + fileName + "\".");
-  std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw BpgnFileError("Cannot read file \"" + fileName + "\".");
+  std::string raw;
+  try {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw BpgnFileError("Cannot open file \"" + fileName + "\".");
+    raw.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) throw BpgnFileError("Cannot read file \"" + fileName + "\".");
+  } catch (const std::ios_base::failure&) {  // e.g. a folder: the stream throws while reading
+    throw BpgnFileError("Cannot read file \"" + fileName + "\".");
+  }
   *this = FromText(JoinLines(raw), fileName);
 }
 
@@ -67,7 +80,7 @@ void CBpgn::Index() {
   MissingMoves.clear();
   if (Text.size() < 10) return;
   for (int at = FindBpgnTag(Text, "Event"); at; at = FindBpgnTag(Text, "Event", at + 1))
-    Starts.push_back(static_cast<size_t>(at - 1));
+    if (StartsTag(Text, static_cast<size_t>(at - 1))) Starts.push_back(static_cast<size_t>(at - 1));
   for (size_t g = 0; g < Starts.size(); ++g) {
     const size_t end = g + 1 < Starts.size() ? Starts[g + 1] : Text.size();
     std::string_view game(Text.data() + Starts[g], end - Starts[g]);
@@ -102,10 +115,13 @@ std::string CBpgn::GetGame(int n) {
   const size_t end = static_cast<size_t>(n) < Starts.size() ? Starts[static_cast<size_t>(n)] : Text.size();
   GameTextCut.assign(Text, begin, end - begin);
   // The notes of the walk are only built when there is something to note.
-  Log = MissingMoves.empty() || MissingMoves.front() > n
-            ? Printf("BPGN1.Length: %d Bytes.\r\n", TextLength) +
-                  Printf("Successfully processed BPGN1, length %d Bytes, games %d", TextLength, n)
-            : CutLog(n);
+  if (MissingMoves.empty() || MissingMoves.front() > n) {
+    const std::string length = std::to_string(TextLength);
+    Log = "BPGN1.Length: " + length + " Bytes.\r\nSuccessfully processed BPGN1, length " + length + " Bytes, games " +
+          std::to_string(n);
+  } else {
+    Log = CutLog(n);
+  }
   GameNumber = n;
   size_t first = 0;
   while (first < GameTextCut.size() && static_cast<unsigned char>(GameTextCut[first]) <= ' ') ++first;

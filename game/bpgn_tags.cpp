@@ -23,9 +23,12 @@ bool IsNameChar(char c) {
 }  // namespace
 
 int FindBpgnTag(std::string_view text, std::string_view name, int from) {
-  std::string key = "[" + std::string(name);
-  for (int at = bytes::Pos(key, text, from); at; at = bytes::Pos(key, text, at + 1)) {
-    if (!IsNameChar(bytes::At(text, at + static_cast<int>(key.size())))) return at;
+  if (from < 1) from = 1;
+  for (size_t at = text.find('[', static_cast<size_t>(from - 1)); at != std::string_view::npos;
+       at = text.find('[', at + 1)) {
+    const std::string_view rest = text.substr(at + 1);
+    if (rest.starts_with(name) && !IsNameChar(bytes::At(rest, static_cast<int>(name.size()) + 1)))
+      return static_cast<int>(at) + 1;
   }
   return 0;
 }

@@ -7,12 +7,15 @@ namespace bytes {
 int Pos(std::string_view needle, std::string_view s, int from) {
   if (from < 1) from = 1;
   if (static_cast<size_t>(from - 1) > s.size()) return 0;
-  size_t p = s.find(needle, static_cast<size_t>(from - 1));
+  // A one-character needle is searched as a character: the view search would
+  // compare a one-byte view at each candidate place.
+  const size_t start = static_cast<size_t>(from - 1);
+  const size_t p = needle.size() == 1 ? s.find(needle[0], start) : s.find(needle, start);
   return p == std::string_view::npos ? 0 : static_cast<int>(p) + 1;
 }
 
 int LastPos(std::string_view needle, std::string_view s) {
-  size_t p = s.rfind(needle);
+  const size_t p = needle.size() == 1 ? s.rfind(needle[0]) : s.rfind(needle);
   return p == std::string_view::npos ? 0 : static_cast<int>(p) + 1;
 }
 
@@ -29,11 +32,6 @@ std::string From(std::string_view s, int index) {
   if (index < 1) index = 1;
   if (static_cast<size_t>(index - 1) >= s.size()) return {};
   return std::string(s.substr(static_cast<size_t>(index - 1)));
-}
-
-char At(std::string_view s, int index) {
-  if (index < 1 || static_cast<size_t>(index) > s.size()) return '\0';
-  return s[static_cast<size_t>(index - 1)];
 }
 
 int32_t ToIntDef(std::string_view s, int32_t def) {

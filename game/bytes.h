@@ -17,7 +17,10 @@ std::string Copy(std::string_view s, int index, int count);
 // Characters from 1-based `index` to the end.
 std::string From(std::string_view s, int index);
 // The character at 1-based `index`, or '\0' outside the text.
-char At(std::string_view s, int index);
+inline char At(std::string_view s, int index) {
+  if (index < 1 || static_cast<size_t>(index) > s.size()) return '\0';
+  return s[static_cast<size_t>(index - 1)];
+}
 // The whole field as a 32-bit decimal integer (leading blanks and one sign
 // allowed), else `def`.
 int32_t ToIntDef(std::string_view s, int32_t def);

@@ -1,6 +1,6 @@
 // Building a game object from a BPGN game text, and replaying its record.
 #include <algorithm>
-#include <cstdio>
+#include <string_view>
 #include <unistd.h>
 
 #include "game/air_drops.h"
@@ -71,35 +71,64 @@ int FindFirstMove(const std::string& text, const char* mark, int from) {
   return 0;
 }
 
+// What one pass over a move text finds: whether it holds a "{C:" or "{A:"
+// comment, or a "(" outside comments, which opens a subvariant, and its tokens.
 // Tokens run up to and including the "}" that closes their comment, nested
 // braces included. From an unclosed comment on, each "}" ends a token.
-std::vector<std::string> SplitTokens(const std::string& text) {
-  std::vector<std::string> tokens;
+struct MoveTextScan {
+  bool chatOrAnnotation = false;
+  bool subvariant = false;
+  std::vector<std::string_view> tokens;  // views into the text
+};
+
+MoveTextScan ScanMoveText(std::string_view text) {
+  MoveTextScan scan;
   size_t start = 0;
-  int depth = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '{') {
+  int depth = 0;           // of the token being read
+  size_t commentDepth = 0;  // for the subvariant test: a stray "}" does not go below 0
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c != '{' && c != '}' && c != '(') continue;
+    if (c == '{') {
       ++depth;
-    } else if (text[i] == '}' && --depth <= 0) {
-      tokens.push_back(text.substr(start, i + 1 - start));
-      start = i + 1;
-      depth = 0;
+      ++commentDepth;
+      if (i + 2 < n && (text[i + 1] == 'C' || text[i + 1] == 'A') && text[i + 2] == ':') scan.chatOrAnnotation = true;
+    } else if (c == '}') {
+      if (commentDepth) --commentDepth;
+      if (--depth <= 0) {
+        scan.tokens.push_back(text.substr(start, i + 1 - start));
+        start = i + 1;
+        depth = 0;
+      }
+    } else if (!commentDepth) {
+      scan.subvariant = true;
     }
   }
-  while (start < text.size()) {
+  while (start < n) {
     const size_t close = text.find('}', start);
-    const size_t end = close == std::string::npos ? text.size() : close + 1;
-    tokens.push_back(text.substr(start, end - start));
+    const size_t end = close == std::string_view::npos ? n : close + 1;
+    scan.tokens.push_back(text.substr(start, end - start));
     start = end;
   }
-  return tokens;
+  return scan;
 }
 
-bool IsMoveToken(const std::string& token) {
-  int brace = bytes::Pos("{", token);
-  std::string head = brace ? token.substr(0, static_cast<size_t>(brace - 1)) : token;
-  return !head.empty() && bytes::Pos(".", head) > 0;
+// A move token has a "." before its first "{" (or in the whole token without one).
+bool IsMoveToken(std::string_view token) {
+  const std::string_view head = token.substr(0, token.find('{'));
+  return head.find('.') != std::string_view::npos;
 }
+
+// Characters that NormalizeMoveTextNoComments keeps without looking further.
+struct PlainMoveChars {
+  bool plain[256] = {};
+  constexpr PlainMoveChars() {
+    for (int c = 0; c < 256; ++c) plain[c] = true;
+    for (unsigned char c : {'{', '}', '\t', '\n', '\r', '#', '$', '+', ' '}) plain[c] = false;
+  }
+};
+constexpr PlainMoveChars kPlainMoveChar;
 
 }  // namespace
 
@@ -134,8 +163,8 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
   const int a = FindFirstMove(text, "1A.", tagsEnd);
   const int b = FindFirstMove(text, "1B.", tagsEnd);
   BoardsFound = (a > 0) + (b > 0);
-  SetupStandardPosition(Position);
   if (a + b < firstMoveThreshold || a + b == 0) {
+    SetupStandardPosition(Position);
     TagPart = bytes::TrimRight(bytes::Copy(text, 1, tagsEnd - 1));
     ErrorLog += "\r\nNot founded first moves on both chessboards (1A. and 1B. )";
     LoadFailed = 1;
@@ -149,7 +178,10 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
   // Start position from a recognised set-up text (CR LF or LF between the lines).
   StartKind = StartSetup::Standard;
   SetupLine.clear();
+  // Every set-up text starts with the Setup tag, so without it none is searched for.
+  const bool setupTag = bytes::Pos("[Setup \"1\"]", TagPart) != 0;
   for (const SetupText& s : kSetupTexts) {
+    if (!setupTag) break;
     const std::string fen = FenLine(s.bfen);
     bool found = false;
     for (const char* eol : {"\r\n", "\n"}) {
@@ -171,29 +203,27 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     GameKind = gkIngols;
   else
     GameKind = bytes::Pos("bughouse", bytes::LowerAscii(TagPart)) ? gkBughouse : gkOther;
+  // Every start position writes all that the standard one would on this new object.
   SetupStartPosition(Position);
 
   Moves.clear();
   MoveCount = 0;
   NormalizeMoveTextNoComments(MovePart);
-  if (bytes::Pos("{C:", MovePart) || bytes::Pos("{A:", MovePart)) {
+  // The tokens point into MovePart, which stays as it is until they are done with.
+  const MoveTextScan scan = ScanMoveText(MovePart);
+  if (scan.chatOrAnnotation) {
     ErrorLog += "\r\nSkipping commented/anotated game - not supported!";
     LoadFailed = 1;
     return;
   }
-  // A "(" outside comments opens a subvariant.
-  for (size_t i = 0, depth = 0; i < MovePart.size(); ++i) {
-    const char c = MovePart[i];
-    if (c == '{') ++depth;
-    else if (c == '}' && depth) --depth;
-    else if (c == '(' && !depth) {
-      ErrorLog += "\rSkipping BPGN game - subvariants (...) - not supported!";
-      LoadFailed = 1;
-      return;
-    }
+  if (scan.subvariant) {
+    ErrorLog += "\rSkipping BPGN game - subvariants (...) - not supported!";
+    LoadFailed = 1;
+    return;
   }
 
-  const std::vector<std::string> tokens = SplitTokens(MovePart);
+  const std::vector<std::string_view>& tokens = scan.tokens;
+  Moves.reserve(tokens.size());
   int lastMove = -1;
   for (int i = static_cast<int>(tokens.size()) - 1; i >= 0; --i)
     if (IsMoveToken(tokens[static_cast<size_t>(i)])) {
@@ -201,9 +231,10 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
       break;
     }
 
-  std::string played;
+  // The tokens played so far are the start of MovePart, up to `played`.
+  size_t played = 0;
   for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
-    const std::string& token = tokens[static_cast<size_t>(i)];
+    const std::string_view token = tokens[static_cast<size_t>(i)];
     if (!IsMoveToken(token)) {
       // Anything after the last move is the game's closing; a comment between
       // moves belongs to the move before it; other text there goes to the
@@ -215,23 +246,23 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
       }
       if (token[0] == '{' && !Moves.empty()) {
         Moves.back().token += token;
-        played += token;
+        played += token.size();
         continue;
       }
     }
     BpgnMove move;
-    move.token = token;
+    move.token.assign(token);
     if (!PlayMove(move, Position, HandCheck::Lenient)) {
-      MovePart = played;
+      MovePart.resize(played);
       LoadFailed = 1;
       return;
     }
     move.serial = MoveCount + 1;
     Moves.push_back(std::move(move));
     ++MoveCount;
-    played += token;
+    played += token.size();
   }
-  MovePart = played;
+  MovePart.resize(played);
 
   if (!RemoveAirDrops(MoveCount, Moves, MovePart)) {
     ErrorLog += " |AirDrops KO";
@@ -243,45 +274,52 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
 }
 
 void CKestroGame::NormalizeMoveTextNoComments(std::string& text) {
-  std::string out;
-  out.reserve(text.size());
+  // The text is compacted in place: what is kept is written at `kept`, which
+  // never passes the character being read (or the two looked at after it).
+  // Through a plain pointer the compiler need not reload the string after each store.
+  char* const chars = text.data();
+  size_t kept = 0;
   int depth = 0;
   bool skipping = false;
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
-    const char c = text[i];
+    const char c = chars[i];
     if (skipping) {
       if (c == '}') skipping = false;
       continue;
     }
+    if (kPlainMoveChar.plain[static_cast<unsigned char>(c)]) {  // the common case, kept as it is
+      chars[kept++] = c;
+      continue;
+    }
     switch (c) {
       case '{': {
-        const char next = i + 1 < n ? text[i + 1] : '\0';
-        const char after = i + 2 < n ? text[i + 2] : '\0';
+        const char next = i + 1 < n ? chars[i + 1] : '\0';
+        const char after = i + 2 < n ? chars[i + 2] : '\0';
         if ((next == 'C' || next == 'A' || next == 'L') && after == ':') {
           skipping = true;
         } else {
           ++depth;
-          out += c;
+          chars[kept++] = c;
         }
         break;
       }
       case '}':
         if (depth > 0) {
           --depth;
-          out += c;
+          chars[kept++] = c;
         }
         break;
       case '\t': case '\n': case '\r': case '#': case '$': case '+':
         break;
       case ' ':
-        if (depth > 0) out += c;
+        if (depth > 0) chars[kept++] = c;
         break;
       default:
-        out += c;
+        chars[kept++] = c;
     }
   }
-  text.swap(out);
+  text.resize(kept);
 }
 
 int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std::string& moveText) {
@@ -312,7 +350,8 @@ int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std
     const std::string& t = moves[static_cast<size_t>(i)].token;
     const size_t brace = t.find('{');
     if (brace == std::string::npos) {
-      rebuilt += t + ' ';
+      rebuilt += t;
+      rebuilt += ' ';
     } else {
       rebuilt.append(t, 0, brace);
       rebuilt += ' ';
@@ -320,9 +359,8 @@ int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std
     }
   }
   moveText.swap(rebuilt);
-  char note[24];
-  std::snprintf(note, sizeof note, "%d,", r.fixes);
-  ErrorLog += note;
+  ErrorLog += std::to_string(r.fixes);
+  ErrorLog += ',';
   return 1;
 }
 
@@ -333,6 +371,7 @@ void CKestroGame::ReplayTo(int n) {
     SetupStartPosition(ReplayPosition);
     ReplayCursor = 0;
     ReplayValid = true;
+    ReplayMapsStale[0] = ReplayMapsStale[1] = true;
   }
   // Replays are quiet: refusals are skipped without growing the error log.
   const size_t logSize = ErrorLog.size();
@@ -340,18 +379,29 @@ void CKestroGame::ReplayTo(int n) {
   while (ReplayCursor < n && ReplayCursor < MoveCount && ReplayCursor < static_cast<int>(Moves.size())) {
     scratch = Moves[static_cast<size_t>(ReplayCursor)];
     ++ReplayCursor;
-    PlayMove(scratch, ReplayPosition, HandCheck::Lenient);
+    // A board whose maps are up to date has its pins too.
+    const bool pinsKnown[2] = {!ReplayMapsStale[0], !ReplayMapsStale[1]};
+    if (PlayBpgnMoveWithPins(scratch, ReplayPosition, 0, HandCheck::Lenient, pinsKnown))
+      ReplayMapsStale[scratch.board == 1 ? 0 : 1] = true;
+    else
+      ReplayMapsStale[0] = ReplayMapsStale[1] = true;  // a refused move changes no square; this is only caution
   }
   ErrorLog.resize(logSize);
 }
 
+// Pins and attack maps depend only on a board's squares, its king squares and
+// the game kind, so a board without a move since its last computation keeps them.
 void CKestroGame::FinishReplay(TwoBoardPosition& out) {
   ReplayIndex = ReplayCursor;
-  TwoBoardPosition shown = ReplayPosition;
-  ComputeAttackMaps(shown, 1);
-  ComputeAttackMaps(shown, 2);
-  Position = shown;
-  out = shown;
+  if (ReplayMapsKind != GameKind) ReplayMapsStale[0] = ReplayMapsStale[1] = true;
+  ReplayMapsKind = GameKind;
+  for (int board = 1; board <= 2; ++board) {
+    if (!ReplayMapsStale[board - 1]) continue;
+    ComputeAttackMaps(ReplayPosition, board);
+    ReplayMapsStale[board - 1] = false;
+  }
+  Position = ReplayPosition;
+  if (&out != &Position) out = Position;
 }
 
 void CKestroGame::GetPositionAtMove(TwoBoardPosition& out, int n) {

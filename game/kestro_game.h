@@ -138,9 +138,17 @@ class CKestroGame {
 
  private:
   void LoadGameText(int firstMoveThreshold);
+  // PlayBpgnMove, taking the pins of a board whose `pinsKnown` entry is set
+  // (0 for A, 1 for B) as already those of its squares.
+  int PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber, HandCheck handCheck,
+                           const bool (&pinsKnown)[2]);
   void ReplayTo(int n);
   void FinishReplay(TwoBoardPosition& out);
-  TwoBoardPosition ReplayPosition;
+  TwoBoardPosition ReplayPosition;  // its pins and attack maps are kept up to date by FinishReplay
   int ReplayCursor = 0;
   bool ReplayValid = false;
+  // Boards of the replay position whose pins and attack maps no longer fit
+  // their squares, and the game kind the maps were computed for.
+  bool ReplayMapsStale[2] = {true, true};
+  int32_t ReplayMapsKind = 0;
 };

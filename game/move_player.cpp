@@ -2,6 +2,7 @@
 // Every check runs before the first change of board, hands, clocks or sides.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "game/bytes.h"
 #include "game/kestro_game.h"
@@ -32,6 +33,25 @@ bool IsRankChar(char c) {
   return u >= '1' && u <= '8';
 }
 bool InBoardArray(int square) { return square >= 0 && square < kSquares; }
+
+// bytes::Pos for one character, 1-based `from` >= 1; a plain loop, as move
+// tokens are short.
+int FindChar(std::string_view s, char c, int from = 1) {
+  for (size_t i = static_cast<size_t>(from - 1); i < s.size(); ++i)
+    if (s[i] == c) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+// bytes::Copy without the copy: up to `count` characters from 1-based `index`.
+std::string_view Part(std::string_view s, int index, int count) {
+  if (count <= 0) return {};
+  const int64_t first = index < 1 ? 1 : index;
+  int64_t last = static_cast<int64_t>(index) + count - 1;
+  if (last > static_cast<int64_t>(s.size())) last = static_cast<int64_t>(s.size());
+  if (first > last) return {};
+  return s.substr(static_cast<size_t>(first - 1), static_cast<size_t>(last - first + 1));
+}
+
 int Abs(int v) { return v < 0 ? -v : v; }
 
 // Piece type of an upper-case letter, 0 for anything else.
@@ -73,7 +93,7 @@ struct Filter {
 };
 
 // Reads a filter of k characters from 1-based `at`; false on a bad character.
-bool ReadFilter(const std::string& text, int at, int k, Filter& f) {
+bool ReadFilter(std::string_view text, int at, int k, Filter& f) {
   if (k == 2) {
     const char file = bytes::At(text, at), rank = bytes::At(text, at + 1);
     if (!IsFileChar(file) || !IsRankChar(rank)) return false;
@@ -126,6 +146,12 @@ void SearchRays(const BoardRef& b, int to, int code, const int (&steps)[4], cons
 
 int CKestroGame::PlayBpgnMove(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber,
                               HandCheck handCheck) {
+  constexpr bool kNoPinsKnown[2] = {false, false};
+  return PlayBpgnMoveWithPins(move, position, checkMoveNumber, handCheck, kNoPinsKnown);
+}
+
+int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber,
+                                      HandCheck handCheck, const bool (&pinsKnown)[2]) {
   auto fail = [this](const std::string& text) {
     ErrorLog += "\r\nErr: " + text;
     return 0;
@@ -139,40 +165,52 @@ int CKestroGame::PlayBpgnMove(BpgnMove& move, TwoBoardPosition& position, int ch
   for (int32_t& c : move.candidates) c = 0;
   move.hasTimeStamp = move.thinkingTime = move.lag = 0;
 
-  const int braceAt = bytes::Pos("{", token);
+  // In one pass: the first "{", the first "}" after it, and whether there is
+  // a "[" at all (most tokens have no time stamp).
+  int braceAt = 0, closeAt = 0;
+  bool bracket = false;
+  for (size_t i = 0; i < token.size(); ++i) {
+    const char ch = token[i];
+    if (ch == '{' && braceAt == 0) braceAt = static_cast<int>(i) + 1;
+    else if (ch == '}' && braceAt != 0 && closeAt == 0) closeAt = static_cast<int>(i) + 1;
+    bracket = bracket || ch == '[';
+  }
   move.bracePosition = braceAt;
   if (braceAt == 0) return fail("No clock comment in move.");
 
-  if (const int tAt = bytes::Pos("[T:", token)) {
+  if (const int tAt = bracket ? bytes::Pos("[T:", token) : 0) {
     move.hasTimeStamp = 1;
-    const int tEnd = bytes::Pos("]", token, tAt + 3);
+    const int tEnd = FindChar(token, ']', tAt + 3);
     if (tEnd) {
-      move.thinkingTime = bytes::ToIntDef(bytes::Copy(token, tAt + 3, tEnd - tAt - 3), 0);
+      move.thinkingTime = bytes::ToIntDef(Part(token, tAt + 3, tEnd - tAt - 3), 0);
       const int lAt = tEnd + 4;
-      const int lEnd = bytes::Pos("]", token, lAt);
-      if (lEnd) move.lag = bytes::ToIntDef(bytes::Copy(token, lAt, lEnd - lAt), 0);
+      const int lEnd = FindChar(token, ']', lAt);
+      if (lEnd) move.lag = bytes::ToIntDef(Part(token, lAt, lEnd - lAt), 0);
     }
-    const std::string lagTag = "[LagCompensatorSetOn:";
+    constexpr std::string_view lagTag = "[LagCompensatorSetOn:";
     if (const int lcAt = bytes::Pos(lagTag, token)) {
       const int start = lcAt + static_cast<int>(lagTag.size());
-      const int end = bytes::Pos("]", token, start);
-      LagCompensatorRead = end ? bytes::ToIntDef(bytes::Copy(token, start, end - start), 0) : 0;
+      const int end = FindChar(token, ']', start);
+      LagCompensatorRead = end ? bytes::ToIntDef(Part(token, start, end - start), 0) : 0;
     }
   }
 
-  const int closeAt = bytes::Pos("}", token, braceAt + 1);
-  const std::string clockText = closeAt ? bytes::Copy(token, braceAt + 1, closeAt - braceAt - 1) : std::string();
+  const std::string_view clockText = closeAt ? Part(token, braceAt + 1, closeAt - braceAt - 1) : std::string_view();
   move.clockSeconds = bytes::ToIntDef(clockText, 0);
   if (move.clockSeconds == 0) {
-    if (const int point = bytes::Pos(".", clockText))
-      move.clockSeconds = bytes::ToIntDef(bytes::Copy(clockText, 1, point - 1), 0);
+    if (const int point = FindChar(clockText, '.'))
+      move.clockSeconds = bytes::ToIntDef(Part(clockText, 1, point - 1), 0);
   }
 
-  const std::string text = bytes::Copy(token, 1, braceAt - 1);
+  const std::string_view text = Part(token, 1, braceAt - 1);
   const int n = static_cast<int>(text.size());
-  const int dotAt = bytes::LastPos(".", text);
-  const int xAt = bytes::LastPos("x", text);
-  const int atAt = bytes::LastPos("@", text);
+  int dotAt = 0, xAt = 0, atAt = 0;  // the last of each, 1-based
+  for (int i = 1; i <= n; ++i) {
+    const char ch = text[static_cast<size_t>(i - 1)];
+    if (ch == '.') dotAt = i;
+    else if (ch == 'x') xAt = i;
+    else if (ch == '@') atAt = i;
+  }
   if (dotAt <= 1) return fail("No board in move.");
   if (n - dotAt < 2) return fail("Move too short.");
 
@@ -181,9 +219,9 @@ int CKestroGame::PlayBpgnMove(BpgnMove& move, TwoBoardPosition& position, int ch
   const int side = boardChar == (board == 1 ? 'A' : 'B') ? 0 : 1;
   move.board = board;
   move.side = side;
-  move.moveNumber = bytes::ToIntDef(bytes::Copy(text, 1, dotAt - 2), 999);
+  move.moveNumber = bytes::ToIntDef(Part(text, 1, dotAt - 2), 999);
 
-  ComputePins(position, board);
+  if (!pinsKnown[board - 1]) ComputePins(position, board);
   BoardRef b = BoardOf(position, board);
   if (side != *b.sideToMove)
     return fail(board == 1 ? "Bad side on BoardA trying move." : "Bad side on BoardB trying move.");

@@ -41,10 +41,19 @@ constexpr StartPosition kCoin{"rnbqkbnr/pppppppp/......../......../......../....
 constexpr StartPosition kIngols{"....pnrk/....pbqr/....ppnb/....pppp/PPPP..../BNPP..../RQBP..../KRNP....",
                                 300000, 0, false, false};
 
-int CodeOfLetter(char c) {
-  const char* p = std::strchr(kPieceLetters + 2, c);
-  return p && c ? static_cast<int>(p - kPieceLetters) : pcEmpty;
-}
+// Piece code of each letter of kPieceLetters past the first two, pcEmpty for
+// any other character.
+struct LetterCodes {
+  int8_t code[256] = {};
+  constexpr LetterCodes() {
+    for (int i = 0; i < 256; ++i) code[i] = pcEmpty;
+    for (int piece = pcWPawn; piece <= pcBKing; ++piece)
+      code[static_cast<unsigned char>(kPieceLetters[piece])] = static_cast<int8_t>(piece);
+  }
+};
+constexpr LetterCodes kLetterCodes;
+
+int CodeOfLetter(char c) { return kLetterCodes.code[static_cast<unsigned char>(c)]; }
 
 void FillBoard(int32_t* squares, const char* ranks) {
   for (int i = 0; i < kSquares; ++i) squares[i] = pcBorder;

@@ -1,6 +1,7 @@
 // The frame: child-window rules, the command-line file, exit, help and About.
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -96,7 +97,7 @@ TEST_F(FrameTest, PlayWindowOpensOnceAndIsRaisedTheSecondTime) {
   Click(*frame, "spbKestrovane");
   EXPECT_EQ(Children(*frame, "TfrmKestrovane").size(), 1);
   EXPECT_EQ(frame->mdiArea->activeSubWindow(), play);
-  EXPECT_EQ(form->MoveInputMode, 2);  // activated again: the base window's activation ran
+  EXPECT_EQ(form->MoveInputMode, 0);  // activated again: the play window's activation changes nothing
   EXPECT_TRUE(dialogs_.asked.empty());
 }
 
@@ -134,12 +135,26 @@ TEST_F(FrameTest, FurtherViewersOpenOnlyWhenTheUserSaysAll) {
   EXPECT_EQ(dialogs_.Asked(Kind::Message).size(), 3u);
 }
 
-TEST_F(FrameTest, RepairToolSaysItIsNotPartOfThisBuild) {
+TEST_F(FrameTest, RepairToolOpensOnceAndIsRaisedTheSecondTime) {
+  const char* const names[14] = {"Wsquare.bmp", "Bsquare2.bmp", "WPawn.bmp",   "BPawn.bmp",  "WBishop.bmp",
+                                 "BBishop.bmp", "WKnight.bmp",  "BKnight.bmp", "WRook.bmp",  "BRook.bmp",
+                                 "WQueen.bmp",  "BQueen.bmp",   "WKing.bmp",   "BKing.bmp"};
+  const std::string folder = SetFolder("TolvoSimple");
+  QDir().mkpath(QString::fromStdString(folder));
+  for (int i = 0; i < 14; ++i) testdisplay::SaveBmp(testdisplay::SlotBitmap(i, 24, 24, 0), folder + names[i]);
   auto frame = MakeFrame();
+  frame->show();
   Click(*frame, "spbBPGNRepairer");
-  EXPECT_TRUE(frame->mdiArea->subWindowList().isEmpty());
-  ASSERT_EQ(dialogs_.Asked(Kind::Message).size(), 1u);
-  EXPECT_TRUE(dialogs_.Asked(Kind::Message).front().text.contains("not part of this build"));
+  ASSERT_EQ(Children(*frame, "TfrmBPGNRepairer").size(), 1);
+  QMdiSubWindow* tool = Children(*frame, "TfrmBPGNRepairer").front();
+  EXPECT_EQ(tool->widget()->windowTitle(), "KVX:BPGN Repairer");
+  EXPECT_TRUE(tool->isMaximized());
+  Click(*frame, "spbKestrovane");
+  EXPECT_NE(frame->mdiArea->activeSubWindow(), tool);
+  Click(*frame, "spbBPGNRepairer");
+  EXPECT_EQ(Children(*frame, "TfrmBPGNRepairer").size(), 1);
+  EXPECT_EQ(frame->mdiArea->activeSubWindow(), tool);
+  EXPECT_TRUE(dialogs_.asked.empty());
 }
 
 TEST_F(FrameTest, GameFileOnTheCommandLineOpensOneViewerShortlyAfterShowing) {
@@ -159,11 +174,11 @@ TEST_F(FrameTest, GameFileOnTheCommandLineOpensOneViewerShortlyAfterShowing) {
     auto* viewer = static_cast<TfrmKestroView*>(viewers.front()->widget());
     EXPECT_EQ(viewer->FileName(), QString::fromStdString(file));
     EXPECT_EQ(viewer->windowTitle(), "KVX:View Games");
-    // The viewer shows where the game ended: the black queen took on d5 on board A.
+    // The viewer shows the file's first game before its first move.
     ASSERT_NE(viewer->Game(), nullptr);
     EXPECT_EQ(viewer->Game()->MoveCount, 7);
-    EXPECT_EQ(viewer->ShownPosition().boardA[CKestroGame::SquareFromName('d', '8')], pcEmpty);
-    EXPECT_EQ(viewer->ShownPosition().boardA[CKestroGame::SquareFromName('d', '5')], pcBQueen);
+    EXPECT_EQ(viewer->Game()->ReplayIndex, 0);
+    EXPECT_EQ(viewer->ShownPosition().boardA[CKestroGame::SquareFromName('d', '8')], pcBQueen);
     EXPECT_TRUE(dialogs_.asked.empty());
     // Hiding and showing again does not open it a second time.
     frame->hide();

@@ -94,6 +94,25 @@ TEST(AttackMapTest, KingsCountNeighboursOnlyOutsideBughouse) {
   EXPECT_EQ(p.attackBalanceA[Sq("d7")], -1);
 }
 
+TEST(AttackMapTest, OddCodesEndRaysWhereTheyStand) {
+  CKestroGame game;
+  TwoBoardPosition p = Pieces("Ke1 Ra1 Bc1 ke8 bc5");
+  p.boardA[Sq("a4")] = -1;        // on the rook's file
+  p.boardA[Sq("e3")] = 99;        // on the white bishop's diagonal
+  p.boardA[Sq("d6")] = -1;        // on the black bishop's, upward: not a way it backs up a pawn
+  p.boardA[Sq("b1")] = pcBorder;  // on the rook's rank
+  game.ComputeAttackMaps(p, 1);
+  const int32_t* w = p.whiteAttackersA;
+  const int32_t* b = p.blackAttackersA;
+  EXPECT_EQ(w[Sq("a4")], 1);  // counted, and nothing past it
+  EXPECT_EQ(w[Sq("a5")], 0);
+  EXPECT_EQ(w[Sq("e3")], 1);
+  EXPECT_EQ(w[Sq("f4")], 0);
+  EXPECT_EQ(w[Sq("b1")], 0) << "the border code is not counted";
+  EXPECT_EQ(b[Sq("d6")], 1);
+  EXPECT_EQ(b[Sq("e7")], 0);
+}
+
 TEST(AttackedSquareTest, CountsEachAttackerByItsRule) {
   CKestroGame game;
   TwoBoardPosition p = Pieces("Ke2 re8");

@@ -50,6 +50,28 @@ TEST(BpgnFile, LoadsFilesWithAnyLineEnds) {
   EXPECT_THROW(CBpgn("/nonexistent/dir/none.bpgn"), BpgnFileError);
 }
 
+TEST(BpgnFile, AFolderIsAFileErrorToo) {
+  // The folder opens as a stream; reading it fails.
+  EXPECT_THROW(CBpgn(::testing::TempDir()), BpgnFileError);
+  EXPECT_THROW(CBpgn("."), BpgnFileError);
+}
+
+TEST(BpgnFile, EventInsideATagValueStartsNoGame) {
+  const std::string one = "[Event \"x\"]\n[WhiteA \"my [Event z\"]\n1A.e4{1} 1B.d4{1}";
+  CBpgn f = CBpgn::FromText(one, "x.bpgn");
+  EXPECT_EQ(f.GameCount(), 1);
+  EXPECT_EQ(f.GetGame(1), one);
+
+  // Games start at line starts (after blanks) and right after another tag.
+  CBpgn g = CBpgn::FromText(
+      "[Event \"a\"]\r\n1A.e4{1} 1B.d4{1}\r\n[Site \"s\"][Event \"b\"]\r\n1A.d4{1} 1B.e4{1}\r\n"
+      "  \t[Event \"c\"]\r\n1B.e4{1} 1A.d4{1}\r\n[Round \"1 [Event\"][EventDate \"d\"]",
+      "y.bpgn");
+  ASSERT_EQ(g.GameCount(), 3);
+  EXPECT_EQ(g.GetGame(2).substr(0, 13), "[Event \"b\"]\r\n");
+  EXPECT_EQ(g.GetGame(3), "[Event \"c\"]\r\n1B.e4{1} 1A.d4{1}\r\n[Round \"1 [Event\"][EventDate \"d\"]");
+}
+
 TEST(PgnConversion, TagsAndMovesBecomeBoardA) {
   const std::string pgn =
       "[Event \"Casual\"]\r\n[White \"Ann\"]\r\n[Black \"Bob\"]\r\n\r\n1. e4 e5 2. Nf3 Nc6 1-0\r\n";

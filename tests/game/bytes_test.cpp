@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "game/bytes.h"
 
 using namespace bytes;
@@ -11,6 +14,25 @@ TEST(Bytes, PositionsCountFromOneAndZeroMeansAbsent) {
   EXPECT_EQ(Pos("a", "abc", 10), 0);
   EXPECT_EQ(LastPos(".", "1A.e4{175.9}"), 10);
   EXPECT_EQ(LastPos("@", "e4"), 0);
+}
+
+TEST(Bytes, OneCharacterNeedlesAtEveryStart) {
+  const std::string s("a.b\xF6.\0x.", 8);
+  for (char c : {'.', 'a', 'x', '\xF6', '\0', 'z'}) {
+    const std::string needle(1, c);
+    int last = 0;
+    for (int i = 1; i <= static_cast<int>(s.size()); ++i)
+      if (s[static_cast<size_t>(i - 1)] == c) last = i;
+    EXPECT_EQ(LastPos(needle, s), last) << int(c);
+    for (int from = -1; from <= static_cast<int>(s.size()) + 2; ++from) {
+      int first = 0;
+      for (int i = std::max(from, 1); i <= static_cast<int>(s.size()) && !first; ++i)
+        if (s[static_cast<size_t>(i - 1)] == c) first = i;
+      EXPECT_EQ(Pos(needle, s, from), first) << int(c) << " from " << from;
+    }
+  }
+  EXPECT_EQ(Pos("", "ab", 3), 3) << "an empty needle is found where the search starts";
+  EXPECT_EQ(Pos("", "ab", 4), 0);
 }
 
 TEST(Bytes, CopyTakesOnlyWhatIsThere) {

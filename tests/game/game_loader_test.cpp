@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -515,6 +516,80 @@ TEST(GameLoader, ReplayMatchesAFreshReplayAtEveryMove) {
   // Past the end stops at the end.
   At(*kept, count + 50);
   EXPECT_EQ(kept->ReplayIndex, count);
+}
+
+// A bughouse game of legal moves picked at random from the legal-move list
+// (drops a third of the time when there are any), with the BFEN after each move.
+std::string RandomGame(unsigned seed, int plies, std::vector<std::string>& bfens) {
+  std::mt19937 rng(seed);
+  CKestroGame g;
+  TwoBoardPosition p;
+  g.SetupStandardPosition(p);
+  bfens = {Bfen(p)};
+  std::string text = "[Event \"bughouse test\"]\r\n\r\n";
+  int counts[2] = {0, 0};
+  for (int i = 0; i < plies; ++i) {
+    g.GenerateLegalMoves(p);
+    const int board = i < 2 ? i + 1 : 1 + static_cast<int>(rng() % 2);
+    std::vector<LegalMoveEntry> moves, drops;
+    for (const LegalMoveEntry& e : g.LegalMoves)
+      if (OnBoard(e, board) && TypeOf(BoardOf(p, board).squares[e.to]) != ptKing)
+        (e.kind > mkMoveB ? drops : moves).push_back(e);
+    const bool drop = !drops.empty() && (moves.empty() || rng() % 3 == 0);
+    const std::vector<LegalMoveEntry>& from = drop ? drops : moves;
+    if (from.empty()) break;
+    const LegalMoveEntry e = from[rng() % from.size()];
+    BpgnMove m;
+    m.token = g.MoveToBpgn(p, e.kind, e.from, e.to, e.promotion, counts[0], counts[1]) + "{100}";
+    if (!g.PlayMove(m, p)) break;
+    ++counts[board - 1];
+    text += m.token + (i % 8 == 7 ? "\r\n" : " ");
+    bfens.push_back(Bfen(p));
+  }
+  return text + "{*} *";
+}
+
+// The kept replay position holds the pins and attack maps of both boards
+// between calls and recomputes only a board that had a move.
+TEST(GameLoader, ReplayedPositionsHoldFreshAttackMaps) {
+  for (unsigned seed = 1; seed <= 30; ++seed) {
+    SCOPED_TRACE(seed);
+    std::vector<std::string> bfens;
+    const std::string text = RandomGame(seed, 120, bfens);
+    auto g = Load(text);
+    ASSERT_EQ(g->LoadFailed, 0) << g->ErrorLog;
+    ASSERT_EQ(g->MoveCount + 1, static_cast<int>(bfens.size()));
+    auto check = [&](int n) {
+      SCOPED_TRACE(n);
+      const TwoBoardPosition p = At(*g, n);
+      EXPECT_EQ(Bfen(p), bfens[static_cast<size_t>(n)]);
+      TwoBoardPosition recomputed = p;
+      g->ComputeAttackMaps(recomputed, 1);
+      g->ComputeAttackMaps(recomputed, 2);
+      EXPECT_TRUE(Same(p, recomputed));
+      if (n % 9 == 0) {
+        EXPECT_TRUE(Same(p, At(*Load(text), n)));
+      }
+    };
+    for (int n = 0; n <= g->MoveCount; ++n) check(n);
+    for (int n = g->MoveCount; n >= 0; n -= 7) check(n);
+    // Several moves at a time from a kept position.
+    for (int n = 0; n <= g->MoveCount; n += 1 + n % 5) check(n);
+  }
+}
+
+// Outside bughouse the kings count their neighbours: the kept maps follow a
+// change of the game kind.
+TEST(GameLoader, ReplayFollowsAChangedGameKind) {
+  auto g = Load(kClubGame);
+  const TwoBoardPosition before = At(*g, 15);
+  g->GameKind = g->GameKind == gkBughouse ? gkOther : gkBughouse;
+  const TwoBoardPosition after = At(*g, 15);
+  TwoBoardPosition expected = before;
+  g->ComputeAttackMaps(expected, 1);
+  g->ComputeAttackMaps(expected, 2);
+  EXPECT_TRUE(Same(after, expected));
+  EXPECT_FALSE(Same(after, before));
 }
 
 TEST(GameLoader, StepToNextMoveOnBoard) {

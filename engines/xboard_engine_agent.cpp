@@ -1,0 +1,207 @@
+// One external XBoard engine run as a child process.
+#include "engines/xboard_engine_agent.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QFileInfo>
+#include <QtCore/QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+CXBoardEngineAgent::CXBoardEngineAgent(int id, const std::string& folder, const std::string& fileName)
+    : Id(id), Name(fileName), Path(folder + fileName), Folder(folder) {}
+
+CXBoardEngineAgent::~CXBoardEngineAgent() {
+  if (Running) Stop();
+}
+
+int CXBoardEngineAgent::Start() {
+  if (Running) return 0;
+  auto process = std::make_unique<QProcess>();
+  const QString path = QString::fromStdString(Path);
+  process->setProgram(path);
+  process->setWorkingDirectory(QFileInfo(path).absolutePath());
+  process->setProcessChannelMode(QProcess::MergedChannels);
+  process->start();
+  if (!process->waitForStarted(5000)) return -1;
+  Process = std::move(process);
+  Lines.Clear();
+  Moves.clear();
+  Resyncs = 0;
+  Running = 1;
+  return 0;
+}
+
+int CXBoardEngineAgent::Send(const std::string& line) {
+  if (!Running || !Process) return 0;
+  const std::string text = line + "\n";
+  Process->write(text.data(), static_cast<qint64>(text.size()));
+  Process->waitForBytesWritten(0);
+  return 0;
+}
+
+int CXBoardEngineAgent::Read(std::string& text) {
+  if (!Running || !Process) {
+    text = "\r\nEngine don't run.";
+    return 0;
+  }
+  if (Process->bytesAvailable() == 0) Process->waitForReadyRead(0);
+  const qint64 waiting = Process->bytesAvailable();
+  if (waiting > 0) {
+    const QByteArray data = Process->read(std::min<qint64>(waiting, kBufferSize - 1));
+    text.assign(data.constData(), static_cast<size_t>(data.size()));
+    return static_cast<int>(text.size());
+  }
+  if (Process->state() == QProcess::NotRunning) {
+    // The engine died: say so once, and stop using it.
+    char line[96];
+    std::snprintf(line, sizeof line, "\r\nEngine has ended (exit code %d).", Process->exitCode());
+    text = line;
+    Process.reset();
+    Running = 0;
+    return 0;
+  }
+  text = "\r\nNo new data received.";
+  return 0;
+}
+
+int CXBoardEngineAgent::Stop() {
+  if (!Process) {
+    Running = 0;
+    return 1;
+  }
+  QProcess* process = Process.release();
+  Running = 0;
+  auto outcome = std::make_shared<EngineEnd>(EngineEnd::Pending);
+  LastStop = outcome;
+  if (process->state() != QProcess::NotRunning) {
+    process->write("quit\n");
+    process->waitForBytesWritten(0);
+    process->closeWriteChannel();
+  }
+  if (process->state() == QProcess::NotRunning || !QCoreApplication::instance()) {
+    // No event loop to end it later: wait the grace periods here.
+    EngineEnd end = EngineEnd::Quit;
+    if (!process->waitForFinished(kQuitGraceMs)) {
+      end = EngineEnd::Terminated;
+      process->terminate();
+      if (!process->waitForFinished(kTerminateGraceMs)) {
+        end = EngineEnd::Killed;
+        process->kill();
+        process->waitForFinished(kTerminateGraceMs);
+      }
+    }
+    *outcome = end;
+    delete process;
+    return 1;
+  }
+  // The application deletes (and so kills) what is still running when it ends.
+  process->setParent(QCoreApplication::instance());
+  auto phase = std::make_shared<EngineEnd>(EngineEnd::Quit);
+  QObject::connect(process, &QProcess::finished, process, [process, phase, outcome]() {
+    *outcome = *phase;
+    process->deleteLater();
+  });
+  QTimer::singleShot(kQuitGraceMs, process, [process, phase]() {
+    if (process->state() == QProcess::NotRunning) return;
+    *phase = EngineEnd::Terminated;
+    process->terminate();
+  });
+  QTimer::singleShot(kQuitGraceMs + kTerminateGraceMs, process, [process, phase]() {
+    if (process->state() == QProcess::NotRunning) return;
+    *phase = EngineEnd::Killed;
+    process->kill();
+  });
+  return 1;
+}
+
+std::string CXBoardEngineAgent::Log(const std::string& command) { return Name + "<- " + command + "\r\n"; }
+
+std::string CXBoardEngineAgent::SendLogged(const std::string& command) {
+  Send(command);
+  return Log(command);
+}
+
+std::string CXBoardEngineAgent::VariantCommand(int32_t variant) const {
+  return variant == 1 ? "variant bughouse" : variant == 5 ? "variant coin" : "variant chess";
+}
+
+std::string CXBoardEngineAgent::InitGame() {
+  Send("xboard");
+  std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
+  transcript += SendLogged(Post ? "post" : "nopost");
+  transcript += SendLogged(Easy ? "easy" : "hard");
+  transcript += SendLogged("new");
+  transcript += SendLogged(VariantCommand(Variant));
+  if (Variant == 1) transcript += SendLogged(Analysis.holdingCommand);
+  if (Variant == 5) transcript += SendLogged(Analysis.coinCommand);
+  char level[64];
+  std::snprintf(level, sizeof level, "level %d %d %d", LevelA, LevelB, LevelC);
+  transcript += SendLogged(level);
+  transcript += SendLogged("white");
+  if (Side == 15) transcript += SendLogged("go");
+  return transcript;
+}
+
+std::string CXBoardEngineAgent::InitAnalysis() {
+  Send("xboard");
+  std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
+  transcript += SendLogged("new");
+  transcript += SendLogged("analyze");
+  transcript += SendLogged(VariantCommand(Analysis.variant));
+  transcript += SendLogged("post");
+  if (Analysis.variant == 1) transcript += SendLogged(Analysis.holdingCommand);
+  if (Analysis.variant == 5) transcript += SendLogged(Analysis.coinCommand);
+  transcript += SendLogged(Analysis.side ? "black" : "white");
+  transcript += SendLogged(Analysis.setboardCommand);
+  transcript += SendLogged("analyze");
+  return transcript;
+}
+
+std::string CXBoardEngineAgent::ReadMove(std::string& text) {
+  text.clear();
+  std::string output;
+  if (Read(output) > 0) {
+    text = output;
+    for (const std::string& line : Lines.Feed(output)) {
+      const std::string move = EngineLineBuffer::MoveOfLine(line);
+      if (move.empty()) continue;
+      XBoardMove parsed;
+      if (ParseXBoardMove(move, parsed))
+        Moves.push_back(move);
+      else
+        text += "\r\nNot an XBoard move, not played: " + move;
+    }
+  } else if (!Running) {
+    text = output;
+  }
+  if (Moves.empty()) return {};
+  std::string move = Moves.front();
+  Moves.pop_front();
+  return move;
+}
+
+std::string CXBoardEngineAgent::RefuseMove(const std::string& move, const TwoBoardPosition& position, int board) {
+  std::string text = "\r\nMove refused by the rules: " + move;
+  Moves.clear();
+  if (Resyncs >= MaxResyncs) return text + "\r\nEngine not set up again: retry limit reached.\r\n";
+  ++Resyncs;
+  char line[80];
+  std::snprintf(line, sizeof line, "\r\nSetting the engine up again (%d of %d).\r\n", Resyncs, MaxResyncs);
+  text += line;
+  return text + Resync(position, board);
+}
+
+std::string CXBoardEngineAgent::Resync(const TwoBoardPosition& position, int board) {
+  Moves.clear();
+  std::string text;
+  text += SendLogged("new");
+  text += SendLogged(VariantCommand(Variant));
+  char level[64];
+  std::snprintf(level, sizeof level, "level %d %d %d", LevelA, LevelB, LevelC);
+  text += SendLogged(level);
+  text += SendLogged(BoardToSetboard(position, board));
+  if (Variant == 1) text += SendLogged(HoldingsToXBoard(position, board));
+  text += SendLogged("go");
+  return text;
+}

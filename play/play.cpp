@@ -1,1 +1,0 @@
-// Play window sources.

@@ -1,0 +1,742 @@
+// The play window: construction, layout, lifecycle, and the mouse road of a move.
+#include "play/play_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <cstdio>
+#include <tuple>
+
+#include "display/board_display.h"
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+using Answer = Dialogs::Answer;
+
+constexpr const char* kSeatWords[4] = {"WhiteA", "BlackA", "WhiteB", "BlackB"};
+const std::string kFrameMark = "\xA4";
+
+int Right(const QWidget* w) { return w->x() + w->width(); }
+int Bottom(const QWidget* w) { return w->y() + w->height(); }
+
+std::string DefaultDateText() { return CurrentDateTimeText(); }
+
+// The start-game items: name without "mnuiStart", caption; in menu order.
+struct StartGameRow {
+  const char* name;
+  const char* caption;
+  int submenu;  // 0 classics, 1 coin, 2 ingols
+};
+constexpr StartGameRow kStartGameRows[] = {
+    {"BughouseChessGameClasics", "Bughouse Chess Classics  3minutes", 0},
+    {"BughouseChessGameClasicsB10s3s", "Bughouse Chess Classics  10 seconds + 3s bronstein", 0},
+    {"BughouseChessGameClasicsB1m3s", "Bughouse Chess Classics  1minute + 3s bronstein", 0},
+    {"BughouseChessGameClasicsB1m5s", "Bughouse Chess Classics  1minute + 5s bronstein", 0},
+    {"BughouseChessGameClasicsB1m10s", "Bughouse Chess Classics  1minute + 10s bronstein", 0},
+    {"BughouseChessGameClasicsB2m3s", "Bughouse Chess Classics  2minutes + 3s bronstein", 0},
+    {"BughouseChessGameClasicsB3m3s", "Bughouse Chess Classics  3minutes + 3s bronstein", 0},
+    {"BughouseChessGameClasicsB3m5s", "Bughouse Chess Classics  3minutes + 5s bronstein", 0},
+    {"BughouseChessGameClasicsB3m10s", "Bughouse Chess Classics  3minutes + 10s bronstein", 0},
+    {"BughouseChessGameClasicsB5m7s", "Bughouse Chess Classics  5minutes + 7s bronstein", 0},
+    {"BughouseChessGameClasicsB10m20s", "Bughouse Chess Classics  10minutes + 20s bronstein", 0},
+    {"BughouseChessGameClasicsB10s10s", "Bughouse Chess Classics  10seconds + 10s bronstein", 0},
+    {"BughouseChessGameRemake", "Bughouse Chess Remake  3minutes", 0},
+    {"BughouseChessGameRemakeB2m3s", "Bughouse Chess Remake  2minutes + 3s bronstein", 0},
+    {"BughouseChessGameSmallSpace2", "Bughouse Chess Small Space II  5minutes", 0},
+    {"BughouseChessGamePhalanx", "Bughouse Chess Phalanx  5minutes", 0},
+    {"BughouseChessGamePhalanxB3m2s", "Bughouse Chess Phalanx  3minutes + 2s bronstein", 0},
+    {"BughouseChessGamePhalanxB1m4s", "Bughouse Chess Phalanx  1minute + 4s bronstein", 0},
+    {"BughouseChessGamePhalanxB10s10s", "Bughouse Chess Phalanx  10seconds + 10s bronstein", 0},
+    {"ChessCoinGameClasicsB5m5s", "Chess Coin Classics  5minutes + 5s bronstein", 1},
+    {"ChessIngolsGameClasics15m", "Chess Ingols Classics  15minutes", 2},
+    {"ChessIngolsGameClasicsB10m20s", "Chess Ingols Classics 10minutes + 20s bronstein", 2},
+    {"ChessIngolsGameClasicsB10m10s", "Chess Ingols Classics 10minutes + 10s bronstein", 2},
+    {"ChessIngolsGameClasicsB5m3s", "Chess Ingols Classics  5minutes + 3s bronstein", 2},
+    {"ChessIngolsGameClasicsB3m5s", "Chess Ingols Classics  3minutes + 5s bronstein", 2},
+    {"ChessIngolsGameClasics3m", "Chess Ingols Classics  3minutes", 2},
+    {"ChessIngolsGameClasicsB1m3s", "Chess Ingols Classics  1minute + 3s bronstein", 2},
+};
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+}  // namespace
+
+std::string (*TfrmKestrovane::DateText)() = DefaultDateText;
+
+TfrmKestrovane::TfrmKestrovane(QWidget* parent) : TfrmKestroForm(parent) {
+  setObjectName(QStringLiteral("TfrmKestrovane"));
+  net_ = std::make_unique<NetSeam>();
+  engines_ = std::make_unique<EngineSeam>();
+  PlayerTable.resize(kPlayerTableSize);
+  BuildControls();
+  BuildMenus();
+
+  // The play window's creation handler: the base one, then no network.
+  FormCreate();
+  NetworkMode = 0;
+  ActsAsServer = 0;
+
+  imgBoard->move(0, 40);
+  ReplaceGame(std::make_unique<CKestroGame>(std::string(), 1));
+  Visual().TolvoEnergyBoard = chbEnergyBoard->isChecked() ? 1 : 0;
+  Visual().ShowCoordinates = chbShowCoordinates->isChecked() ? 1 : 0;
+  RedrawWithMaps();
+  actWindowLayout->trigger();  // the local layout
+  MoveInputMode = 2;
+  mnuiMoveInputCDCDorCU->setChecked(true);
+
+  connect(imgBoard, &BoardImage::MouseDown, this, [this](Qt::MouseButton, int x, int y) { imgBoardMouseDown(x, y); });
+  connect(imgBoard, &BoardImage::MouseUp, this, [this](Qt::MouseButton, int x, int y) { imgBoardMouseUp(x, y); });
+}
+
+TfrmKestrovane::~TfrmKestrovane() = default;
+
+// ---------------------------------------------------------------------------
+// The form.
+
+void TfrmKestrovane::BuildControls() {
+  QWidget* s = Surface();
+  auto check = [s](const char* name, const char* caption, int x, int width) {
+    auto* box = Named(new QCheckBox(QString::fromLatin1(caption), s), name);
+    box->setGeometry(x, 0, width, 18);
+    return box;
+  };
+  auto button = [s](const char* name, const QString& caption, int x, int y, int width, int height = 22) {
+    auto* b = Named(new QPushButton(caption, s), name);
+    b->setGeometry(x, y, width, height);
+    return b;
+  };
+
+  // Board row.
+  chbEnergyBoard = check("chbEnergyBoard", "Tolvo Energy Board", 1, 140);
+  chbFlipSides = check("chbFlipSides", "Flip", Right(chbEnergyBoard), 50);
+  chbShowCoordinates = check("chbShowCoordinates", "Coordinates", Right(chbFlipSides), 100);
+  chbShowCoordinates->setChecked(true);
+  chbShowPresumptiveTimes = check("chbShowPresumptiveTimes", "Show presumptive times", Right(chbShowCoordinates), 170);
+  chbShowPresumptiveTimes->hide();
+  btnShowPresumtiveTimes = button("btnShowPresumtiveTimes", QStringLiteral("Presumtive Times"),
+                                  chbShowPresumptiveTimes->x() + 48, 0, 120, 18);
+  btnShowPresumtiveTimes->hide();
+  btnShowLagCompensator =
+      button("btnShowLagCompensator", QStringLiteral("LAG"), Right(btnShowPresumtiveTimes), 0, 40, 18);
+  btnShowLagCompensator->hide();
+  chbTestAutoMove = check("chbTestAutoMove", "Uncheck to fast stop Tolvo engines", 700, 230);
+  chbTestAutoMove->setEnabled(false);
+
+  // Local buttons, under the board row; the analysis controls end the board row.
+  btnNewGame = button("btnNewGame", QStringLiteral("Start New Game"), 1, 18, 110);
+  btnSetupPosition = button("btnSetupPosition", QStringLiteral("Setup position"), Right(btnNewGame), 18, 100);
+  btnSetup0 = button("btnSetup0", QStringLiteral("Setup start"), Right(btnSetupPosition), 18, 85);
+  btnClearBoard = button("btnClearBoard", QStringLiteral("Clear Board"), Right(btnSetup0), 18, 85);
+  btnOnMove = button("btnOnMove", QStringLiteral("On Move"), Right(btnClearBoard), 18, 70);
+  btnBFEN = button("btnBFEN", QStringLiteral("Save position and play"), Right(btnOnMove), 18, 150);
+  for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove, btnBFEN}) b->setEnabled(false);
+  btnAnalyzePositionA = button("btnAnalyzePositionA", QStringLiteral("Analyze A"), 300, 0, 80, 18);
+  cbo_ChessVariant = Named(new QComboBox(s), "cbo_ChessVariant");
+  cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("standard")});
+  cbo_ChessVariant->setEditable(true);
+  cbo_ChessVariant->setCurrentText(QStringLiteral("bughouse"));
+  cbo_ChessVariant->setGeometry(Right(btnAnalyzePositionA), 0, 90, 18);
+  btnEngineForAnalysis =
+      button("btnEngineForAnalysis", QStringLiteral("by Sjeng Engine"), Right(cbo_ChessVariant), 0, 110, 18);
+  for (QWidget* w : std::initializer_list<QWidget*>{btnAnalyzePositionA, cbo_ChessVariant, btnEngineForAnalysis}) {
+    w->hide();
+    w->setEnabled(false);
+  }
+  connect(btnNewGame, &QPushButton::clicked, this, &TfrmKestrovane::btnNewGameClick);
+  connect(chbEnergyBoard, &QCheckBox::clicked, this, &TfrmKestrovane::chbEnergyBoardClick);
+  connect(chbFlipSides, &QCheckBox::clicked, this, &TfrmKestrovane::chbFlipSidesClick);
+  connect(chbShowCoordinates, &QCheckBox::clicked, this, &TfrmKestrovane::chbShowCoordinatesClick);
+  connect(chbShowPresumptiveTimes, &QCheckBox::clicked, this, &TfrmKestrovane::chbShowPresumptiveTimesClick);
+  connect(btnShowPresumtiveTimes, &QPushButton::clicked, this, [this] {
+    if (Game()) ShowPresumptiveTimes();
+  });
+
+  // Panes.
+  reBPGNGames = Named(new QPlainTextEdit(s), "reBPGNGames");
+  reBPGNGames->setReadOnly(true);
+  reBPGNGames->resize(250, 300);
+  record_ = std::make_unique<GameRecordPane>(reBPGNGames);
+  txtAllMoves = Named(new QPlainTextEdit(s), "txtAllMoves");
+  txtAllMoves->setReadOnly(true);
+  txtAllMoves->resize(190, 300);
+  btnSaveXPGN = button("btnSaveXPGN", QStringLiteral("Save BPGN Now"), 0, 0, 250);
+  connect(btnSaveXPGN, &QPushButton::clicked, this, &TfrmKestrovane::btnSaveXPGNClick);
+  pcXBEngines = Named(new QTabWidget(s), "pcXBEngines");
+  pcXBEngines->resize(300, 300);
+  const char* engineNames[4] = {"reXBoardEngineWA", "reXBoardEngineBA", "reXBoardEngineWB", "reXBoardEngineBB"};
+  for (int i = 0; i < 4; ++i) {
+    reXBoardEngine[i] = Named(new QPlainTextEdit, engineNames[i]);
+    reXBoardEngine[i]->setReadOnly(true);
+    pcXBEngines->addTab(reXBoardEngine[i], QString::fromLatin1(kSeatWords[i]));
+  }
+
+  // Network controls.
+  reNetGameLog = Named(new QTextEdit(s), "reNetGameLog");
+  reNetGameLog->resize(500, 70);
+  edNetGameMessage = Named(new QLineEdit(s), "edNetGameMessage");
+  edNetGameMessage->resize(500, 22);
+  edName = Named(new QLineEdit(QStringLiteral("Guest"), s), "edName");
+  edName->setMaxLength(20);
+  edName->setToolTip(QStringLiteral("Guest"));
+  edName->resize(120, 22);
+  btnLogin = button("btnLogin", QStringLiteral("Login"), 0, 0, 60);
+  btnLogin->hide();
+  edClientHandle = Named(new QLineEdit(s), "edClientHandle");
+  edClientHandle->setReadOnly(true);
+  edClientHandle->resize(90, 22);
+  edClientHandle->hide();
+  edPartnerTells = Named(new QLineEdit(s), "edPartnerTells");
+  edPartnerTells->resize(500, 22);
+  edPartnerTells->hide();
+  udPartnerTellsSLN = Named(new QSpinBox(s), "udPartnerTellsSLN");
+  udPartnerTellsSLN->setRange(30, 1000);
+  udPartnerTellsSLN->setValue(80);
+  udPartnerTellsSLN->setWrapping(false);
+  udPartnerTellsSLN->resize(60, 22);
+  udPartnerTellsSLN->hide();
+  btnreNetGameLogClear = button("btnreNetGameLogClear", QStringLiteral("Clear"), 0, 0, 45);
+  btnReNetGameLogSizeChange = button("btnReNetGameLogSizeChange", QStringLiteral("Size"), 0, 0, 40);
+  btnReNetGameLogSizeChangePlus = button("btnReNetGameLogSizeChangePlus", QStringLiteral("+"), 0, 0, 22);
+  btnReNetGameLogSizeChangeMinus = button("btnReNetGameLogSizeChangeMinus", QStringLiteral("-"), 0, 0, 22);
+  btnReNetGameLogSizeChangeWidthPlus = button("btnReNetGameLogSizeChangeWidthPlus", QStringLiteral("+"), 0, 0, 22);
+  btnReNetGameLogSizeChangeWidthMinus = button("btnReNetGameLogSizeChangeWidthMinus", QStringLiteral("-"), 0, 0, 22);
+  for (int i = 0; i < 9; ++i) {
+    const std::string name = "btnGame" + std::to_string(i + 1);
+    btnGame[i] = button(name.c_str(), QString::number(i + 1), 0, 0, 40);
+    btnGame[i]->hide();
+  }
+  for (int i = 0; i < 38; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "btnQuicky%02d", i + 1);
+    btnQuicky[i] = button(name, QString::number(i + 1), 0, 0, 24);
+    btnQuicky[i]->hide();
+  }
+
+  TimerNetGame1 = Named(new QTimer(this), "TimerNetGame1");
+  timerXBoardEngine = Named(new QTimer(this), "timerXBoardEngine");
+  connect(TimerNetGame1, &QTimer::timeout, this, &TfrmKestrovane::TimerNetGame1Timer);
+  connect(timerXBoardEngine, &QTimer::timeout, this, &TfrmKestrovane::timerXBoardEngineTimer);
+}
+
+void TfrmKestrovane::BuildMenus() {
+  auto item = [](QMenu* menu, const char* name, const char* caption, bool checkable = false, bool checked = false) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(checkable);
+    a->setChecked(checked);
+    return a;
+  };
+  auto submenu = [](QMenu* parent, const char* name, const char* caption) {
+    QMenu* m = parent->addMenu(QString::fromLatin1(caption));
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    return m;
+  };
+  auto topMenu = [this](const char* name, const char* caption) {
+    QMenu* m = MainMenu1->addMenu(QString::fromLatin1(caption));
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    return m;
+  };
+
+  QMenu* net = topMenu("mnuiNetGame", "NetGame");
+  mnuiStartServer = item(net, "mnuiStartServer", "Start Server");
+  mnuiJoinToServer = item(net, "mnuiJoinToServer", "Join to server");
+  mnuiDisconnect = item(net, "mnuiDisconnect", "Disconnect");
+  mnuiDisconnect->setEnabled(false);
+  net->addSeparator();
+  mnuiWhoIsConnected = item(net, "mnuiWhoIsConnected", "Who Is connected");
+  mnuiWhoIsConnected->setEnabled(false);
+  mnuiBughouseLagcompensator = item(net, "mnuiBughouseLagcompensator", "Bughouse Kestro LAG Compensator", true, true);
+  mnuiLogGameBeforeStartingNew =
+      item(net, "mnuiLogGameBeforeStartingNew", "Log Game into BPGN file before starting new", true, true);
+  connect(mnuiDisconnect, &QAction::triggered, this, &TfrmKestrovane::mnuiDisconnectClick);
+  connect(mnuiBughouseLagcompensator, &QAction::triggered, this, &TfrmKestrovane::mnuiBughouseLagcompensatorClick);
+
+  mnuiStartNewGame = topMenu("mnuiStartNewGame", "Start New Game");
+  QMenu* groups[3] = {submenu(mnuiStartNewGame, "mnuiStartNewGameClassicsChess", "Classics Chess"),
+                      submenu(mnuiStartNewGame, "mnuiStartNewGameCoinChess", "Coin Chess"),
+                      submenu(mnuiStartNewGame, "mnuiStartNewGameIngolsChess", "Ingols Chess")};
+  for (const StartGameRow& row : kStartGameRows) {
+    const std::string name = std::string("mnuiStart") + row.name;
+    QAction* a = item(groups[row.submenu], name.c_str(), row.caption);
+    // Enabled in the form: the Ingols items but the 5-minute one.
+    a->setEnabled(row.submenu == 2 && name != "mnuiStartChessIngolsGameClasicsB5m3s");
+    StartGameItems.push_back(a);
+  }
+
+  mnuiAI = topMenu("mnuiAI", "ComputerPlayer")->menuAction();
+  QMenu* ai = mnuiAI->menu();
+  mnuiBughouseKestroEngine = item(ai, "mnuiBughouseKestroEngine", "KVX (Bughouse) Chess Engine", true);
+  const char* roleNames[4] = {"mnuiBugEngineRolesWhiteA", "mnuiBugEngineRolesBlackA", "mnuiBugEngineRolesWhiteB",
+                              "mnuiBugEngineRolesBlackB"};
+  const char* roleCaptions[4] = {"WhiteA (White on A board)", "BlackA (Black on A board)", "WhiteB (White on B board)",
+                                 "BlackB (Black on B board)"};
+  for (int i = 0; i < 4; ++i) mnuiBugEngineRoles[i] = item(ai, roleNames[i], roleCaptions[i], true);
+  ai->addSeparator();
+  auto* power = new QActionGroup(this);
+  for (auto [name, caption, checked] : {std::tuple{"mnuiEnginePowerRandomLegalMoves", "Random Legal Moves", false},
+                                        std::tuple{"mnuiEnginePowerWeakNewbie", "Weak Newbie", true},
+                                        std::tuple{"mnuiEnginePowerWeakNewbie2", "Weak Newbie Seco", false},
+                                        std::tuple{"mnuiEnginePowerWeakComp", "Weak Comp", false}})
+    power->addAction(item(ai, name, caption, true, checked));
+  ai->addSeparator();
+  mnuiXBoardChessEngine = item(ai, "mnuiXBoardChessEngine", "XBoard (Bughouse) Chess Engine", true);
+  mnuiXBoardChessEngineTimer = item(ai, "mnuiXBoardChessEngineTimer", "Engine Timer");
+  mnuiXBoardChessEngineTimer->setData(300);  // the timer's interval in ms
+
+  QMenu* sounds = topMenu("mnuiSounds", "Sounds");
+  mnuiSoundsOff = item(sounds, "mnuiSoundsOff", "Off", true);
+  QMenu* move = submenu(sounds, "mnuiSoundMove", "Move");
+  auto* moveGroup = new QActionGroup(this);
+  mnuiSoundMoveNone = item(move, "mnuiSoundMoveNone", "None", true);
+  moveGroup->addAction(mnuiSoundMoveNone);
+  moveGroup->addAction(item(move, "mnuiSoundMoveWavFile", "MOVE.WAV", true, true));
+
+  mnuiDebug = topMenu("mnuiDebug", "Debug");
+  item(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog");
+  mnuiMakeLogs = item(mnuiDebug, "mnuiMakeLogs", "Make Debug Logs", true, true);
+  item(mnuiDebug, "mnuiDebugComputerThinking001", "Debug Comp. Thinking I");
+  mnuiDebug->menuAction()->setVisible(false);
+  mnuiDebug->menuAction()->setEnabled(false);
+  mnuiDebugShowOn = new QAction(QStringLiteral("DebugShowOn"), this);
+  mnuiDebugShowOn->setObjectName(QStringLiteral("mnuiDebugShowOn"));
+  mnuiDebugShowOn->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+D")));
+  addAction(mnuiDebugShowOn);
+  connect(mnuiDebugShowOn, &QAction::triggered, this,
+          [this] { mnuiDebug->menuAction()->setVisible(!mnuiDebug->menuAction()->isVisible()); });
+
+  QMenu* special = topMenu("mnuiSpecial", "Special");
+  mnuiPlayersAtTableCanStartGame =
+      item(special, "mnuiPlayersAtTableCanStartGame", "Players at the table can start new games", true, true);
+  mnuiPlayersAtTableCanStartGame->setEnabled(false);
+  mnuiPlayersAtTableCanStartGame->setStatusTip(QStringLiteral(
+      "Server will automatically run new game if both opponents asking for (Using Start New Game/... menu). "));
+}
+
+// ---------------------------------------------------------------------------
+// Layout.
+
+void TfrmKestrovane::LayoutControls(bool networkLayout) {
+  if (!Game()) return;
+  QWidget* localButtons[] = {btnNewGame, btnSetupPosition,    btnSetup0,        btnClearBoard,       btnOnMove,
+                             btnBFEN,    btnAnalyzePositionA, cbo_ChessVariant, btnEngineForAnalysis};
+  QWidget* sizeButtons[] = {
+      btnreNetGameLogClear,           btnReNetGameLogSizeChange,          btnReNetGameLogSizeChangePlus,
+      btnReNetGameLogSizeChangeMinus, btnReNetGameLogSizeChangeWidthPlus, btnReNetGameLogSizeChangeWidthMinus};
+  if (networkLayout) {
+    for (QWidget* w : localButtons) w->hide();
+    chbFlipSides->move(1, chbFlipSides->y());
+    chbShowCoordinates->move(Right(chbFlipSides), chbShowCoordinates->y());
+    chbEnergyBoard->move(Right(chbShowCoordinates), chbEnergyBoard->y());
+    chbShowPresumptiveTimes->move(Right(chbEnergyBoard), chbShowPresumptiveTimes->y());
+    btnShowPresumtiveTimes->move(chbShowPresumptiveTimes->x() + 48, btnShowPresumtiveTimes->y());
+    imgBoard->move(imgBoard->x(), Bottom(chbEnergyBoard));
+    for (QWidget* w : sizeButtons) w->show();
+    for (QWidget* w : std::initializer_list<QWidget*>{edName, edNetGameMessage, reNetGameLog}) w->show();
+  } else {
+    for (QWidget* w : localButtons) w->show();
+    imgBoard->move(imgBoard->x(), Bottom(btnNewGame));
+    for (QWidget* w : sizeButtons) w->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{edName, edNetGameMessage, reNetGameLog, pcXBEngines}) w->hide();
+  }
+
+  ClearPicture();
+  DrawBoard();
+  const KestrovaneVisualProperties& v = Visual();
+  reBPGNGames->setGeometry(imgBoard->x() + v.OriginX + v.PictureWidth, imgBoard->y() + v.OriginY, reBPGNGames->width(),
+                           v.PictureHeight);
+  txtAllMoves->setGeometry(Right(reBPGNGames), reBPGNGames->y(), txtAllMoves->width(), v.PictureHeight);
+  pcXBEngines->move(Right(txtAllMoves), reBPGNGames->y());
+  chbTestAutoMove->move(txtAllMoves->x(), chbFlipSides->y());
+  btnSaveXPGN->setGeometry(reBPGNGames->x(), reBPGNGames->y() - btnSaveXPGN->height(), reBPGNGames->width(),
+                           btnSaveXPGN->height());
+
+  if (networkLayout) {
+    chbShowPresumptiveTimes->show();
+    btnShowPresumtiveTimes->show();
+    const int pictureBottom = imgBoard->y() + v.OriginY + v.PictureHeight;
+    btnLogin->move(btnLogin->x(), pictureBottom + btnQuicky[0]->height());
+    for (QWidget* w : sizeButtons) w->move(w->x(), btnLogin->y());
+    edClientHandle->move(edClientHandle->x(), btnLogin->y());
+    edName->move(edName->x(), Bottom(btnLogin));
+    edNetGameMessage->move(edNetGameMessage->x(), edName->y());
+    edPartnerTells->setGeometry(edPartnerTells->x(), Bottom(edNetGameMessage), reNetGameLog->width(),
+                                edPartnerTells->height());
+    udPartnerTellsSLN->move(Right(edPartnerTells), edPartnerTells->y());
+    reNetGameLog->move(reNetGameLog->x(), ActsAsServer ? Bottom(edNetGameMessage) : Bottom(edPartnerTells));
+    if (!ActsAsServer) {
+      for (QPushButton* b : btnGame) b->show();
+      for (QPushButton* b : btnQuicky) b->show();
+      pcXBEngines->show();
+    }
+    for (int i = 0; i < 9; ++i) btnGame[i]->move(i == 0 ? btnGame[0]->x() : Right(btnGame[i - 1]), btnLogin->y());
+    btnQuicky[0]->move(imgBoard->x(), pictureBottom);
+    for (int i = 1; i < 32; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[0]->y());
+    if (btnLogin->isVisibleTo(this))
+      btnQuicky[32]->move(Right(btnQuicky[31]), btnQuicky[0]->y());
+    else
+      btnQuicky[32]->move(btnLogin->x(), btnLogin->y());
+    for (int i = 33; i < 38; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[32]->y());
+  } else {
+    chbShowPresumptiveTimes->hide();
+    btnShowPresumtiveTimes->hide();
+    for (QPushButton* b : btnGame) b->hide();
+    for (QPushButton* b : btnQuicky) b->hide();
+  }
+
+  (v.DPBoardSquaresUserSolidColor == 0 ? mnuiBoardSquareBMP : mnuiBoardSquareUserSolidColor)->setChecked(true);
+  FitSurface();
+}
+
+// ---------------------------------------------------------------------------
+// Lifecycle and the private messages.
+
+void TfrmKestrovane::FormClose() {
+  EnginesStopped = 1;
+  if (mnuiDisconnect->isEnabled()) mnuiDisconnectClick();
+  // Nothing deferred may reach the game once it is freed.
+  TimerNetGame1->stop();
+  timerXBoardEngine->stop();
+  QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+  TfrmKestroForm::FormClose();  // frees the game
+  engines_->DeleteAgents();
+  engines_->DeleteComputerPlayer();
+}
+
+void TfrmKestrovane::PostRefreshClients() {
+  QMetaObject::invokeMethod(this, &TfrmKestrovane::RefreshClientsConnected, Qt::QueuedConnection);
+}
+
+void TfrmKestrovane::SendRefreshClients() { RefreshClientsConnected(); }
+
+void TfrmKestrovane::PostComputerTurn() {
+  QMetaObject::invokeMethod(this, &TfrmKestrovane::ComputerPlayerTurn, Qt::QueuedConnection);
+}
+
+void TfrmKestrovane::RefreshClientsConnected() {
+  if (Game()) net_->RefreshClientsConnected();
+}
+
+void TfrmKestrovane::ComputerPlayerTurn() {
+  if (Game()) engines_->ComputerPlayerTurn();
+}
+
+void TfrmKestrovane::SetTimerInterval(QTimer* timer, int ms) {
+  if (ms <= 0) {
+    timer->stop();
+    return;
+  }
+  timer->start(ms);
+}
+
+int TfrmKestrovane::TickCount10ms() {
+  static QElapsedTimer started = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return static_cast<int>(started.elapsed() / 10 * 10);
+}
+
+void TfrmKestrovane::TimerNetGame1Timer() {
+  if (Game() && Visual().ShowPresumptiveTimes == 1) ShowPresumptiveTimes();
+}
+
+void TfrmKestrovane::timerXBoardEngineTimer() {
+  if (Game() && !EnginesStopped) engines_->PollEngines();
+}
+
+void TfrmKestrovane::mnuiDisconnectClick() { net_->Disconnect(); }
+
+void TfrmKestrovane::mnuiBughouseLagcompensatorClick() {
+  if (Game()) Game()->LagCompensatorRead = mnuiBughouseLagcompensator->isChecked() ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Board controls, clocks, new game, saving.
+
+void TfrmKestrovane::RedrawWithMaps() {
+  Game()->ComputeAttackMaps(Game()->Position, 1);
+  Game()->ComputeAttackMaps(Game()->Position, 2);
+  DrawBoard();
+}
+
+void TfrmKestrovane::ShowLegalMoves() {
+  CKestroGame& g = *Game();
+  g.GenerateLegalMoves(g.Position);
+  txtAllMoves->setPlainText(ToQString(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB))
+                                .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void TfrmKestrovane::chbEnergyBoardClick() {
+  if (!Game()) return;
+  Visual().TolvoEnergyBoard = chbEnergyBoard->isChecked() ? 1 : 0;
+  RedrawWithMaps();
+}
+
+void TfrmKestrovane::chbFlipSidesClick() {
+  if (!Game()) return;
+  Visual().FlipSides = chbFlipSides->isChecked() ? 1 : 0;
+  DrawBoard();
+}
+
+void TfrmKestrovane::chbShowCoordinatesClick() {
+  if (!Game()) return;
+  // The menu's mark follows the box, so the two never disagree.
+  mnuiShowCoordinates->setChecked(chbShowCoordinates->isChecked());
+  mnuiShowCoordinatesClick();
+}
+
+void TfrmKestrovane::chbShowPresumptiveTimesClick() {
+  if (!Game()) return;
+  const bool on = chbShowPresumptiveTimes->isChecked();
+  Visual().ShowPresumptiveTimes = on ? 1 : 0;
+  SetTimerInterval(TimerNetGame1, on ? 1000 : 0);
+  LayoutControls(NetworkMode != 0);
+}
+
+void TfrmKestrovane::ShowPresumptiveTimes() {
+  TwoBoardPosition& p = Game()->Position;
+  const int now = TickCount10ms();
+  for (int seat : {p.sideToMoveA != 0 ? 1 : 0, p.sideToMoveB != 0 ? 3 : 2})
+    p.runningClock[seat] = p.clock[seat] - (now - TurnStartTick[seat]) + p.lagCredit[seat];
+  const int seatB = p.sideToMoveB + 2;
+  DrawRunningClocks(*Game(), imgBoard->Canvas(), p, p.sideToMoveA == 0, p.sideToMoveA != 0, seatB == 2, seatB != 2);
+  imgBoard->update();
+}
+
+void TfrmKestrovane::btnNewGameClick() {
+  if (!Game()) return;
+  ScrollToStart();
+  NewClassicGame();
+  LayoutControls(NetworkMode != 0);
+}
+
+void TfrmKestrovane::NewClassicGame() {
+  std::string names[4];
+  for (int i = 0; i < 4; ++i) names[i] = Game() ? Game()->PlayerNames[i] : kSeatWords[i];
+  std::string header =
+      "[Event \"Kestrovane bughouse chess game\"]\r\n[Site \"Kestrovane\"]\r\n[Date \"" + DateText() + "\"]\r\n";
+  for (int i = 0; i < 4; ++i)
+    header += "[" + std::string(kSeatWords[i]) + " \"" + names[i] + "\"][" + kSeatWords[i] + "Elo \"0\"]\r\n";
+  header += "[TimeControl \"180+0\"]\r\n[Result \"*\"]\r\n\r\n{*} *";
+
+  SetupMode = 0;
+  SelectionA = SelectionB = MoveSelection{};
+  auto game = std::make_unique<CKestroGame>(header, 1);
+  for (int i = 0; i < 4; ++i) game->PlayerNames[i] = names[i];
+  game->SetupStandardPosition(game->Position);
+  ReplaceGame(std::move(game));
+
+  record_->Append("\r\n\r\n" + header);
+  Game()->PliesA = Game()->PliesB = 0;
+  Visual().OriginX = Visual().OriginY = 0;
+  RedrawWithMaps();
+  ShowLegalMoves();
+  for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove}) b->setEnabled(false);
+  const int now = TickCount10ms();
+  for (int seat = 0; seat < 4; ++seat) TurnStartTick[seat] = ServerTurnStart[seat] = now;
+}
+
+void TfrmKestrovane::btnSaveXPGNClick() {
+  if (Game()) SaveGameRecordAs();
+}
+
+void TfrmKestrovane::SaveGameRecordAs() {
+  const QString folder = PathToQString(paths::Below("Bpgn/KVXGames/"));
+  SaveDialogFolder = PathFromQString(folder);
+  const QString name = QStringLiteral("KVXN") +
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")) +
+                       QStringLiteral(".BPGN");
+  std::optional<QString> file =
+      AppDialogs().SaveFile(this, QStringLiteral("Save BPGN"), folder, name,
+                            QStringLiteral("Bughouse Portable Game Notation (*.BPGN);;All files (*)"));
+  if (!Game() || !file || file->isEmpty()) return;
+  if (QFileInfo(*file).suffix().isEmpty()) *file += QStringLiteral(".BPGN");
+  std::string text = record_->Text();
+  if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
+  QFile out(*file);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+    AppDialogs().Error(this, QStringLiteral("Cannot create file \"%1\"").arg(*file));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The mouse road of a move.
+
+MoveSelection& TfrmKestrovane::SelectionFor(int owner) {
+  return owner == -1 || owner == 2 || owner == 3 ? SelectionB : SelectionA;
+}
+
+void TfrmKestrovane::Mark(int kind, int square, bool on) {
+  const KestrovaneVisualProperties& v = Visual();
+  DrawMoveMarker(*Game(), imgBoard->Canvas(), kind, square, on ? v.HighlightSquareColor : v.DPColorBoardBck);
+  imgBoard->update();
+}
+
+void TfrmKestrovane::imgBoardMouseDown(int x, int y) {
+  // A release we never saw (it went to a dialog) leaves nothing to swallow.
+  if (buttonDown_) IgnoreNextRelease = 0;
+  buttonDown_ = true;
+  if (!Game()) return;
+  CKestroGame& g = *Game();
+  const SquareHit hit = PointToSquare(g, x, y, Visual().SquareSize);
+  if (SetupMode) {
+    SetupSource = SetupPoint{hit.area, hit.index, 0, 0};
+    return;
+  }
+  const int owner = g.SquareOwner(hit.area, hit.index, g.Position);
+  MoveSelection& selection = SelectionFor(owner);
+  if (selection.kind == 0) {
+    if (owner < 0) return;
+    if (NetworkMode != 0 && (OwnRoles & (8 << owner)) == 0) return;
+    if (g.CountMovesFrom(hit.area, hit.index) == 0) return;
+    selection.kind = hit.area;
+    selection.from = hit.index;
+    Mark(selection.kind, selection.from, true);
+    if (MoveInputMode == 0) IgnoreNextRelease = 1;
+    return;
+  }
+  if (MoveInputMode == 1) return;
+  if (MoveInputMode == 0) IgnoreNextRelease = 1;
+  const int n = g.CountMoves(selection.kind, selection.from, hit.index);
+  if (n == 0) {
+    if (owner == g.SquareOwner(selection.kind, selection.from, g.Position) &&
+        g.CountMovesFrom(hit.area, hit.index) != 0) {
+      Mark(selection.kind, selection.from, false);
+      selection.kind = hit.area;
+      selection.from = hit.index;
+      Mark(selection.kind, selection.from, true);
+    }
+    return;
+  }
+  CompleteMove(selection, hit.area, hit.index, n, true);
+}
+
+void TfrmKestrovane::imgBoardMouseUp(int x, int y) {
+  buttonDown_ = false;
+  if (IgnoreNextRelease) {
+    IgnoreNextRelease = 0;
+    return;
+  }
+  if (!Game()) return;
+  CKestroGame& g = *Game();
+  const SquareHit hit = PointToSquare(g, x, y, Visual().SquareSize);
+  if (SetupMode) {
+    if (SetupSource.area != 0) {
+      SetupTarget = SetupPoint{hit.area, hit.index, 0, 0};
+      g.MovePieceInPosition(SetupSource.area, SetupSource.index, SetupTarget.area, SetupTarget.index, g.Position);
+      RedrawWithMaps();
+    }
+    return;
+  }
+  MoveSelection& selection = SelectionFor(g.SquareOwner(hit.area, hit.index, g.Position));
+  const int n = selection.kind ? g.CountMoves(selection.kind, selection.from, hit.index) : 0;
+  if (n != 0) CompleteMove(selection, hit.area, hit.index, n, false);
+  if (MoveInputMode == 1 && Game()) {
+    if (selection.kind) Mark(selection.kind, selection.from, false);
+    selection = MoveSelection{};
+  }
+}
+
+void TfrmKestrovane::CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress) {
+  selection.to = square;
+  Mark(area, square, true);
+  if (n == 2) {
+    CKestroGame& g = *Game();
+    const bool ingols = g.GameKind == gkIngols;
+    const QString text = ingols ? QStringLiteral("Promoting pawn now ? ")
+                                : QStringLiteral("Promoting pawn to Queen yes ? Or no = kNight.");
+    const bool white = ColourOf(BoardOf(g.Position, selection.kind == 2 ? 2 : 1).squares[selection.from]) == 0;
+    IgnoreNextRelease = 1;
+    const Answer answer = AppDialogs().Message(this, QStringLiteral("Confirm"), text,
+                                               {Answer::Yes, Answer::No, Answer::Cancel}, Answer::Yes);
+    // The window may have closed while the box was open.
+    if (!Game()) return;
+    // The release of the click that completed the move is still to come unless the box took it.
+    IgnoreNextRelease = fromPress && buttonDown_ ? 1 : 0;
+    if (answer == Answer::Cancel) {
+      Mark(area, square, false);
+      return;
+    }
+    if (ingols) {
+      const int32_t* table = white ? Game()->IngolsPromotionWhite : Game()->IngolsPromotionBlack;
+      selection.promotion = answer == Answer::Yes ? table[square] : 0;
+    } else {
+      selection.promotion = answer == Answer::Yes ? pcWQueen : pcWKnight;
+    }
+  }
+
+  CKestroGame& g = *Game();
+  const std::string token =
+      g.MoveToBpgn(g.Position, selection.kind, selection.from, selection.to, selection.promotion, g.PliesA, g.PliesB);
+  const std::string moveText = token + "{180}";
+  g.TrialPosition = g.Position;
+  BpgnMove trial;
+  trial.token = moveText;
+  if (!g.PlayMove(trial, g.TrialPosition)) return;
+
+  if (NetworkMode == 0)
+    PlayLocalMove(moveText);
+  else
+    SendNetworkMove(trial, token);
+  selection = MoveSelection{};
+}
+
+void TfrmKestrovane::PlayLocalMove(const std::string& moveText) {
+  CKestroGame& g = *Game();
+  BpgnMove move;
+  move.token = moveText;
+  if (!g.PlayBpgnMove(move, g.Position, 1)) {
+    // Not played: the clock and the record stay as they were.
+    RedrawWithMaps();
+    return;
+  }
+  (move.board == 1 ? g.PliesA : g.PliesB) += 1;
+  g.Position.clock[SeatOf(move.board, move.side)] -= LastThinkTime;
+  RedrawWithMaps();
+  record_->InsertMove(moveText);
+  ShowLegalMoves();
+}
+
+void TfrmKestrovane::SendNetworkMove(const BpgnMove& trial, const std::string& token) {
+  CKestroGame& g = *Game();
+  const int seat = SeatOf(trial.board, trial.side);
+  LastThinkTime = TickCount10ms() - TurnStartTick[seat];
+  g.TrialPosition.clock[seat] -= LastThinkTime;
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]}", g.TrialPosition.clock[seat] / 1000, LastThinkTime, 0);
+  std::string handle = OwnHandle.substr(0, 10);
+  handle.resize(10, ' ');
+  const std::string frame = kFrameMark + "cmd" + kFrameMark + handle + kFrameMark + "PlayMove            " +
+                            kFrameMark + token + stamp + kFrameMark + "endcmd" + kFrameMark;
+  if (ActsAsServer == 1)
+    net_->SendToAll(frame);
+  else
+    net_->SendToServer(frame);
+}

@@ -1,0 +1,166 @@
+#pragma once
+// The play window: games played with the mouse on one computer or across
+// the network, with the computer players in any seat.
+#include <QString>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/board_window.h"
+#include "play/engine_seam.h"
+#include "play/net_seam.h"
+#include "play/record_pane.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTextEdit;
+class QTimer;
+
+// A move being put together on one board: kind (MoveKind of the first
+// square, 0 = none), from (square or holding slot), to, promotion code.
+struct MoveSelection {
+  int kind = 0, from = 0, to = 0, promotion = 0;
+};
+
+// A point of the picture as the set-up editor keeps it: area, index and two
+// further words.
+struct SetupPoint {
+  int area = 0, index = 0, word3 = 0, word4 = 0;
+};
+
+// One entry of the server's player table.
+struct NetGamePlayer {
+  std::string name, handle;
+  int roles = 0;
+  int inUse = 0;
+};
+
+class TfrmKestrovane : public TfrmKestroForm {
+  Q_OBJECT
+ public:
+  explicit TfrmKestrovane(QWidget* parent = nullptr);
+  ~TfrmKestrovane() override;
+
+  static constexpr int kPlayerTableSize = 99;
+
+  // The network and the computer players; both do nothing until replaced.
+  void SetNetSeam(std::unique_ptr<NetSeam> seam) { net_ = std::move(seam); }
+  void SetEngineSeam(std::unique_ptr<EngineSeam> seam) { engines_ = std::move(seam); }
+
+  void LayoutControls(bool networkLayout);
+  // The local "Start New Game": a classic 3-minute bughouse game.
+  void NewClassicGame();
+  void ShowPresumptiveTimes();
+  void SaveGameRecordAs();
+
+  // The two private messages: queued calls on the window.
+  void PostRefreshClients();
+  void SendRefreshClients();
+  void PostComputerTurn();
+  void RefreshClientsConnected();
+  void ComputerPlayerTurn();
+
+  // Starts the timer with `ms`; 0 stops it.
+  static void SetTimerInterval(QTimer* timer, int ms);
+  // Milliseconds of the tick count, rounded down to 10 ms.
+  static int TickCount10ms();
+  // Date and time of a new game's header; tests put a fixed one in place.
+  static std::string (*DateText)();
+
+  GameRecordPane& RecordPane() { return *record_; }
+
+  // --- working state ---
+  MoveSelection SelectionA, SelectionB;
+  SetupPoint SetupSource, SetupTarget;
+  int TeamNewGameRequest[2] = {};
+  int SetupMode = 1;
+  int IgnoreNextRelease = 0;
+  int NetworkMode = 0;  // 0 none, 1 server, 2 client
+  int ActsAsServer = 0;
+  int LastThinkTime = 0;
+  int TurnStartTick[4] = {};
+  int ServerTurnStart[4] = {};
+  NetGamePlayer OwnPlayer;
+  int OwnRoles = 0;  // 8 << seat for each seat held; 1 administrator
+  std::string OwnHandle = "0000000000";
+  std::vector<NetGamePlayer> PlayerTable;
+  int PlayerCount = 0;
+  std::string ServerAddress;
+  int ServerPort = 6464;
+  int EnginesStopped = 0;
+  int PartnerTellsLength = 80;
+
+  // --- controls ---
+  QCheckBox *chbEnergyBoard, *chbFlipSides, *chbShowCoordinates, *chbShowPresumptiveTimes, *chbTestAutoMove;
+  QPushButton *btnShowPresumtiveTimes, *btnShowLagCompensator;
+  QPushButton *btnNewGame, *btnSetupPosition, *btnSetup0, *btnClearBoard, *btnOnMove, *btnBFEN;
+  QPushButton* btnAnalyzePositionA;
+  QComboBox* cbo_ChessVariant;
+  QPushButton* btnEngineForAnalysis;
+  QPlainTextEdit* reBPGNGames;
+  QPlainTextEdit* txtAllMoves;
+  QPushButton* btnSaveXPGN;
+  QTabWidget* pcXBEngines;
+  QPlainTextEdit* reXBoardEngine[4];
+  QTextEdit* reNetGameLog;
+  QLineEdit *edNetGameMessage, *edName, *edClientHandle, *edPartnerTells;
+  QSpinBox* udPartnerTellsSLN;
+  QPushButton* btnLogin;
+  QPushButton *btnreNetGameLogClear, *btnReNetGameLogSizeChange, *btnReNetGameLogSizeChangePlus,
+      *btnReNetGameLogSizeChangeMinus, *btnReNetGameLogSizeChangeWidthPlus, *btnReNetGameLogSizeChangeWidthMinus;
+  std::array<QPushButton*, 9> btnGame{};     // btnGame1..9
+  std::array<QPushButton*, 38> btnQuicky{};  // btnQuicky01..38
+  QTimer *TimerNetGame1, *timerXBoardEngine;
+
+  // Menu items other code reads or sets.
+  QAction *mnuiStartServer, *mnuiJoinToServer, *mnuiDisconnect, *mnuiBughouseLagcompensator,
+      *mnuiLogGameBeforeStartingNew, *mnuiWhoIsConnected, *mnuiPlayersAtTableCanStartGame;
+  QAction *mnuiAI, *mnuiBughouseKestroEngine, *mnuiXBoardChessEngine, *mnuiXBoardChessEngineTimer;
+  QAction* mnuiBugEngineRoles[4];
+  QAction *mnuiSoundsOff, *mnuiSoundMoveNone;
+  QAction *mnuiDebugShowOn, *mnuiMakeLogs;
+  QMenu *mnuiDebug, *mnuiStartNewGame;
+  std::vector<QAction*> StartGameItems;  // the 27 start-game items, in table order
+
+ public slots:
+  void imgBoardMouseDown(int x, int y);
+  void imgBoardMouseUp(int x, int y);
+  void btnNewGameClick();
+  void chbEnergyBoardClick();
+  void chbFlipSidesClick();
+  void chbShowCoordinatesClick();
+  void chbShowPresumptiveTimesClick();
+  void btnSaveXPGNClick();
+  void mnuiBughouseLagcompensatorClick();
+  void mnuiDisconnectClick();
+  void TimerNetGame1Timer();
+  void timerXBoardEngineTimer();
+
+ protected:
+  void FormActivate() override {}
+  void FormClose() override;
+  void WindowLayout() override { LayoutControls(NetworkMode != 0); }
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  MoveSelection& SelectionFor(int owner);
+  void Mark(int kind, int square, bool on);
+  // Ends a move: asks the promotion, tries and plays or sends it.
+  void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
+  void PlayLocalMove(const std::string& moveText);
+  void SendNetworkMove(const BpgnMove& trial, const std::string& token);
+  void ShowLegalMoves();
+  void RedrawWithMaps();
+
+  std::unique_ptr<GameRecordPane> record_;
+  std::unique_ptr<NetSeam> net_;
+  std::unique_ptr<EngineSeam> engines_;
+  bool buttonDown_ = false;
+};

@@ -1,0 +1,390 @@
+#include "engines/xboard_engine_agent.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engines/core/engine_text.h"
+#include "game/bytes.h"
+#include "game/kestro_game.h"
+
+namespace {
+
+// Reads the agent until `done` holds for the output gathered, or the time is up.
+bool ReadUntil(CXBoardEngineAgent& agent, std::string& all, const std::function<bool(const std::string&)>& done,
+               int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < timeoutMs) {
+    std::string text;
+    if (agent.Read(text) > 0) all += text;
+    if (done(all)) return true;
+    QCoreApplication::processEvents();
+    QThread::msleep(2);
+  }
+  return done(all);
+}
+
+EngineEnd WaitForEnd(const std::shared_ptr<EngineEnd>& outcome, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (outcome && *outcome == EngineEnd::Pending && timer.elapsed() < timeoutMs) {
+    QCoreApplication::processEvents();
+    QThread::msleep(5);
+  }
+  return outcome ? *outcome : EngineEnd::Pending;
+}
+
+// A shell script in `dir` as an engine program.
+std::string Script(const QTemporaryDir& dir, const char* name, const char* body) {
+  const QString path = dir.filePath(name);
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.write(QByteArray("#!/bin/sh\n") + body);
+  file.close();
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  return path.toStdString();
+}
+
+TEST(XBoardEngineAgent, TranscriptsAndTheLinesSent) {
+  CXBoardEngineAgent agent(1000, "/bin/", "cat");
+  ASSERT_EQ(agent.Start(), 0);
+  agent.Analysis.holdingCommand = "holding [PPN] [q]";
+  const std::string game = agent.InitGame();
+  EXPECT_EQ(game,
+            "xboard mode: starting engine: cat\r\ncat<- post\r\ncat<- easy\r\ncat<- new\r\n"
+            "cat<- variant bughouse\r\ncat<- holding [PPN] [q]\r\ncat<- level 0 1 0\r\ncat<- white\r\ncat<- go\r\n");
+  const std::string sent =
+      "xboard\npost\neasy\nnew\nvariant bughouse\nholding [PPN] [q]\nlevel 0 1 0\nwhite\ngo\n";
+  std::string echoed;
+  EXPECT_TRUE(ReadUntil(agent, echoed, [&](const std::string& s) { return s.size() >= sent.size(); }, 3000));
+  EXPECT_EQ(echoed, sent);
+
+  agent.Variant = 5;
+  agent.Side = 1;
+  agent.Post = 0;
+  agent.Easy = 0;
+  agent.LevelA = 40;
+  agent.LevelB = 5;
+  agent.LevelC = 2;
+  EXPECT_EQ(agent.InitGame(),
+            "xboard mode: starting engine: cat\r\ncat<- nopost\r\ncat<- hard\r\ncat<- new\r\n"
+            "cat<- variant coin\r\ncat<- coin $e4\r\ncat<- level 40 5 2\r\ncat<- white\r\n");
+  agent.Variant = 0;
+  EXPECT_EQ(bytes::Pos("cat<- variant chess\r\ncat<- level", agent.InitGame()) > 0, true);
+
+  agent.Analysis.variant = 0;
+  agent.Analysis.side = 0;
+  EXPECT_EQ(agent.InitAnalysis(),
+            "xboard mode: starting engine: cat\r\ncat<- new\r\ncat<- analyze\r\ncat<- variant chess\r\n"
+            "cat<- post\r\ncat<- white\r\ncat<- setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR\r\n"
+            "cat<- analyze\r\n");
+  agent.Analysis.variant = 1;
+  agent.Analysis.side = 15;
+  EXPECT_EQ(agent.InitAnalysis(),
+            "xboard mode: starting engine: cat\r\ncat<- new\r\ncat<- analyze\r\ncat<- variant bughouse\r\n"
+            "cat<- post\r\ncat<- holding [PPN] [q]\r\ncat<- black\r\n"
+            "cat<- setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR\r\ncat<- analyze\r\n");
+
+  // cat ends when its input closes: no force is needed.
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(agent.Stop(), 1);
+  EXPECT_LT(timer.elapsed(), 100);
+  EXPECT_EQ(agent.Running, 0);
+  EXPECT_EQ(WaitForEnd(agent.StopOutcome(), 3000), EngineEnd::Quit);
+}
+
+TEST(XBoardEngineAgent, ReadSendAndStopWithoutAProcess) {
+  CXBoardEngineAgent agent(2000, "/no/such/folder/", "engine");
+  EXPECT_EQ(agent.Path, "/no/such/folder/engine");
+  EXPECT_EQ(agent.Start(), -1);
+  EXPECT_EQ(agent.Running, 0);
+  EXPECT_EQ(agent.Send("new"), 0);
+  std::string text;
+  EXPECT_EQ(agent.Read(text), 0);
+  EXPECT_EQ(text, "\r\nEngine don't run.");
+  EXPECT_EQ(agent.Stop(), 1);
+
+  CXBoardEngineAgent quiet(1000, "/bin/", "cat");
+  ASSERT_EQ(quiet.Start(), 0);
+  EXPECT_EQ(quiet.Read(text), 0);
+  EXPECT_EQ(text, "\r\nNo new data received.");
+}
+
+TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
+  QTemporaryDir dir;
+  Script(dir, "short", "echo bye\nexit 3\n");
+  CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "short");
+  ASSERT_EQ(agent.Start(), 0);
+  QThread::msleep(200);
+  EXPECT_EQ(agent.Send("new"), 0);  // into a closed pipe: harmless
+  std::string all;
+  EXPECT_TRUE(ReadUntil(agent, all, [&](const std::string&) { return agent.Running == 0; }, 3000));
+  EXPECT_EQ(all, "bye\n");
+  std::string text;
+  EXPECT_EQ(agent.Read(text), 0);
+  EXPECT_EQ(text, "\r\nEngine don't run.");
+}
+
+TEST(XBoardEngineAgent, StopEndsEnginesThatIgnoreQuitWithoutBlocking) {
+  QTemporaryDir dir;
+  Script(dir, "deaf", "exec sleep 30\n");
+  Script(dir, "stubborn", "trap '' TERM\nwhile :; do sleep 0.1; done\n");
+  CXBoardEngineAgent deaf(1000, dir.path().toStdString() + "/", "deaf");
+  CXBoardEngineAgent stubborn(1000, dir.path().toStdString() + "/", "stubborn");
+  ASSERT_EQ(deaf.Start(), 0);
+  ASSERT_EQ(stubborn.Start(), 0);
+  QElapsedTimer timer;
+  timer.start();
+  deaf.Stop();
+  stubborn.Stop();
+  EXPECT_LT(timer.elapsed(), 100);
+  EXPECT_EQ(WaitForEnd(deaf.StopOutcome(), 5000), EngineEnd::Terminated);
+  EXPECT_EQ(WaitForEnd(stubborn.StopOutcome(), 5000), EngineEnd::Killed);
+}
+
+// --- games against real and stand-in engines ---
+
+struct Seat {
+  std::unique_ptr<CXBoardEngineAgent> agent;
+  bool stale = false;  // the engine no longer knows the position
+  std::string log;
+};
+
+bool KingSafe(const CKestroGame& game, const TwoBoardPosition& p, int board, int side) {
+  ConstBoardRef b = BoardOf(p, board);
+  return !game.IsSquareAttacked(b.squares, b.kingSquare[side], side);
+}
+
+std::string Prefix(const TwoBoardPosition& p, int board, int plies) {
+  char text[16];
+  const int side = *BoardOf(p, board).sideToMove;
+  std::snprintf(text, sizeof text, "%d%c.", (plies + 2) / 2, (board == 1 ? 'A' : 'B') + (side ? 32 : 0));
+  return text;
+}
+
+// Plays a BPGN body on `board`; the played token, or empty when refused.
+std::string PlayBody(CKestroGame& game, TwoBoardPosition& p, int board, int& plies, const std::string& body,
+                     BpgnMove& move) {
+  move = BpgnMove();
+  move.token = Prefix(p, board, plies) + body + "{180}";
+  TwoBoardPosition next = p;
+  const int side = *BoardOf(p, board).sideToMove;
+  if (!game.PlayMove(move, next, HandCheck::Strict) || !KingSafe(game, next, board, side)) return {};
+  p = next;
+  ++plies;
+  return move.token;
+}
+
+// A random move of the side to move on `board` that the rules accept; false when there is none.
+bool PlayRandom(CKestroGame& game, TwoBoardPosition& p, int board, int& plies, std::mt19937& random,
+                BpgnMove& move) {
+  TwoBoardPosition work = p;
+  game.GenerateLegalMoves(work);
+  std::vector<LegalMoveEntry> list = game.LegalMoves;
+  std::shuffle(list.begin(), list.end(), random);
+  for (const LegalMoveEntry& e : list) {
+    const bool onBoard = board == 1 ? (e.kind == mkMoveA || e.kind == mkWhiteDropA || e.kind == mkBlackDropA)
+                                    : (e.kind == mkMoveB || e.kind == mkWhiteDropB || e.kind == mkBlackDropB);
+    if (!onBoard) continue;
+    const int pliesA = board == 1 ? plies : 0, pliesB = board == 2 ? plies : 0;
+    const std::string token = game.MoveToBpgn(p, e.kind, e.from, e.to, e.promotion, pliesA, pliesB);
+    const std::string body = token.substr(token.find('.') + 1);
+    if (!PlayBody(game, p, board, plies, body, move).empty()) return true;
+  }
+  return false;
+}
+
+int ExtraPawnSteps(const BpgnMove& m) {
+  if (m.from == 0) return 0;
+  const int steps = RankOf(m.from) - RankOf(m.to);
+  return (steps < 0 ? -steps : steps) - 1;
+}
+
+struct GameResult {
+  int enginePlies = 0;
+  int fallbackPlies = 0;
+  int refused = 0;
+  int pliesB = 0;
+  bool ended = false;
+  bool greeted[2] = {false, false};
+  qint64 ms = 0;
+};
+
+// Board A: one engine per colour through the agent; board B: random legal moves.
+GameResult PlayEngineGame(const std::string& folder, const std::string& name, const std::string& greeting,
+                          int wantedPlies, int timeoutMs) {
+  GameResult result;
+  CKestroGame game;
+  TwoBoardPosition p;
+  game.SetupStandardPosition(p);
+  std::mt19937 random(7);
+  Seat seats[2];
+  for (int side = 0; side < 2; ++side) {
+    seats[side].agent = std::make_unique<CXBoardEngineAgent>(1000, folder, name);
+    CXBoardEngineAgent& agent = *seats[side].agent;
+    agent.Side = side == 0 ? 15 : 1;
+    agent.LevelB = 0;  // a second per move: quick answers
+    agent.LevelC = 1;
+    EXPECT_EQ(agent.Start(), 0) << folder << name;
+    if (!agent.Running) return result;
+    seats[side].log = agent.InitGame();
+  }
+  QElapsedTimer timer;
+  timer.start();
+  int pliesA = 0, pliesB = 0;
+  while (result.enginePlies < wantedPlies && timer.elapsed() < timeoutMs) {
+    const int side = p.sideToMoveA;
+    Seat& seat = seats[side];
+    CXBoardEngineAgent& agent = *seat.agent;
+    if (seat.stale) {
+      seat.log += agent.Resync(p, 1);
+      seat.stale = false;
+    }
+    std::string move;
+    QElapsedTimer wait;
+    wait.start();
+    while (move.empty() && wait.elapsed() < 5000 && agent.Running) {
+      std::string text;
+      move = agent.ReadMove(text);
+      seat.log += text;
+      if (bytes::Pos(greeting, seat.log)) result.greeted[side] = true;
+      // sjeng waits when it sees itself mated, and stops at a result it sees.
+      if (bytes::Pos("Tell me 'go'", text)) agent.Send("go");
+      if (bytes::Pos("1-0 {", text) || bytes::Pos("0-1 {", text) || bytes::Pos("1/2-1/2 {", text)) break;
+      if (move.empty()) QThread::msleep(2);
+    }
+    BpgnMove played;
+    std::string token;
+    if (!move.empty()) token = PlayBody(game, p, 1, pliesA, EngineMoveToBpgn(p, 1, move), played);
+    if (!token.empty()) {
+      agent.MoveAccepted();
+      ++result.enginePlies;
+    } else {
+      if (!move.empty()) ++result.refused;
+      if (!move.empty() && agent.ResyncsLeft() > 0) {
+        seat.log += agent.RefuseMove(move, p, 1);
+        continue;
+      }
+      // Retries used up or no answer: a legal move for the seat, and the
+      // engine is set up afresh on its next turn.
+      if (!move.empty()) seat.log += agent.RefuseMove(move, p, 1);
+      if (!PlayRandom(game, p, 1, pliesA, random, played)) {
+        result.ended = true;
+        break;
+      }
+      token = played.token;
+      agent.MoveAccepted();
+      seat.stale = true;
+      ++result.fallbackPlies;
+    }
+    Seat& other = seats[1 - side];
+    if (!other.stale) other.agent->Send(BpgnToEngineText(token, ExtraPawnSteps(played)));
+
+    // A move on board B for its side to move; its captures reach board A's hands.
+    BpgnMove onB;
+    if (PlayRandom(game, p, 2, pliesB, random, onB))
+      for (Seat& s : seats) s.agent->Send(HoldingsToXBoard(p, 1));
+
+    // The game on A is over when the side to move has no accepted move.
+    TwoBoardPosition probe = p;
+    int probePlies = pliesA;
+    BpgnMove unused;
+    std::mt19937 probeRandom(1);
+    if (!PlayRandom(game, probe, 1, probePlies, probeRandom, unused)) {
+      result.ended = true;
+      break;
+    }
+  }
+  result.pliesB = pliesB;
+  result.ms = timer.elapsed();
+  for (Seat& s : seats) {
+    s.agent->Stop();
+    EXPECT_NE(WaitForEnd(s.agent->StopOutcome(), 5000), EngineEnd::Pending);
+  }
+  // KESTRO_ENGINE_LOG=1 shows the engines' logs of every game.
+  if (::testing::Test::HasFailure() || result.enginePlies < wantedPlies || qEnvironmentVariableIsSet("KESTRO_ENGINE_LOG"))
+    for (Seat& s : seats) std::printf("%s\n", (qEnvironmentVariableIsSet("KESTRO_ENGINE_LOG") ? s.log : s.log.substr(s.log.size() > 4000 ? s.log.size() - 4000 : 0)).c_str());
+  return result;
+}
+
+TEST(XBoardEngineGame, SjengPlaysBoardAThroughTheAgent) {
+  if (!QFileInfo::exists("/usr/games/sjeng")) GTEST_SKIP() << "sjeng is not installed (apt-get install sjeng)";
+  // KESTRO_SJENG_PLIES asks for a longer game.
+  const int plies = std::max(30, qEnvironmentVariableIntValue("KESTRO_SJENG_PLIES"));
+  const GameResult r = PlayEngineGame("/usr/games/", "sjeng", "tellics set 1 Sjeng", plies, 90000);
+  std::printf("sjeng: %d engine plies, %d refused, %d fallback, %d plies on B, %lld ms\n", r.enginePlies, r.refused,
+              r.fallbackPlies, r.pliesB, static_cast<long long>(r.ms));
+  EXPECT_TRUE(r.greeted[0] && r.greeted[1]);
+  EXPECT_TRUE(r.enginePlies >= plies || r.ended) << r.enginePlies;
+}
+
+TEST(XBoardEngineGame, FakeSunsetterPlaysBoardAThroughTheAgent) {
+  const std::string folder = std::string(KESTRO_BIN_DIR) + "/";
+  const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 40, 30000);
+  EXPECT_TRUE(r.greeted[0] && r.greeted[1]);
+  EXPECT_TRUE(r.enginePlies >= 40 || r.ended) << r.enginePlies;
+  EXPECT_EQ(r.refused, 0);
+  EXPECT_EQ(r.fallbackPlies, 0);
+}
+
+TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
+  CKestroGame game;
+  TwoBoardPosition p;
+  game.SetupStandardPosition(p);
+  CXBoardEngineAgent agent(2000, std::string(KESTRO_BIN_DIR) + "/", "fake_sunsetter");
+  ASSERT_EQ(agent.Start(), 0);
+  agent.InitGame();
+  std::string log;
+  ASSERT_TRUE(ReadUntil(agent, log, [](const std::string& s) { return bytes::Pos("move ", s) > 0; }, 5000));
+  // Black to move on a board with only a king and a queen to drop: the engine
+  // set up there must answer with a black king move or a queen drop.
+  TwoBoardPosition q;
+  game.SetupKingsOnly(q);
+  for (int32_t& n : q.holdingsA) n = 0;
+  q.holdingsA[SlotOf(pcBQueen)] = 1;
+  q.sideToMoveA = 1;
+  agent.MaxResyncs = 2;
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    const std::string text = agent.RefuseMove("Q@e4", q, 1);
+    EXPECT_NE(bytes::Pos("Move refused by the rules: Q@e4", text), 0);
+    EXPECT_NE(bytes::Pos("fake_sunsetter<- setboard 4k3/8/8/8/8/8/8/4K3 b  - \r\n"
+                         "fake_sunsetter<- holding [] [q]\r\nfake_sunsetter<- go\r\n",
+                         text), 0)
+        << text;
+    std::string move;
+    QElapsedTimer timer;
+    timer.start();
+    while (move.empty() && timer.elapsed() < 5000) {
+      std::string out;
+      move = agent.ReadMove(out);
+      QThread::msleep(2);
+    }
+    BpgnMove m;
+    int plies = 0;
+    TwoBoardPosition next = q;
+    EXPECT_FALSE(PlayBody(game, next, 1, plies, EngineMoveToBpgn(q, 1, move), m).empty()) << move;
+  }
+  EXPECT_EQ(agent.ResyncsLeft(), 0);
+  const std::string last = agent.RefuseMove("Q@e4", q, 1);
+  EXPECT_NE(bytes::Pos("retry limit reached", last), 0);
+  EXPECT_EQ(bytes::Pos("<- ", last), 0);  // nothing sent
+  agent.MoveAccepted();
+  EXPECT_EQ(agent.ResyncsLeft(), 2);
+}
+
+}  // namespace

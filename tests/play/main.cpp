@@ -1,0 +1,18 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "app/application.h"
+#include "display/board_display.h"
+
+int main(int argc, char** argv) {
+  // Test discovery runs the binary without the test environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir home;
+  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+  KestroApplication app(argc, argv);
+  InstallGameDisplayFactory();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,255 @@
+#include "tools/core/repair_driver.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "game/air_drops.h"
+#include "game/bytes.h"
+#include "tools/core/repair_index.h"
+
+namespace repair {
+
+const char kRepairInfoTitle[] = "INFo";
+const char kRepairInfoText[] =
+    "The main idea is : \n"
+    " if founded piece drop before piece taked on second board (\"Air Drop\"),\n"
+    " then shift in BPGN all moves made on partner's chessboard until taked such piece\n"
+    " before this drop move.\n"
+    " For Example:\n"
+    " ... 5A.N@g5 5B.0-0 5a.Be7 5b.f6 6B.Nxf6 6A.h4 6b.gxf6 7B.Bxf6 ...\n"
+    " will be changed to :\n"
+    " ... 5B.0-0 5b.f6 6B.Nxf6 6b.gxf6 5A.N@g5 5a.Be7 6A.h4 7B.Bxf6 ...\n"
+    "\n"
+    " You can use it for replaying games also using StepByStep :-)\n"
+    "\n"
+    " Stop processing ?";
+
+namespace {
+
+constexpr int kLoopLimit = 2000000;
+constexpr size_t kShownLimit = 65000;
+
+std::string GameTag(int game) { return " |Game:" + std::to_string(game) + " "; }
+
+// Board B moves stand indented in txtMove.
+std::string MoveShown(const std::string& token) {
+  return bytes::Pos("A.", bytes::UpperAscii(token)) ? token : std::string(10, ' ') + token;
+}
+
+}  // namespace
+
+int RemoveAirDrops(int count, std::vector<BpgnMove>& moves, std::string& moveText, std::string& log,
+                   std::string& airDrops) {
+  const AirDropOutcome found = FindAirDropOrder(
+      moves, count, [](const BpgnMove& m) { return m.board; }, [](const BpgnMove& m) { return m.captured; },
+      [](const BpgnMove& m) { return m.dropped; });
+  if (found.kind == AirDropOutcome::PassLimit) {
+    log += "\r\nErrC=Cyclic error in AirDrops removing function.";
+    airDrops += "ErrC,";
+    return 0;
+  }
+  if (found.kind == AirDropOutcome::MissingSupplier) {
+    log += "\r\nErrA=Founded AirDrop for which no later played move on partners board taked such piece.";
+    airDrops += "ErrA,";
+    return 0;
+  }
+  if (found.fixes > 0) {
+    std::vector<BpgnMove> reordered;
+    reordered.reserve(moves.size());
+    for (int i : found.order) reordered.push_back(std::move(moves[static_cast<size_t>(i)]));
+    for (size_t i = reordered.size(); i < moves.size(); ++i) reordered.push_back(std::move(moves[i]));
+    moves = std::move(reordered);
+  }
+  std::string rebuilt;
+  rebuilt.reserve(moveText.size() + static_cast<size_t>(count));
+  for (int i = 0; i < count && i < static_cast<int>(moves.size()); ++i) {
+    const std::string& t = moves[static_cast<size_t>(i)].text;
+    const size_t brace = t.find('{');
+    if (brace == std::string::npos) {
+      rebuilt += ' ';
+      rebuilt += t;
+    } else {
+      rebuilt.append(t, 0, brace);
+      rebuilt += ' ';
+      rebuilt.append(t, brace, std::string::npos);
+    }
+  }
+  moveText = std::move(rebuilt);
+  airDrops += std::to_string(found.fixes) + ",";
+  return 1;
+}
+
+RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, RepairObserver* observer) {
+  RepairObserver quiet;
+  RepairObserver& ui = observer ? *observer : quiet;
+  RepairResult r;
+  const int inputLength = bytes::Clamp32(static_cast<int64_t>(bpgn1.size()));
+  r.inputLength = inputLength;
+  std::string& log = r.log;
+  log = "BPGN1.Length: " + std::to_string(inputLength) + " Bytes.\r\n";
+  ui.ShowLog(log);
+  ui.ShowOutput("");
+  if (ui.StopBeforeRun(kRepairInfoTitle, kRepairInfoText)) {
+    r.end = RepairEnd::Declined;
+    return r;
+  }
+  if (inputLength < 10) {
+    r.end = RepairEnd::TooShort;
+    return r;
+  }
+  ui.Progress(0);
+  const bool step = options.stepByStep;
+  r.txtTmp = "AirDrops:\r\n";
+  ui.ShowAirDrops(r.txtTmp);
+  RepairedText good;
+  auto progress = [&](int64_t next) {
+    ui.Progress(static_cast<int>(std::min<int64_t>(100, next * 100 / std::max(1, inputLength))));
+  };
+
+  CompactPosition& position = r.position;
+  std::vector<BpgnMove> moves;
+  int start = bytes::Pos("[Event", bpgn1);
+  int loops = 0;
+  while (start != 0 && loops < kLoopLimit) {
+    ++loops;
+    const int game = ++r.games;
+    bool bad = false;
+    const int found = bytes::Pos("[Event", bpgn1, start + 1);
+    const int64_t next = found ? found : static_cast<int64_t>(inputLength) + start;
+    const std::string_view gameText = bpgn1.substr(static_cast<size_t>(start - 1),
+                                                   static_cast<size_t>(next - start));
+    progress(next);
+    position.Reset();
+    moves.clear();
+
+    // One game; returns when the game leaves by any path.
+    [&] {
+      if (options.skipByText && !options.skipText.empty() &&
+          gameText.find(options.skipText) != std::string_view::npos) {
+        log += "\r\nSkipping (User RAGIS)." + GameTag(game);
+        ++r.skipped;
+        return;
+      }
+      const int p1 = bytes::Pos("1A.", gameText), p2 = bytes::Pos("1B.", gameText);
+      if (!p1 || !p2) {
+        log += "\r\nNot founded first moves on both chessborads (1A. and 1B. ), skipping game." + GameTag(game);
+        bad = true;
+        return;
+      }
+      const int first = std::min(p1, p2);
+      const std::string tagPart = bytes::Copy(gameText, 1, first - 1);
+      std::string movePart = bytes::From(gameText, first);
+      std::string tail;
+      if (options.removeComments) StripMoveTextAndComments(movePart);
+      if (movePart.find("{C:") != std::string::npos || movePart.find("{A:") != std::string::npos) {
+        log += "\r\nSkipping commented/anotated game - not supported!" + GameTag(game);
+        ui.ShowLog(log);
+        bad = true;
+        return;
+      }
+      if (movePart.find('(') != std::string::npos) {
+        log += "\rSkipping BPGN game - subvariants (...) - not supported!" + GameTag(game);
+        ui.ShowLog(log);
+        bad = true;
+        return;
+      }
+      if (!options.removeComments) StripMoveText(movePart);
+      ui.ShowMove("");
+
+      int a = 1;
+      int b = 1 + bytes::Pos("}", movePart);
+      std::string token;
+      for (;;) {
+        token = bytes::Copy(movePart, a, b - a);
+        if (step) {
+          ui.ShowPosition(position, position.Dump());
+          if (!ui.AskNextMove("Next move :\n" + token)) {
+            r.end = RepairEnd::StoppedInStep;
+            return;
+          }
+        }
+        BpgnMove& move = moves.emplace_back();
+        move.text = token;
+        move.serial = static_cast<int32_t>(moves.size());
+        if (step) {
+          log += token;
+          ui.ShowLog(log);
+          ui.ShowMove(MoveShown(token));
+        }
+        if (!CheckAndPlayMove(position, move, log)) {
+          ui.ShowPosition(position, position.Dump());
+          ui.ShowMove(MoveShown(token));
+          log += GameTag(game);
+          bad = true;
+          return;
+        }
+        a = b;
+        const int close = bytes::Pos("}", movePart, a);
+        b = close ? close + 1 : a;
+        if (std::memchr(movePart.data() + a - 1, '.', static_cast<size_t>(b - a)) == nullptr) {
+          tail = bytes::From(movePart, a);
+          movePart.resize(static_cast<size_t>(a - 1));
+          break;
+        }
+      }
+      ui.ShowPosition(position, position.Dump());
+      ui.ShowMove(MoveShown(token));
+
+      const int count = static_cast<int>(moves.size());
+      const int ok = RemoveAirDrops(count, moves, movePart, log, r.txtTmp);
+      ui.ShowAirDrops(r.txtTmp);
+      if (!ok) {
+        log += GameTag(game);
+        bad = true;
+        return;
+      }
+      ++r.repaired;
+      if (options.removeDuplicates && good.Contains(movePart)) {
+        ++r.duplicates;
+      } else {
+        if (tail.find('{') == std::string::npos) tail += "{*}*";
+        good.Append("\r\n" + tagPart + movePart + "\r\n\r\n" + tail + "\r\n");
+        ++r.written;
+      }
+      progress(next);
+      if (step) log += " |Game:" + std::to_string(game) + "\r\n ";
+    }();
+
+    if (r.end == RepairEnd::StoppedInStep) break;
+    if (step) ui.ShowLog(log);
+    if (bad) {
+      r.bpgn3.append(gameText);
+      ++r.errors;
+    }
+    start = next >= inputLength ? 0 : static_cast<int>(next);
+  }
+  r.bpgn2 = good.Take();
+  if (r.end == RepairEnd::StoppedInStep) return r;
+  if (start != 0) {
+    r.end = RepairEnd::CyclicLoop;
+    log = "Some Error in BPGN: Cyclic Err.";
+    ui.ShowLog(log);
+    return r;
+  }
+
+  r.output = r.bpgn2.size() > kShownLimit
+                 ? "Repaired BPGN > 65 000 Bytes, is stored in Bpgn2 string, use Save BPGN button to save it into some file."
+                 : r.bpgn2;
+  ui.ShowOutput(r.output);
+  r.summary = "Successfully processed BPGN1, length " + std::to_string(inputLength) + " Bytes, games " +
+              std::to_string(r.games) + ", repaired " + std::to_string(r.repaired) + ", Errors founded in " +
+              std::to_string(r.errors) + " -> BPGN3, duplicity founded " + std::to_string(r.duplicates) +
+              ", Out -> BPGN2 games " + std::to_string(r.written) + ".";
+  r.runLog = log;
+  if (step || log.size() < kShownLimit)
+    log = r.summary + "\r\n<Log>:\r\n" + log;
+  else
+    log = r.summary + "\r\n<Log>:Is too long, try save and load only unrepaired games.";
+  ui.ShowLog(log);
+  r.canSaveRepaired = r.written != 0;
+  r.canSaveUnrepaired = r.errors != 0;
+  ui.Beep();
+  return r;
+}
+
+}  // namespace repair
