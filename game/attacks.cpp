@@ -65,7 +65,7 @@ struct LineTable {
           line[index[s]][index[t]] = static_cast<int8_t>(i);
     }
   }
-  int Between(int from, int to) const { return line[index[from]][index[to]]; }
+  int Between(int from, int to) const { return line[index[from]][index[to]]; }  // both playing squares
 };
 constexpr LineTable kLineTable;
 
@@ -222,9 +222,13 @@ int LineHit(const int32_t* squares, int t, int step, int ownKing, int slider, in
 
 void CKestroGame::ComputePins(TwoBoardPosition& position, int board) const {
   BoardRef r = BoardOf(position, board);
-  std::fill_n(r.pins, kSquares, 0);
-  AddPins(r.squares, r.pins, r.kingSquare[0], 0);
-  AddPins(r.squares, r.pins, r.kingSquare[1], 1);
+  ComputePinsOf(r.squares, r.kingSquare, r.pins);
+}
+
+void CKestroGame::ComputePinsOf(const int32_t* squares, const int32_t* kings, int32_t* pins) const {
+  std::fill_n(pins, kSquares, 0);
+  AddPins(squares, pins, kings[0], 0);
+  AddPins(squares, pins, kings[1], 1);
 }
 
 void CKestroGame::ComputeAttackMaps(TwoBoardPosition& position, int board) const {
@@ -233,6 +237,7 @@ void CKestroGame::ComputeAttackMaps(TwoBoardPosition& position, int board) const
   std::fill_n(r.blackAttackers, kSquares, 0);
   const int32_t* squares = r.squares;
   const PieceLists pieces(squares);
+  // The pins ComputePins gives, found from the sliders in the lists.
   std::fill_n(r.pins, kSquares, 0);
   AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[0], 0);
   AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[1], 1);

@@ -233,6 +233,12 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
 
   // The tokens played so far are the start of MovePart, up to `played`.
   size_t played = 0;
+  // Pins are computed only for moves that read them; those the position is
+  // left with are settled after the last move.
+  PutOffPins putOff;
+  PinsPlan pins;
+  pins.putOff = &putOff;
+  bool refused = false;
   for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
     const std::string_view token = tokens[static_cast<size_t>(i)];
     if (!IsMoveToken(token)) {
@@ -252,17 +258,23 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     }
     BpgnMove move;
     move.token.assign(token);
-    if (!PlayMove(move, Position, HandCheck::Lenient)) {
-      MovePart.resize(played);
-      LoadFailed = 1;
-      return;
+    if (!PlayBpgnMoveWithPins(move, Position, 0, HandCheck::Lenient, pins)) {
+      refused = true;
+      break;
     }
     move.serial = MoveCount + 1;
     Moves.push_back(std::move(move));
     ++MoveCount;
     played += token.size();
   }
+  for (int board = 1; board <= 2; ++board)
+    if (putOff.pending[board - 1])
+      ComputePinsOf(putOff.squares[board - 1], putOff.kings[board - 1], BoardOf(Position, board).pins);
   MovePart.resize(played);
+  if (refused) {
+    LoadFailed = 1;
+    return;
+  }
 
   if (!RemoveAirDrops(MoveCount, Moves, MovePart)) {
     ErrorLog += " |AirDrops KO";
@@ -380,8 +392,10 @@ void CKestroGame::ReplayTo(int n) {
     scratch = Moves[static_cast<size_t>(ReplayCursor)];
     ++ReplayCursor;
     // A board whose maps are up to date has its pins too.
-    const bool pinsKnown[2] = {!ReplayMapsStale[0], !ReplayMapsStale[1]};
-    if (PlayBpgnMoveWithPins(scratch, ReplayPosition, 0, HandCheck::Lenient, pinsKnown))
+    PinsPlan pins;
+    pins.known[0] = !ReplayMapsStale[0];
+    pins.known[1] = !ReplayMapsStale[1];
+    if (PlayBpgnMoveWithPins(scratch, ReplayPosition, 0, HandCheck::Lenient, pins))
       ReplayMapsStale[scratch.board == 1 ? 0 : 1] = true;
     else
       ReplayMapsStale[0] = ReplayMapsStale[1] = true;  // a refused move changes no square; this is only caution

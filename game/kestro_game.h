@@ -138,10 +138,25 @@ class CKestroGame {
 
  private:
   void LoadGameText(int firstMoveThreshold);
-  // PlayBpgnMove, taking the pins of a board whose `pinsKnown` entry is set
-  // (0 for A, 1 for B) as already those of its squares.
+  // Pins the move player put off: a board's squares and king squares as they
+  // were when its move was read, to compute the pins PlayBpgnMove would have
+  // left from them later.
+  struct PutOffPins {
+    bool pending[2] = {false, false};  // 0 for A, 1 for B
+    int32_t squares[2][kSquares];
+    int32_t kings[2][2];
+  };
+  // How the move player treats the pins of the moving board: as those of its
+  // squares already (`known`), computed as soon as the board is read, or, with
+  // `putOff`, only where the move reads them.
+  struct PinsPlan {
+    bool known[2] = {false, false};
+    PutOffPins* putOff = nullptr;
+  };
   int PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber, HandCheck handCheck,
-                           const bool (&pinsKnown)[2]);
+                           const PinsPlan& pins);
+  // ComputePins for one board given by its squares and king squares.
+  void ComputePinsOf(const int32_t* squares, const int32_t* kings, int32_t* pins) const;
   void ReplayTo(int n);
   void FinishReplay(TwoBoardPosition& out);
   TwoBoardPosition ReplayPosition;  // its pins and attack maps are kept up to date by FinishReplay

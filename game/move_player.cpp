@@ -1,5 +1,6 @@
 // Reads one BPGN move token, checks it against a position and plays it.
 // Every check runs before the first change of board, hands, clocks or sides.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -146,12 +147,11 @@ void SearchRays(const BoardRef& b, int to, int code, const int (&steps)[4], cons
 
 int CKestroGame::PlayBpgnMove(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber,
                               HandCheck handCheck) {
-  constexpr bool kNoPinsKnown[2] = {false, false};
-  return PlayBpgnMoveWithPins(move, position, checkMoveNumber, handCheck, kNoPinsKnown);
+  return PlayBpgnMoveWithPins(move, position, checkMoveNumber, handCheck, PinsPlan{});
 }
 
 int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position, int checkMoveNumber,
-                                      HandCheck handCheck, const bool (&pinsKnown)[2]) {
+                                      HandCheck handCheck, const PinsPlan& pins) {
   auto fail = [this](const std::string& text) {
     ErrorLog += "\r\nErr: " + text;
     return 0;
@@ -221,8 +221,25 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
   move.side = side;
   move.moveNumber = bytes::ToIntDef(Part(text, 1, dotAt - 2), 999);
 
-  if (!pinsKnown[board - 1]) ComputePins(position, board);
   BoardRef b = BoardOf(position, board);
+  // The moving board's pins: known already, computed now, or, when put off,
+  // noted now and computed by readyPins before candidates are checked against them.
+  const int index = board - 1;
+  bool pinsPending = false;
+  if (!pins.known[index]) {
+    if (PutOffPins* putOff = pins.putOff) {
+      std::copy_n(b.squares, kSquares, putOff->squares[index]);
+      std::copy_n(b.kingSquare, 2, putOff->kings[index]);
+      putOff->pending[index] = pinsPending = true;
+    } else {
+      ComputePins(position, board);
+    }
+  }
+  auto readyPins = [&] {
+    if (!pinsPending) return;
+    ComputePins(position, board);
+    pins.putOff->pending[index] = pinsPending = false;
+  };
   if (side != *b.sideToMove)
     return fail(board == 1 ? "Bad side on BoardA trying move." : "Bad side on BoardB trying move.");
   if (checkMoveNumber) {
@@ -268,6 +285,7 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
     Filter f;
     if (!ReadFilter(text, dotAt + 1, k, f)) return "Bad square in move.";
     Candidates found(move);
+    readyPins();
     const int behind = plan.to - forward;
     const int aside = plan.to - (side == 0 ? 1 : -1);
     if (b.squares[behind] == ownPawn && f.Pass(behind) && (b.pins[behind] == 0 || b.pins[behind] == 12))
@@ -349,11 +367,13 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
         for (int step : kOrthogonal)
           if (b.squares[plan.to + step] == code && f.Pass(plan.to + step)) found.Add(plan.to + step);
       } else if (type == ptKnight) {
+        readyPins();
         for (int step : kKnight) {
           const int s = plan.to + step;
           if (b.squares[s] == code && b.pins[s] == 0 && f.Pass(s)) found.Add(s);
         }
       } else {
+        readyPins();
         if (type != ptRook) SearchRays(b, plan.to, code, kDiagonal, f, found);
         if (type != ptBishop) SearchRays(b, plan.to, code, kOrthogonal, f, found);
       }

@@ -578,6 +578,26 @@ TEST(GameLoader, ReplayedPositionsHoldFreshAttackMaps) {
   }
 }
 
+// Loading leaves the position that playing the record move by move gives,
+// pins included, though it computes pins only for moves that look at them.
+TEST(GameLoader, LoadedPositionIsThatOfPlayingTheRecord) {
+  for (unsigned seed = 31; seed <= 60; ++seed) {
+    SCOPED_TRACE(seed);
+    std::vector<std::string> bfens;
+    auto g = Load(RandomGame(seed, 90, bfens));
+    ASSERT_EQ(g->LoadFailed, 0) << g->ErrorLog;
+    CKestroGame player;
+    TwoBoardPosition p;
+    player.SetupStandardPosition(p);
+    for (const BpgnMove& m : g->Moves) {
+      BpgnMove move;
+      move.token = m.token;
+      ASSERT_EQ(player.PlayMove(move, p, HandCheck::Lenient), 1) << m.token;
+    }
+    EXPECT_TRUE(Same(g->Position, p));
+  }
+}
+
 // Outside bughouse the kings count their neighbours: the kept maps follow a
 // change of the game kind.
 TEST(GameLoader, ReplayFollowsAChangedGameKind) {
