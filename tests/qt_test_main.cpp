@@ -1,3 +1,4 @@
+// Shared entry of the window tests: headless, with settings in a folder of their own.
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
