@@ -75,3 +75,13 @@ AirDropOutcome FindAirDropOrder(const std::vector<Record>& moves, int count, Boa
   out.kind = AirDropOutcome::PassLimit;
   return out;
 }
+
+// Puts the records into the order found; records past the counted ones keep their places.
+template <class Record>
+void ApplyAirDropOrder(std::vector<Record>& moves, const std::vector<int>& order) {
+  std::vector<Record> reordered;
+  reordered.reserve(moves.size());
+  for (int i : order) reordered.push_back(std::move(moves[static_cast<size_t>(i)]));
+  for (size_t i = reordered.size(); i < moves.size(); ++i) reordered.push_back(std::move(moves[i]));
+  moves.swap(reordered);
+}

@@ -349,11 +349,7 @@ int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std
     return 0;
   }
   if (r.fixes > 0) {
-    std::vector<BpgnMove> reordered;
-    reordered.reserve(moves.size());
-    for (int idx : r.order) reordered.push_back(std::move(moves[static_cast<size_t>(idx)]));
-    for (size_t i = r.order.size(); i < moves.size(); ++i) reordered.push_back(std::move(moves[i]));
-    moves.swap(reordered);
+    ApplyAirDropOrder(moves, r.order);
     for (size_t i = 0; i < moves.size(); ++i) moves[i].serial = static_cast<int32_t>(i) + 1;
   }
   std::string rebuilt;

@@ -54,11 +54,7 @@ int RemoveAirDrops(int count, std::vector<BpgnMove>& moves, std::string& moveTex
     return 0;
   }
   if (found.fixes > 0) {
-    std::vector<BpgnMove> reordered;
-    reordered.reserve(moves.size());
-    for (int i : found.order) reordered.push_back(std::move(moves[static_cast<size_t>(i)]));
-    for (size_t i = reordered.size(); i < moves.size(); ++i) reordered.push_back(std::move(moves[i]));
-    moves = std::move(reordered);
+    ApplyAirDropOrder(moves, found.order);
   }
   std::string rebuilt;
   rebuilt.reserve(moveText.size() + static_cast<size_t>(count));
