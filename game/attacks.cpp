@@ -1,5 +1,6 @@
 // Pins, attack-count maps and the square-attacked test of one board.
 #include <algorithm>
+#include <cstring>
 #include <span>
 
 #include "game/kestro_game.h"
@@ -231,14 +232,52 @@ void CKestroGame::ComputePinsOf(const int32_t* squares, const int32_t* kings, in
   AddPins(squares, pins, kings[1], 1);
 }
 
+int CKestroGame::PinOf(const int32_t* squares, const int32_t* kings, int square, int colour) const {
+  const int king = kings[colour ? 1 : 0];
+  if (king < 26 || king > 117 || square < 0 || square >= kSquares) return 0;
+  if (!IsPlayingSquare(king) || !IsPlayingSquare(square)) {
+    int32_t pins[kSquares] = {};
+    AddPins(squares, pins, king, colour);
+    return pins[square];
+  }
+  if (square == king) return 0;
+  const int line = kLineTable.Between(king, square);
+  if (line < 0) return 0;
+  // The square must hold the nearest piece to the king on that line, and the
+  // next piece beyond it an enemy slider of the line.
+  const int step = kLines[line];
+  int t = king + step;
+  while (t != square && squares[t] == pcEmpty) t += step;
+  if (t != square) return 0;
+  const int code = squares[square];
+  if (!IsPiece(code) || ColourOf(code) != colour) return 0;
+  for (t += step; OnBoard(t) && squares[t] == pcEmpty; t += step) {
+  }
+  if (!OnBoard(t)) return 0;
+  const int slider = (line < 4 ? pcWBishop : pcWRook) + 1 - colour;
+  return squares[t] == slider || squares[t] == pcWQueen + 1 - colour ? Abs(step) : 0;
+}
+
+void CKestroGame::SettlePutOffPins(const PutOffPins& putOff, int board, TwoBoardPosition& position) const {
+  const int index = board - 1;
+  if (!putOff.pending[index]) return;
+  BoardRef r = BoardOf(position, board);
+  int32_t squares[kSquares];
+  std::copy_n(r.squares, kSquares, squares);
+  for (int i = putOff.touchedCount[index] - 1; i >= 0; --i)
+    squares[putOff.touched[index][i]] = putOff.before[index][i];
+  ComputePinsOf(squares, putOff.kings[index], r.pins);
+}
+
 void CKestroGame::ComputeAttackMaps(TwoBoardPosition& position, int board) const {
   BoardRef r = BoardOf(position, board);
-  std::fill_n(r.whiteAttackers, kSquares, 0);
-  std::fill_n(r.blackAttackers, kSquares, 0);
+  static void* (*const volatile clear)(void*, int, size_t) = std::memset;
+  clear(r.whiteAttackers, 0, kSquares * sizeof(int32_t));
+  clear(r.blackAttackers, 0, kSquares * sizeof(int32_t));
   const int32_t* squares = r.squares;
   const PieceLists pieces(squares);
   // The pins ComputePins gives, found from the sliders in the lists.
-  std::fill_n(r.pins, kSquares, 0);
+  clear(r.pins, 0, kSquares * sizeof(int32_t));
   AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[0], 0);
   AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[1], 1);
 

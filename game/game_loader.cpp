@@ -205,6 +205,7 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     GameKind = bytes::Pos("bughouse", bytes::LowerAscii(TagPart)) ? gkBughouse : gkOther;
   // Every start position writes all that the standard one would on this new object.
   SetupStartPosition(Position);
+  LoadedKind = GameKind;
 
   Moves.clear();
   MoveCount = 0;
@@ -267,9 +268,7 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     ++MoveCount;
     played += token.size();
   }
-  for (int board = 1; board <= 2; ++board)
-    if (putOff.pending[board - 1])
-      ComputePinsOf(putOff.squares[board - 1], putOff.kings[board - 1], BoardOf(Position, board).pins);
+  for (int board = 1; board <= 2; ++board) SettlePutOffPins(putOff, board, Position);
   MovePart.resize(played);
   if (refused) {
     LoadFailed = 1;
@@ -383,10 +382,16 @@ void CKestroGame::ReplayTo(int n) {
   }
   // Replays are quiet: refusals are skipped without growing the error log.
   const size_t logSize = ErrorLog.size();
-  BpgnMove scratch;
   while (ReplayCursor < n && ReplayCursor < MoveCount && ReplayCursor < static_cast<int>(Moves.size())) {
-    scratch = Moves[static_cast<size_t>(ReplayCursor)];
+    const BpgnMove& next = Moves[static_cast<size_t>(ReplayCursor)];
     ++ReplayCursor;
+    if (next.played && GameKind == LoadedKind) {
+      ApplyPlayedMove(next, ReplayPosition);
+      if (next.lagCompensatorSet) LagCompensatorRead = next.lagCompensatorValue;
+      ReplayMapsStale[next.board == 1 ? 0 : 1] = true;
+      continue;
+    }
+    BpgnMove scratch = next;
     // A board whose maps are up to date has its pins too.
     PinsPlan pins;
     pins.known[0] = !ReplayMapsStale[0];

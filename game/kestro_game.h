@@ -72,6 +72,9 @@ class CKestroGame {
 
   // --- attack maps and pins ---
   void ComputePins(TwoBoardPosition& position, int board) const;
+  // What ComputePins gives for one square holding a piece of `colour`, from
+  // a board's squares and king squares.
+  int PinOf(const int32_t* squares, const int32_t* kings, int square, int colour) const;
   void ComputeAttackMaps(TwoBoardPosition& position, int board) const;
   int IsSquareAttacked(const int32_t* squares, int square, int colour) const;
 
@@ -99,8 +102,12 @@ class CKestroGame {
   void GetPositionAtMove(TwoBoardPosition& out, int n);
   void StepToNextMoveOnBoard(TwoBoardPosition& out, int board);
   void SetupStartPosition(TwoBoardPosition& position) const;
-  // Forget the kept replay position (after the record was changed other than by appending).
-  void InvalidateReplay() { ReplayValid = false; }
+  // Forget the kept replay position (after the record was changed other than
+  // by appending); from then on the replay reads every token again.
+  void InvalidateReplay() {
+    ReplayValid = false;
+    for (BpgnMove& move : Moves) move.played = 0;
+  }
 
   // --- state ---
   int32_t GameKind = gkBughouse;
@@ -138,17 +145,19 @@ class CKestroGame {
 
  private:
   void LoadGameText(int firstMoveThreshold);
-  // Pins the move player put off: a board's squares and king squares as they
-  // were when its move was read, to compute the pins PlayBpgnMove would have
-  // left from them later.
+  // Pins the move player put off: for each board, the squares its last move
+  // changed with their codes before it, and the king squares before it, to
+  // compute the pins PlayBpgnMove would have left from them later.
   struct PutOffPins {
     bool pending[2] = {false, false};  // 0 for A, 1 for B
-    int32_t squares[2][kSquares];
-    int32_t kings[2][2];
+    int32_t touched[2][4] = {};
+    int32_t before[2][4] = {};
+    int32_t touchedCount[2] = {};
+    int32_t kings[2][2] = {};
   };
   // How the move player treats the pins of the moving board: as those of its
   // squares already (`known`), computed as soon as the board is read, or, with
-  // `putOff`, only where the move reads them.
+  // `putOff`, read square by square where the move needs them.
   struct PinsPlan {
     bool known[2] = {false, false};
     PutOffPins* putOff = nullptr;
@@ -157,8 +166,16 @@ class CKestroGame {
                            const PinsPlan& pins);
   // ComputePins for one board given by its squares and king squares.
   void ComputePinsOf(const int32_t* squares, const int32_t* kings, int32_t* pins) const;
+  // The pins a put-off board is left with.
+  void SettlePutOffPins(const PutOffPins& putOff, int board, TwoBoardPosition& position) const;
+  // Plays a move the move player has read and checked, from its fields.
+  void ApplyPlayedMove(const BpgnMove& move, TwoBoardPosition& position) const;
   void ReplayTo(int n);
   void FinishReplay(TwoBoardPosition& out);
+  // The game kind the loader played the record under: while it holds, the
+  // replay plays each loaded move from its fields, as each board meets the
+  // same squares again (the air-drop order keeps every board's own order).
+  int32_t LoadedKind = 0;
   TwoBoardPosition ReplayPosition;  // its pins and attack maps are kept up to date by FinishReplay
   int ReplayCursor = 0;
   bool ReplayValid = false;

@@ -25,6 +25,13 @@ struct BpgnMove {
   int32_t thinkingTime = 0;   // T, ms
   int32_t lag = 0;            // L, ms
   int32_t bracePosition = 0;  // 1-based position of the first "{"
+  int32_t epVictim = 0;       // square of a pawn taken en passant
+  int32_t newEp = 0;          // en-passant square the move leaves
+  int32_t lagCompensatorSet = 0;    // 1 when the token sets LagCompensatorRead ...
+  int32_t lagCompensatorValue = 0;  // ... to this value
+  // 1 when the move player played the token; the fields above then say all
+  // that playing it again on the same board does (see ApplyPlayedMove).
+  int32_t played = 0;
 };
 
 // Kinds of legal-move entries.

@@ -134,12 +134,15 @@ constexpr int kKnight[] = {10, -10, 14, -14, 23, -23, 25, -25};
 
 // First non-empty square along each ray from `to`; a pinned slider counts
 // only when pinned along that ray.
-void SearchRays(const BoardRef& b, int to, int code, const int (&steps)[4], const Filter& f, Candidates& c) {
+template <class PinAt>
+void SearchRays(const BoardRef& b, int to, int code, const int (&steps)[4], const Filter& f, Candidates& c,
+                PinAt pinAt) {
   for (int step : steps) {
     int s = to + step;
     while (InBoardArray(s) && b.squares[s] == pcEmpty) s += step;
     if (!InBoardArray(s) || b.squares[s] != code || !f.Pass(s)) continue;
-    if (b.pins[s] == 0 || b.pins[s] == Abs(step)) c.Add(s);
+    const int pin = pinAt(s);
+    if (pin == 0 || pin == Abs(step)) c.Add(s);
   }
 }
 
@@ -164,6 +167,7 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
   move.candidateCount = 1;
   for (int32_t& c : move.candidates) c = 0;
   move.hasTimeStamp = move.thinkingTime = move.lag = 0;
+  move.epVictim = move.newEp = move.lagCompensatorSet = move.lagCompensatorValue = move.played = 0;
 
   // In one pass: the first "{", the first "}" after it, and whether there is
   // a "[" at all (most tokens have no time stamp).
@@ -192,6 +196,8 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
       const int start = lcAt + static_cast<int>(lagTag.size());
       const int end = FindChar(token, ']', start);
       LagCompensatorRead = end ? bytes::ToIntDef(Part(token, start, end - start), 0) : 0;
+      move.lagCompensatorSet = 1;
+      move.lagCompensatorValue = LagCompensatorRead;
     }
   }
 
@@ -223,23 +229,20 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
 
   BoardRef b = BoardOf(position, board);
   // The moving board's pins: known already, computed now, or, when put off,
-  // noted now and computed by readyPins before candidates are checked against them.
+  // read square by square where the move needs them; the put-off board notes
+  // what it looked like before this move, for the pins it is left with.
   const int index = board - 1;
-  bool pinsPending = false;
+  PutOffPins* const putOff = pins.known[index] ? nullptr : pins.putOff;
   if (!pins.known[index]) {
-    if (PutOffPins* putOff = pins.putOff) {
-      std::copy_n(b.squares, kSquares, putOff->squares[index]);
+    if (putOff) {
+      putOff->pending[index] = true;
+      putOff->touchedCount[index] = 0;
       std::copy_n(b.kingSquare, 2, putOff->kings[index]);
-      putOff->pending[index] = pinsPending = true;
     } else {
       ComputePins(position, board);
     }
   }
-  auto readyPins = [&] {
-    if (!pinsPending) return;
-    ComputePins(position, board);
-    pins.putOff->pending[index] = pinsPending = false;
-  };
+  auto pinAt = [&](int square) { return putOff ? PinOf(b.squares, b.kingSquare, square, side) : b.pins[square]; };
   if (side != *b.sideToMove)
     return fail(board == 1 ? "Bad side on BoardA trying move." : "Bad side on BoardB trying move.");
   if (checkMoveNumber) {
@@ -285,12 +288,11 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
     Filter f;
     if (!ReadFilter(text, dotAt + 1, k, f)) return "Bad square in move.";
     Candidates found(move);
-    readyPins();
     const int behind = plan.to - forward;
     const int aside = plan.to - (side == 0 ? 1 : -1);
-    if (b.squares[behind] == ownPawn && f.Pass(behind) && (b.pins[behind] == 0 || b.pins[behind] == 12))
+    if (b.squares[behind] == ownPawn && f.Pass(behind) && (pinAt(behind) == 0 || pinAt(behind) == 12))
       found.Add(behind);
-    if (b.squares[aside] == ownPawn && f.Pass(aside) && (b.pins[aside] == 0 || b.pins[aside] == 1))
+    if (b.squares[aside] == ownPawn && f.Pass(aside) && (pinAt(aside) == 0 || pinAt(aside) == 1))
       found.Add(aside);
     move.candidateCount = found.Count();
     if (found.Count() != 1) return "More than 1 possible SquareFrom founded";
@@ -367,15 +369,13 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
         for (int step : kOrthogonal)
           if (b.squares[plan.to + step] == code && f.Pass(plan.to + step)) found.Add(plan.to + step);
       } else if (type == ptKnight) {
-        readyPins();
         for (int step : kKnight) {
           const int s = plan.to + step;
-          if (b.squares[s] == code && b.pins[s] == 0 && f.Pass(s)) found.Add(s);
+          if (b.squares[s] == code && f.Pass(s) && pinAt(s) == 0) found.Add(s);
         }
       } else {
-        readyPins();
-        if (type != ptRook) SearchRays(b, plan.to, code, kDiagonal, f, found);
-        if (type != ptBishop) SearchRays(b, plan.to, code, kOrthogonal, f, found);
+        if (type != ptRook) SearchRays(b, plan.to, code, kDiagonal, f, found, pinAt);
+        if (type != ptBishop) SearchRays(b, plan.to, code, kOrthogonal, f, found, pinAt);
       }
       move.candidateCount = found.Count();
       if (found.Count() != 1) return fail("More than 1 possible SquareFrom founded");
@@ -419,38 +419,79 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
   }
 
   // Every check passed: play the move.
-  const int seat = SeatOf(board, side);
-  if (plan.shape == MoveShape::Castle) {
-    const int king = b.squares[plan.from], rook = b.squares[plan.rookFrom];
-    b.squares[plan.from] = b.squares[plan.rookFrom] = pcEmpty;
-    b.marks[plan.from] = b.marks[plan.rookFrom] = 0;
-    b.squares[plan.to] = king;
-    b.squares[plan.rookTo] = rook;
-    b.marks[plan.to] = b.marks[plan.rookTo] = 2;
-    b.castling[2 * side] = b.castling[2 * side + 1] = 0;
-    b.kingSquare[side] = plan.to;
-  } else if (plan.shape == MoveShape::Drop) {
-    b.squares[plan.to] = plan.landing;
-    b.marks[plan.to] = 0;
-    AddToHand(b.holdings, plan.landing, -1);
-    move.dropped = plan.landing;
-  } else {
-    if (plan.captured) AddToHand(b.otherHoldings, plan.captured, 1);
-    if (plan.epVictim) {
-      b.squares[plan.epVictim] = pcEmpty;
-      b.marks[plan.epVictim] = 0;
-    }
-    const int piece = plan.promotes ? plan.landing : b.squares[plan.from];
-    b.marks[plan.to] = plan.promotes ? 1 : b.marks[plan.from];
-    b.squares[plan.to] = piece;
-    b.squares[plan.from] = pcEmpty;
-    b.marks[plan.from] = 0;
-    if (TypeOf(piece) == ptKing) {
-      b.kingSquare[side] = plan.to;
-      if (!plan.promotes) b.castling[2 * side] = b.castling[2 * side + 1] = 0;
+  move.from = plan.from;
+  move.to = plan.to;
+  move.captured = plan.captured;
+  move.dropped = plan.shape == MoveShape::Drop ? plan.landing : 0;
+  move.castlingKind = plan.castlingKind;
+  move.promotion = plan.promotes ? 1 : 0;
+  move.landingPiece = plan.landing;
+  move.epVictim = plan.epVictim;
+  move.newEp = plan.newEp;
+  move.moverSeat = SeatOf(board, side);
+  move.nextSeat = SeatOf(board, 1 - side);
+  move.played = 1;
+  if (putOff) {
+    auto note = [&](int square) {
+      int32_t& n = putOff->touchedCount[index];
+      putOff->touched[index][n] = square;
+      putOff->before[index][n] = b.squares[square];
+      ++n;
+    };
+    if (plan.shape != MoveShape::Drop) note(plan.from);
+    note(plan.to);
+    if (plan.epVictim) note(plan.epVictim);
+    if (plan.shape == MoveShape::Castle) {
+      note(plan.rookFrom);
+      note(plan.rookTo);
     }
   }
-  *b.epSquare = plan.newEp;
+  ApplyPlayedMove(move, position);
+  return 1;
+}
+
+// The changes a played move makes, from the fields the move player filled in.
+// A replay on the same board states gives the same position without reading
+// the token again.
+void CKestroGame::ApplyPlayedMove(const BpgnMove& move, TwoBoardPosition& position) const {
+  BoardRef b = BoardOf(position, move.board);
+  const int side = move.side;
+  const int seat = move.moverSeat;
+  const int from = move.from, to = move.to;
+  if (move.castlingKind) {
+    const bool queenSide = move.castlingKind % 2 == 0;  // 2 and 4 are O-O-O
+    const int backRank = side == 0 ? 0 : 7;
+    const int rookFrom = SquareOf(queenSide ? 0 : 7, backRank), rookTo = SquareOf(queenSide ? 3 : 5, backRank);
+    const int king = b.squares[from], rook = b.squares[rookFrom];
+    b.squares[from] = b.squares[rookFrom] = pcEmpty;
+    b.marks[from] = b.marks[rookFrom] = 0;
+    b.squares[to] = king;
+    b.squares[rookTo] = rook;
+    b.marks[to] = b.marks[rookTo] = 2;
+    b.castling[2 * side] = b.castling[2 * side + 1] = 0;
+    b.kingSquare[side] = to;
+  } else if (move.dropped) {
+    b.squares[to] = move.dropped;
+    b.marks[to] = 0;
+    AddToHand(b.holdings, move.dropped, -1);
+  } else {
+    if (move.captured) AddToHand(b.otherHoldings, move.captured, 1);
+    if (move.epVictim) {
+      b.squares[move.epVictim] = pcEmpty;
+      b.marks[move.epVictim] = 0;
+    }
+    const bool promotes = move.promotion != 0;
+    const int piece = promotes ? move.landingPiece : b.squares[from];
+    b.marks[to] = promotes ? 1 : b.marks[from];
+    b.squares[to] = piece;
+    b.squares[from] = pcEmpty;
+    b.marks[from] = 0;
+    if (TypeOf(piece) == ptKing) {
+      b.kingSquare[side] = to;
+      if (!promotes) b.castling[2 * side] = b.castling[2 * side + 1] = 0;
+    }
+  }
+  *b.epSquare = move.newEp;
 
   if (move.hasTimeStamp) {
     const int64_t t = move.thinkingTime;
@@ -470,16 +511,6 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
   }
 
   *b.sideToMove = 1 - side;
-  if (GameKind == gkCoin && moves && *b.coinSquare != 0) *b.coinSquare += plan.to - plan.from;
-
-  move.from = plan.from;
-  move.to = plan.to;
-  move.captured = plan.captured;
-  move.castlingKind = plan.castlingKind;
-  move.promotion = plan.promotes ? 1 : 0;
-  move.landingPiece = plan.landing;
-  move.moverSeat = seat;
-  move.nextSeat = SeatOf(board, 1 - side);
+  if (GameKind == gkCoin && !move.dropped && *b.coinSquare != 0) *b.coinSquare += to - from;
   position.lastMoverSeat = seat;
-  return 1;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "game/bpgn_file.h"
 #include "game/kestro_game.h"
@@ -68,6 +69,47 @@ void BM_LoadAndReplayGames(benchmark::State& state) {
   state.counters["MB"] = static_cast<double>(c.text.size()) / 1e6;
 }
 BENCHMARK(BM_LoadAndReplayGames)->Unit(benchmark::kMillisecond);
+
+// Loading alone, for the share of the replay in the whole.
+void BM_LoadOnly(benchmark::State& state) {
+  const Corpus& c = TheCorpus();
+  for (auto _ : state) {
+    CBpgn file = CBpgn::FromText(c.text, "bench.bpgn");
+    const int count = file.GameCount();
+    for (int n = 1; n <= count; ++n) {
+      CKestroGame game(file.GetGame(n), 1);
+      benchmark::DoNotOptimize(game.MoveCount);
+    }
+  }
+}
+BENCHMARK(BM_LoadOnly)->Unit(benchmark::kMillisecond);
+
+// Attack maps of one board, over 128 positions taken from the first 200 games
+// (few enough to stay in the processor's cache).
+void BM_AttackMaps(benchmark::State& state) {
+  const Corpus& c = TheCorpus();
+  CBpgn file = CBpgn::FromText(c.text, "bench.bpgn");
+  std::vector<TwoBoardPosition> positions;
+  for (int n = 1; n <= 200; ++n) {
+    CKestroGame game(file.GetGame(n), 1);
+    TwoBoardPosition p;
+    for (int k = 0; k <= game.MoveCount; ++k) {
+      game.GetPositionAtMove(p, k);
+      if ((n * 31 + k) % 97 == 0 && positions.size() < 128) positions.push_back(p);
+    }
+  }
+  CKestroGame game;
+  int64_t maps = 0;
+  for (auto _ : state) {
+    for (TwoBoardPosition& p : positions) {
+      game.ComputeAttackMaps(p, 1);
+      benchmark::DoNotOptimize(p);
+    }
+    maps += static_cast<int64_t>(positions.size());
+  }
+  state.counters["maps/s"] = benchmark::Counter(static_cast<double>(maps), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_AttackMaps);
 
 // After the file was cut once, fetching any game costs the same.
 void BM_GetGame(benchmark::State& state) {

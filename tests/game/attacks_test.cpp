@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <sstream>
 
 #include "game/kestro_game.h"
@@ -38,6 +39,34 @@ TEST(PinTest, MarksPiecesPinnedAgainstEitherKing) {
     p.kingSquare[2] = p.kingSquare[3] = king;
     game.ComputePins(p, 2);
     EXPECT_EQ(CountNonZero(p.pinsB), 0) << king;
+  }
+}
+
+// The pin of one square, as the move player reads it while loading, is what
+// the whole pin map gives, on crowded random boards and with kings on the
+// border or off the board.
+TEST(PinTest, OneSquareAgreesWithTheWholeMap) {
+  CKestroGame game;
+  std::mt19937 rng(7);
+  const int kings[] = {0, 25, 36, 47, 118, 143};  // odd king squares now and then
+  for (int round = 0; round < 4000; ++round) {
+    TwoBoardPosition p = Pieces("");
+    const int density = 2 + static_cast<int>(rng() % 6);
+    for (int s = 0; s < kSquares; ++s)
+      if (IsPlayingSquare(s) && rng() % density == 0) p.boardA[s] = pcWPawn + static_cast<int>(rng() % 10);
+    for (int colour = 0; colour < 2; ++colour) {
+      int king = SquareOf(static_cast<int>(rng() % 8), static_cast<int>(rng() % 8));
+      if (rng() % 10 == 0) king = kings[rng() % std::size(kings)];
+      else p.boardA[king] = pcWKing + colour;
+      p.kingSquare[colour] = king;
+    }
+    game.ComputePins(p, 1);
+    for (int s = 0; s < kSquares; ++s) {
+      const int code = p.boardA[s];
+      if (!IsPiece(code)) continue;
+      ASSERT_EQ(game.PinOf(p.boardA, p.kingSquare, s, ColourOf(code)), p.pinsA[s])
+          << "round " << round << " square " << s << " " << Diagram(p.boardA);
+    }
   }
 }
 
