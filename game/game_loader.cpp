@@ -416,7 +416,7 @@ void CKestroGame::FinishReplay(TwoBoardPosition& out) {
     ReplayMapsStale[board - 1] = false;
   }
   Position = ReplayPosition;
-  if (&out != &Position) out = Position;
+  if (&out != &Position) out = ReplayPosition;
 }
 
 void CKestroGame::GetPositionAtMove(TwoBoardPosition& out, int n) {
