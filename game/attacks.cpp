@@ -4,6 +4,7 @@
 #include <span>
 
 #include "game/kestro_game.h"
+#include "game/piece_lists.h"
 
 namespace {
 
@@ -150,33 +151,6 @@ void AddLineRays(const int32_t* squares, const int32_t* pins, int32_t* map, int 
   }
 }
 
-// The squares of a board's pieces by code. They are gathered without a
-// branch per square, and each code is then handled in a loop of its own:
-// branching on squares and codes in board order is hard for the processor to
-// foresee.
-class PieceLists {
- public:
-  explicit PieceLists(const int32_t* squares) {
-    int occupied[64];
-    int n = 0;
-    for (int rank = 0; rank < 8; ++rank) {
-      for (int s = SquareOf(0, rank); s <= SquareOf(7, rank); ++s) {
-        occupied[n] = s;
-        n += IsPiece(squares[s]);
-      }
-    }
-    for (int i = 0; i < n; ++i) {
-      const int code = squares[occupied[i]];
-      at_[code][count_[code]++] = static_cast<uint8_t>(occupied[i]);
-    }
-  }
-  std::span<const uint8_t> Of(int code) const { return {at_[code], static_cast<size_t>(count_[code])}; }
-
- private:
-  uint8_t at_[pcBKing + 1][64];
-  int count_[pcBKing + 1] = {};
-};
-
 // AddPins from the enemy sliders of `pieces` instead of walks from the king:
 // the piece between the king and an enemy slider of that line is pinned when
 // it is the only one there and the king's colour. A king off the playing
@@ -220,6 +194,53 @@ int LineHit(const int32_t* squares, int t, int step, int ownKing, int slider, in
 }
 
 }  // namespace
+
+// The pieces are gathered without a branch per square, and each code is then
+// handled in a loop of its own: branching on squares and codes in board order
+// is hard for the processor to foresee.
+void PieceLists::Gather(const int32_t* squares) {
+  int occupied[64];
+  int n = 0;
+  for (int rank = 0; rank < 8; ++rank) {
+    for (int s = SquareOf(0, rank); s <= SquareOf(7, rank); ++s) {
+      occupied[n] = s;
+      n += IsPiece(squares[s]);
+    }
+  }
+  for (int32_t& c : count_) c = 0;
+  for (int i = 0; i < n; ++i) {
+    const int code = squares[occupied[i]];
+    at_[code][count_[code]++] = static_cast<uint8_t>(occupied[i]);
+  }
+}
+
+int PieceLists::Find(int code, int square) const {
+  if (!IsPiece(code)) return -1;
+  for (int i = 0; i < count_[code]; ++i)
+    if (at_[code][i] == square) return i;
+  return -1;
+}
+
+bool PieceLists::Add(int code, int square) {
+  if (!IsPiece(code) || !IsPlayingSquare(square) || count_[code] >= 64) return false;
+  at_[code][count_[code]++] = static_cast<uint8_t>(square);
+  return true;
+}
+
+bool PieceLists::Remove(int code, int square) {
+  const int i = Find(code, square);
+  if (i < 0) return false;
+  at_[code][i] = at_[code][--count_[code]];
+  return true;
+}
+
+bool PieceLists::Move(int code, int from, int to) {
+  const int i = Find(code, from);
+  if (i < 0 || !IsPlayingSquare(to)) return false;
+  at_[code][i] = static_cast<uint8_t>(to);
+  return true;
+}
+
 
 void CKestroGame::ComputePins(TwoBoardPosition& position, int board) const {
   BoardRef r = BoardOf(position, board);
@@ -270,12 +291,15 @@ void CKestroGame::SettlePutOffPins(const PutOffPins& putOff, int board, TwoBoard
 }
 
 void CKestroGame::ComputeAttackMaps(TwoBoardPosition& position, int board) const {
+  ComputeAttackMapsFrom(position, board, PieceLists(BoardOf(position, board).squares));
+}
+
+void CKestroGame::ComputeAttackMapsFrom(TwoBoardPosition& position, int board, const PieceLists& pieces) const {
   BoardRef r = BoardOf(position, board);
   static void* (*const volatile clear)(void*, int, size_t) = std::memset;
   clear(r.whiteAttackers, 0, kSquares * sizeof(int32_t));
   clear(r.blackAttackers, 0, kSquares * sizeof(int32_t));
   const int32_t* squares = r.squares;
-  const PieceLists pieces(squares);
   // The pins ComputePins gives, found from the sliders in the lists.
   clear(r.pins, 0, kSquares * sizeof(int32_t));
   AddPinsBySliders(squares, pieces, r.pins, r.kingSquare[0], 0);

@@ -1,6 +1,7 @@
 // Building a game object from a BPGN game text, and replaying its record.
 #include <algorithm>
 #include <string_view>
+#include <utility>
 #include <unistd.h>
 
 #include "game/air_drops.h"
@@ -129,6 +130,24 @@ struct PlainMoveChars {
   }
 };
 constexpr PlainMoveChars kPlainMoveChar;
+
+// Follows a played move in the lists of its board, from the squares before
+// it; false when the lists do not fit the board.
+bool FollowMove(PieceLists& pieces, ConstBoardRef b, const BpgnMove& m) {
+  if (m.castlingKind) {
+    const bool queenSide = m.castlingKind % 2 == 0;
+    const int backRank = m.side == 0 ? 0 : 7;
+    const int rookFrom = SquareOf(queenSide ? 0 : 7, backRank), rookTo = SquareOf(queenSide ? 3 : 5, backRank);
+    return pieces.Move(b.squares[m.from], m.from, m.to) && pieces.Move(b.squares[rookFrom], rookFrom, rookTo);
+  }
+  if (m.dropped) return b.squares[m.to] == pcEmpty && pieces.Add(m.dropped, m.to);
+  const int target = b.squares[m.to];
+  if (IsPiece(target) && !pieces.Remove(target, m.to)) return false;
+  if (m.epVictim && !pieces.Remove(b.squares[m.epVictim], m.epVictim)) return false;
+  const int piece = b.squares[m.from];
+  if (m.promotion) return pieces.Remove(piece, m.from) && pieces.Add(m.landingPiece, m.to);
+  return pieces.Move(piece, m.from, m.to);
+}
 
 }  // namespace
 
@@ -379,6 +398,7 @@ void CKestroGame::ReplayTo(int n) {
     ReplayCursor = 0;
     ReplayValid = true;
     ReplayMapsStale[0] = ReplayMapsStale[1] = true;
+    ReplayPiecesKept[0] = ReplayPiecesKept[1] = false;
   }
   // Replays are quiet: refusals are skipped without growing the error log.
   const size_t logSize = ErrorLog.size();
@@ -386,6 +406,9 @@ void CKestroGame::ReplayTo(int n) {
     const BpgnMove& next = Moves[static_cast<size_t>(ReplayCursor)];
     ++ReplayCursor;
     if (next.played && GameKind == LoadedKind) {
+      const int index = next.board == 1 ? 0 : 1;
+      if (ReplayPiecesKept[index])
+        ReplayPiecesKept[index] = FollowMove(ReplayPieces[index], BoardOf(std::as_const(ReplayPosition), next.board), next);
       ApplyPlayedMove(next, ReplayPosition);
       if (next.lagCompensatorSet) LagCompensatorRead = next.lagCompensatorValue;
       ReplayMapsStale[next.board == 1 ? 0 : 1] = true;
@@ -396,10 +419,14 @@ void CKestroGame::ReplayTo(int n) {
     PinsPlan pins;
     pins.known[0] = !ReplayMapsStale[0];
     pins.known[1] = !ReplayMapsStale[1];
-    if (PlayBpgnMoveWithPins(scratch, ReplayPosition, 0, HandCheck::Lenient, pins))
+    if (PlayBpgnMoveWithPins(scratch, ReplayPosition, 0, HandCheck::Lenient, pins)) {
       ReplayMapsStale[scratch.board == 1 ? 0 : 1] = true;
-    else
-      ReplayMapsStale[0] = ReplayMapsStale[1] = true;  // a refused move changes no square; this is only caution
+      ReplayPiecesKept[scratch.board == 1 ? 0 : 1] = false;
+    } else {
+      // A refused move changes no square; this is only caution.
+      ReplayMapsStale[0] = ReplayMapsStale[1] = true;
+      ReplayPiecesKept[0] = ReplayPiecesKept[1] = false;
+    }
   }
   ErrorLog.resize(logSize);
 }
@@ -412,7 +439,9 @@ void CKestroGame::FinishReplay(TwoBoardPosition& out) {
   ReplayMapsKind = GameKind;
   for (int board = 1; board <= 2; ++board) {
     if (!ReplayMapsStale[board - 1]) continue;
-    ComputeAttackMaps(ReplayPosition, board);
+    if (!ReplayPiecesKept[board - 1]) ReplayPieces[board - 1].Gather(BoardOf(ReplayPosition, board).squares);
+    ReplayPiecesKept[board - 1] = true;
+    ComputeAttackMapsFrom(ReplayPosition, board, ReplayPieces[board - 1]);
     ReplayMapsStale[board - 1] = false;
   }
   Position = ReplayPosition;

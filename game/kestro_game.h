@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/move.h"
+#include "game/piece_lists.h"
 #include "game/position.h"
 
 enum GameKindCode : int32_t { gkBughouse = 1, gkOther = 2, gkCoin = 5, gkIngols = 6 };
@@ -170,6 +171,8 @@ class CKestroGame {
   void SettlePutOffPins(const PutOffPins& putOff, int board, TwoBoardPosition& position) const;
   // Plays a move the move player has read and checked, from its fields.
   void ApplyPlayedMove(const BpgnMove& move, TwoBoardPosition& position) const;
+  // ComputeAttackMaps with the board's pieces already gathered.
+  void ComputeAttackMapsFrom(TwoBoardPosition& position, int board, const PieceLists& pieces) const;
   void ReplayTo(int n);
   void FinishReplay(TwoBoardPosition& out);
   // The game kind the loader played the record under: while it holds, the
@@ -183,4 +186,8 @@ class CKestroGame {
   // their squares, and the game kind the maps were computed for.
   bool ReplayMapsStale[2] = {true, true};
   int32_t ReplayMapsKind = 0;
+  // The pieces of each board of the replay position, followed move by move
+  // while `ReplayPiecesKept`.
+  PieceLists ReplayPieces[2];
+  bool ReplayPiecesKept[2] = {false, false};
 };

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
+#include <span>
+#include <vector>
 #include <sstream>
 
 #include "game/kestro_game.h"
+#include "game/piece_lists.h"
 #include "tests/game/boards.h"
 
 namespace {
@@ -158,4 +162,42 @@ TEST(AttackedSquareTest, CountsEachAttackerByItsRule) {
   EXPECT_EQ(game.IsSquareAttacked(p.boardA, Sq("d4"), 0), 4);
 
   for (int square : {-5, 0, 34, 144, 1000}) EXPECT_EQ(game.IsSquareAttacked(p.boardA, square, 0), 0) << square;
+}
+
+namespace {
+
+std::vector<int> Sorted(std::span<const uint8_t> squares) {
+  std::vector<int> v(squares.begin(), squares.end());
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+void ExpectSameLists(const PieceLists& a, const PieceLists& b) {
+  for (int code = pcWPawn; code <= pcBKing; ++code) EXPECT_EQ(Sorted(a.Of(code)), Sorted(b.Of(code))) << code;
+}
+
+}  // namespace
+
+// The lists the replay keeps follow moves as a fresh gathering would, and say
+// so when a change does not fit them.
+TEST(PieceListsTest, ChangesMatchAFreshGathering) {
+  TwoBoardPosition p = Pieces("Ke1 Ra1 Pe2 Pd5 pe7 ke8 qd8 Nb1");
+  PieceLists kept(p.boardA);
+  EXPECT_EQ(Sorted(kept.Of(pcWPawn)), (std::vector<int>{Sq("e2"), Sq("d5")}));
+  EXPECT_TRUE(kept.Move(pcWPawn, Sq("e2"), Sq("e4")));
+  EXPECT_TRUE(kept.Remove(pcBQueen, Sq("d8")));
+  EXPECT_TRUE(kept.Add(pcWQueen, Sq("d8")));
+  EXPECT_TRUE(kept.Remove(pcWPawn, Sq("d5")));
+  p.boardA[Sq("e2")] = pcEmpty;
+  p.boardA[Sq("e4")] = pcWPawn;
+  p.boardA[Sq("d8")] = pcWQueen;
+  p.boardA[Sq("d5")] = pcEmpty;
+  ExpectSameLists(kept, PieceLists(p.boardA));
+
+  EXPECT_FALSE(kept.Move(pcWPawn, Sq("e2"), Sq("e3"))) << "no pawn there any more";
+  EXPECT_FALSE(kept.Remove(pcBKnight, Sq("b8")));
+  EXPECT_FALSE(kept.Add(pcEmpty, Sq("b8")));
+  EXPECT_FALSE(kept.Add(pcWKnight, 0)) << "not a playing square";
+  EXPECT_FALSE(kept.Move(pcWKnight, Sq("b1"), 140));
+  ExpectSameLists(kept, PieceLists(p.boardA));
 }

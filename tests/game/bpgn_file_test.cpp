@@ -52,7 +52,7 @@ TEST(BpgnFile, LoadsFilesWithAnyLineEnds) {
 
 TEST(BpgnFile, AFolderIsAFileErrorToo) {
   // The folder opens as a stream; reading it fails.
-  EXPECT_THROW(CBpgn(::testing::TempDir()), BpgnFileError);
+  EXPECT_THROW(CBpgn{::testing::TempDir()}, BpgnFileError);
   EXPECT_THROW(CBpgn("."), BpgnFileError);
 }
 

@@ -576,6 +576,18 @@ TEST(GameLoader, ReplayedPositionsHoldFreshAttackMaps) {
     // Several moves at a time from a kept position.
     for (int n = 0; n <= g->MoveCount; n += 1 + n % 5) check(n);
   }
+  // Castling on both wings, en passant, drops, a capture promotion, air drops.
+  for (const std::string& text : {kClubGame, kDatabaseGame}) {
+    auto g = Load(text);
+    for (int n = 0; n <= g->MoveCount; ++n) {
+      SCOPED_TRACE(n);
+      const TwoBoardPosition p = At(*g, n);
+      TwoBoardPosition recomputed = p;
+      g->ComputeAttackMaps(recomputed, 1);
+      g->ComputeAttackMaps(recomputed, 2);
+      EXPECT_TRUE(Same(p, recomputed));
+    }
+  }
 }
 
 // Loading leaves the position that playing the record move by move gives,
