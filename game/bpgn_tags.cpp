@@ -1,5 +1,7 @@
 #include <cctype>
 #include <ctime>
+#include <string_view>
+#include <vector>
 
 #include "game/bytes.h"
 #include "game/kestro_game.h"
@@ -33,8 +35,10 @@ int FindBpgnTag(std::string_view text, std::string_view name, int from) {
   return 0;
 }
 
-bool BpgnTagValue(std::string_view text, std::string_view name, std::string& value) {
-  int at = FindBpgnTag(text, name);
+namespace {
+
+// The value of the tag found at `at` (1-based), as BpgnTagValue gives it.
+bool TagValueAt(std::string_view text, int at, std::string& value) {
   if (!at) return false;
   int q1 = bytes::Pos("\"", text, at);
   if (!q1) {
@@ -44,6 +48,39 @@ bool BpgnTagValue(std::string_view text, std::string_view name, std::string& val
   int q2 = bytes::Pos("\"", text, q1 + 1);
   value = Trim(q2 ? bytes::Copy(text, q1 + 1, q2 - q1 - 1) : bytes::From(text, q1 + 1));
   return true;
+}
+
+// The names of a text's tags with their places, read in one pass, so that
+// looking up many names costs no search of the text each.
+class TagIndex {
+ public:
+  explicit TagIndex(std::string_view text) {
+    names_.reserve(16);
+    for (size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
+      size_t end = at + 1;
+      while (end < text.size() && IsNameChar(text[end])) ++end;
+      names_.push_back({text.substr(at + 1, end - at - 1), static_cast<int>(at) + 1});
+    }
+  }
+  // FindBpgnTag from the start, for a name of name characters only.
+  int Find(std::string_view name) const {
+    for (const Entry& e : names_)
+      if (e.name == name) return e.at;
+    return 0;
+  }
+
+ private:
+  struct Entry {
+    std::string_view name;
+    int at;
+  };
+  std::vector<Entry> names_;
+};
+
+}  // namespace
+
+bool BpgnTagValue(std::string_view text, std::string_view name, std::string& value) {
+  return TagValueAt(text, FindBpgnTag(text, name), value);
 }
 
 std::string BpgnTagText(std::string_view value) {
@@ -69,17 +106,18 @@ std::string CKestroGame::ReadBpgnTags(const std::string& tagText) {
   if (Trim(tagText).empty()) {
     for (int i = 0; i < 4; ++i) PlayerNames[i] = kSeatWords[i];
   } else {
+    const TagIndex tags(tagText);
     for (int i = 0; i < 4; ++i) {
       std::string v;
-      BpgnTagValue(tagText, kSeatWords[i], v);
+      TagValueAt(tagText, tags.Find(kSeatWords[i]), v);
       PlayerNames[i] = v.empty() ? kSeatWords[i] : v;
-      if (!BpgnTagValue(tagText, std::string(kSeatWords[i]) + "Elo", PlayerElos[i])) PlayerElos[i] = "0";
+      if (!TagValueAt(tagText, tags.Find(std::string(kSeatWords[i]) + "Elo"), PlayerElos[i])) PlayerElos[i] = "0";
     }
     std::string* const fields[] = {&TagEvent, &TagSite, &TagDate, &TagTimeControl, &TagResult, &TagSetup, &TagFen};
     const char* const names[] = {"Event", "Site", "Date", "TimeControl", "Result", "Setup", "FEN"};
     for (int i = 0; i < 7; ++i) {
       fields[i]->clear();
-      BpgnTagValue(tagText, names[i], *fields[i]);
+      TagValueAt(tagText, tags.Find(names[i]), *fields[i]);
     }
   }
 
