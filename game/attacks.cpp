@@ -241,7 +241,6 @@ bool PieceLists::Move(int code, int from, int to) {
   return true;
 }
 
-
 void CKestroGame::ComputePins(TwoBoardPosition& position, int board) const {
   BoardRef r = BoardOf(position, board);
   ComputePinsOf(r.squares, r.kingSquare, r.pins);

@@ -135,10 +135,9 @@ constexpr PlainMoveChars kPlainMoveChar;
 // it; false when the lists do not fit the board.
 bool FollowMove(PieceLists& pieces, ConstBoardRef b, const BpgnMove& m) {
   if (m.castlingKind) {
-    const bool queenSide = m.castlingKind % 2 == 0;
-    const int backRank = m.side == 0 ? 0 : 7;
-    const int rookFrom = SquareOf(queenSide ? 0 : 7, backRank), rookTo = SquareOf(queenSide ? 3 : 5, backRank);
-    return pieces.Move(b.squares[m.from], m.from, m.to) && pieces.Move(b.squares[rookFrom], rookFrom, rookTo);
+    const int rookFrom = CastlingRookFrom(m.castlingKind);
+    return pieces.Move(b.squares[m.from], m.from, m.to) &&
+           pieces.Move(b.squares[rookFrom], rookFrom, CastlingRookTo(m.castlingKind));
   }
   if (m.dropped) return b.squares[m.to] == pcEmpty && pieces.Add(m.dropped, m.to);
   const int target = b.squares[m.to];
@@ -407,11 +406,11 @@ void CKestroGame::ReplayTo(int n) {
     ++ReplayCursor;
     if (next.played && GameKind == LoadedKind) {
       const int index = next.board == 1 ? 0 : 1;
-      if (ReplayPiecesKept[index])
-        ReplayPiecesKept[index] = FollowMove(ReplayPieces[index], BoardOf(std::as_const(ReplayPosition), next.board), next);
+      const ConstBoardRef before = BoardOf(std::as_const(ReplayPosition), next.board);
+      if (ReplayPiecesKept[index]) ReplayPiecesKept[index] = FollowMove(ReplayPieces[index], before, next);
       ApplyPlayedMove(next, ReplayPosition);
       if (next.lagCompensatorSet) LagCompensatorRead = next.lagCompensatorValue;
-      ReplayMapsStale[next.board == 1 ? 0 : 1] = true;
+      ReplayMapsStale[index] = true;
       continue;
     }
     BpgnMove scratch = next;

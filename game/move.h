@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "game/position.h"
+
 struct BpgnMove {
   std::string token;          // e.g. 12a.Ng1f3{118}{C:[T:5300][L:120]}
   int32_t serial = 0;         // 1-based place in the game's record
@@ -33,6 +35,14 @@ struct BpgnMove {
   // that playing it again on the same board does (see ApplyPlayedMove).
   int32_t played = 0;
 };
+
+// The rook's squares in a castling of the given kind (as in BpgnMove).
+constexpr int CastlingRookFrom(int castlingKind) {
+  return SquareOf(castlingKind % 2 == 0 ? 0 : 7, castlingKind >= 3 ? 7 : 0);
+}
+constexpr int CastlingRookTo(int castlingKind) {
+  return SquareOf(castlingKind % 2 == 0 ? 3 : 5, castlingKind >= 3 ? 7 : 0);
+}
 
 // Kinds of legal-move entries.
 enum MoveKind : int32_t {

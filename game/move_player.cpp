@@ -459,9 +459,7 @@ void CKestroGame::ApplyPlayedMove(const BpgnMove& move, TwoBoardPosition& positi
   const int seat = move.moverSeat;
   const int from = move.from, to = move.to;
   if (move.castlingKind) {
-    const bool queenSide = move.castlingKind % 2 == 0;  // 2 and 4 are O-O-O
-    const int backRank = side == 0 ? 0 : 7;
-    const int rookFrom = SquareOf(queenSide ? 0 : 7, backRank), rookTo = SquareOf(queenSide ? 3 : 5, backRank);
+    const int rookFrom = CastlingRookFrom(move.castlingKind), rookTo = CastlingRookTo(move.castlingKind);
     const int king = b.squares[from], rook = b.squares[rookFrom];
     b.squares[from] = b.squares[rookFrom] = pcEmpty;
     b.marks[from] = b.marks[rookFrom] = 0;
