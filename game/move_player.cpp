@@ -169,15 +169,28 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
   move.hasTimeStamp = move.thinkingTime = move.lag = 0;
   move.epVictim = move.newEp = move.lagCompensatorSet = move.lagCompensatorValue = move.played = 0;
 
-  // In one pass: the first "{", the first "}" after it, and whether there is
-  // a "[" at all (most tokens have no time stamp).
-  int braceAt = 0, closeAt = 0;
+  // In one pass: the first "{", the first "}" after it, whether there is a
+  // "[" at all (most tokens have no time stamp), and before the "{" the last
+  // ".", "x" and "@" (1-based).
+  int braceAt = 0, closeAt = 0, dotAt = 0, xAt = 0, atAt = 0;
   bool bracket = false;
-  for (size_t i = 0; i < token.size(); ++i) {
+  const size_t size = token.size();
+  size_t i = 0;
+  for (; i < size && token[i] != '{'; ++i) {
     const char ch = token[i];
-    if (ch == '{' && braceAt == 0) braceAt = static_cast<int>(i) + 1;
-    else if (ch == '}' && braceAt != 0 && closeAt == 0) closeAt = static_cast<int>(i) + 1;
-    bracket = bracket || ch == '[';
+    const int at = static_cast<int>(i) + 1;
+    dotAt = ch == '.' ? at : dotAt;
+    xAt = ch == 'x' ? at : xAt;
+    atAt = ch == '@' ? at : atAt;
+    bracket |= ch == '[';
+  }
+  if (i < size) {
+    braceAt = static_cast<int>(i) + 1;
+    for (++i; i < size; ++i) {
+      const char ch = token[i];
+      if (ch == '}' && closeAt == 0) closeAt = static_cast<int>(i) + 1;
+      bracket |= ch == '[';
+    }
   }
   move.bracePosition = braceAt;
   if (braceAt == 0) return fail("No clock comment in move.");
@@ -210,13 +223,6 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
 
   const std::string_view text = Part(token, 1, braceAt - 1);
   const int n = static_cast<int>(text.size());
-  int dotAt = 0, xAt = 0, atAt = 0;  // the last of each, 1-based
-  for (int i = 1; i <= n; ++i) {
-    const char ch = text[static_cast<size_t>(i - 1)];
-    if (ch == '.') dotAt = i;
-    else if (ch == 'x') xAt = i;
-    else if (ch == '@') atAt = i;
-  }
   if (dotAt <= 1) return fail("No board in move.");
   if (n - dotAt < 2) return fail("Move too short.");
 
