@@ -98,20 +98,21 @@ build_asan() {
 
 build_fuzz() {
   configure build-fuzz clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_FUZZ=ON -DKESTRO_BENCH=OFF
-  cmake --build build-fuzz -j "$JOBS" --target move_fuzz
+  cmake --build build-fuzz -j "$JOBS" --target move_fuzz replay_fuzz
 }
 
+# run_fuzz TARGET SEEDS WHAT: runs one fuzz target for FUZZ_SECONDS.
 run_fuzz() {
-  local work
+  local target=$1 seeds=$2 what=$3 work
   work=$(mktemp -d "${TMPDIR:-/tmp}/kestro-fuzz.XXXXXX")
   mkdir "$work/corpus"
-  echo "fuzzing the move player for ${FUZZ_SECONDS}s (output in $work)"
+  echo "fuzzing $what for ${FUZZ_SECONDS}s (output in $work)"
   # New inputs go to the first folder (a temporary one); the committed seeds
-  # in tests/fuzz/corpus are only read.
+  # are only read.
   local rc=0
-  timeout -k 10 $((FUZZ_SECONDS + 90)) build-fuzz/bin/move_fuzz \
+  timeout -k 10 $((FUZZ_SECONDS + 90)) "build-fuzz/bin/$target" \
     -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix="$work/" "$work/corpus" "$ROOT/tests/fuzz/corpus" >"$work/log" 2>&1 || rc=$?
+    -artifact_prefix="$work/" "$work/corpus" "$ROOT/tests/fuzz/$seeds" >"$work/log" 2>&1 || rc=$?
   if [ "$rc" -ne 0 ]; then
     tail -n 120 "$work/log"
     local input
@@ -121,16 +122,19 @@ run_fuzz() {
       base64 "$input"
       cat -v "$input"
       echo
-      echo "replay: build-fuzz/bin/move_fuzz $input"
+      echo "replay: build-fuzz/bin/$target $input"
     done
     if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
       die "the fuzzer did not stop within $((FUZZ_SECONDS + 90))s (log: $work/log)"
     fi
-    die "the fuzzer found a crash, a leak or an unsound position (exit code $rc, log: $work/log)"
+    die "the fuzzer found a crash, a leak or a fault (exit code $rc, log: $work/log)"
   fi
-  grep -E '^move_fuzz:|^stat::number_of_executed_units|^stat::peak_rss_mb|^Done ' "$work/log" || true
+  grep -E "^$target:|^stat::number_of_executed_units|^stat::peak_rss_mb|^Done " "$work/log" || true
   rm -rf "$work"
 }
+
+fuzz_move_player() { run_fuzz move_fuzz corpus "the move player"; }
+fuzz_replay() { run_fuzz replay_fuzz replay_corpus "loading and replay"; }
 
 # Starts the program on a game file on a virtual X server and checks that it
 # is still running a few seconds later, then ends both.
@@ -202,7 +206,7 @@ usage: ./kestro.sh run [FILE...] | test
         file to open in a viewer)
   test  install missing Debian packages, build, and run the unit tests, the
         program under Xvfb, the sanitizer build of the game library's tests,
-        60 seconds of fuzzing and the benchmark
+        60 seconds of fuzzing for each of two targets and the benchmarks
 USAGE
 }
 
@@ -225,7 +229,8 @@ case "${1:-}" in
     step "build game with ASan+UBSan (build-asan/)" build_asan
     step "game tests with ASan+UBSan" ctest_in build-asan
     step "build fuzzer (build-fuzz/, clang++)" build_fuzz
-    step "fuzz the move player" run_fuzz
+    step "fuzz the move player" fuzz_move_player
+    step "fuzz loading and replay" fuzz_replay
     step "benchmark (quick run)" run_bench
     print_times
     printf '  %-40s %5ds\n' "total" $((SECONDS - total))

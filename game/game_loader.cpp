@@ -258,33 +258,35 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
   PinsPlan pins;
   pins.putOff = &putOff;
   bool refused = false;
-  for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
+  const int count = static_cast<int>(tokens.size());
+  auto isComment = [&](int i) {
     const std::string_view token = tokens[static_cast<size_t>(i)];
-    if (!IsMoveToken(token)) {
-      // Anything after the last move is the game's closing; a comment between
-      // moves belongs to the move before it; other text there goes to the
-      // move player, which refuses it.
-      if (i > lastMove) {
-        TailPart.clear();
-        for (size_t j = static_cast<size_t>(i); j < tokens.size(); ++j) TailPart += tokens[j];
-        break;
-      }
-      if (token[0] == '{' && !Moves.empty()) {
-        Moves.back().token += token;
-        played += token.size();
-        continue;
-      }
+    return token[0] == '{' && !IsMoveToken(token);
+  };
+  for (int i = 0; i < count; ++i) {
+    const std::string_view token = tokens[static_cast<size_t>(i)];
+    // Anything after the last move is the game's closing; other text that is
+    // not a move goes to the move player, which refuses it.
+    if (i > lastMove) {
+      TailPart.clear();
+      for (size_t j = static_cast<size_t>(i); j < tokens.size(); ++j) TailPart += tokens[j];
+      break;
     }
+    // Comments between moves belong to the move before them, which is played
+    // with them, as a replay reading its text plays it again.
     BpgnMove move;
     move.token.assign(token);
+    int next = i + 1;
+    for (; next <= lastMove && isComment(next); ++next) move.token += tokens[static_cast<size_t>(next)];
     if (!PlayBpgnMoveWithPins(move, Position, 0, HandCheck::Lenient, pins)) {
       refused = true;
       break;
     }
     move.serial = MoveCount + 1;
+    played += move.token.size();
     Moves.push_back(std::move(move));
     ++MoveCount;
-    played += token.size();
+    i = next - 1;
   }
   for (int board = 1; board <= 2; ++board) SettlePutOffPins(putOff, board, Position);
   MovePart.resize(played);

@@ -623,7 +623,9 @@ TEST(GameLoader, ReplayFromRecordedMovesMatchesReadingTheTokens) {
       "2A.c4{178}2a.e6{178}2B.g3{177}2b.Be7{176}3B.Bg2{175}3b.Nf6{174}",
       "[Event \"x\"]\r\n[Variant \"Ingols\"]\r\n1A.d4e4{300}1a.e5d5{299}",
       "[Event \"bughouse game\"]\r\n1A.e4{[T:5300][L:120]}1a.e5{[T:1200][L:40][LagCompensatorSetOn:1]}"
-      "1B.d4{[T:800][L:60]}2A.Nf3{[T:2500][L:0][LagCompensatorSetOn:0]}1b.d5{[T:100][L:10]}\r\n{*} *"};
+      "1B.d4{[T:800][L:60]}2A.Nf3{[T:2500][L:0][LagCompensatorSetOn:0]}1b.d5{[T:100][L:10]}\r\n{*} *",
+      "[Event \"bughouse game\"]\r\n1A.e4{180}{[T:5300][L:120]}1a.e5{179}{see [LagCompensatorSetOn:1][T:100][L:5]}"
+      "1B.d4{178} {a note}\r\n{*} *"};
   for (unsigned seed = 1; seed <= 12; ++seed) {
     std::vector<std::string> bfens;
     texts.push_back(RandomGame(seed, 100, bfens));
@@ -654,6 +656,13 @@ TEST(GameLoader, ReplayFromRecordedMovesMatchesReadingTheTokens) {
     }
   }
   EXPECT_EQ(Load(texts[3])->ErrorLog, "2,") << "both drops were air drops";
+  // Comments after a move are played with it, at loading as in a replay.
+  auto attached = Load(texts[7]);
+  EXPECT_EQ(attached->Moves[0].token, "1A.e4{180}{[T:5300][L:120]}");
+  EXPECT_EQ(attached->Position.clock[seatWhiteA], 180000 - 5300);
+  EXPECT_EQ(attached->Position.clock[seatBlackA], 180000 - 100);
+  EXPECT_EQ(attached->LagCompensatorRead, 1);
+  EXPECT_EQ(attached->TailPart, "{a note}{*}*");
   // The time-stamp game did read its stamps.
   auto stamped = Load(texts[6]);
   EXPECT_EQ(stamped->MoveCount, 5);
