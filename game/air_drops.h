@@ -3,6 +3,7 @@
 // supplied its piece. The pass moves the supplying board's moves in front of
 // each such drop until none is left. It works on any move record through
 // three accessors, so the game loader and the repair tool share it.
+#include <string>
 #include <vector>
 
 struct AirDropOutcome {
@@ -84,4 +85,51 @@ void ApplyAirDropOrder(std::vector<Record>& moves, const std::vector<int>& order
   for (int i : order) reordered.push_back(std::move(moves[static_cast<size_t>(i)]));
   for (size_t i = reordered.size(); i < moves.size(); ++i) reordered.push_back(std::move(moves[i]));
   moves.swap(reordered);
+}
+
+// The air-drop pass over a record of moves with fields board, captured and
+// dropped: on failure its error line goes to `log` and its mark ("ErrC," or
+// "ErrA,") to `marks`, and the record is left as it is; else the moves are
+// put into the order found.
+template <class Record>
+AirDropOutcome PutAirDropsRight(std::vector<Record>& moves, int count, std::string& log, std::string& marks) {
+  AirDropOutcome r = FindAirDropOrder(
+      moves, count, [](const Record& m) { return m.board; }, [](const Record& m) { return m.captured; },
+      [](const Record& m) { return m.dropped; });
+  if (r.kind == AirDropOutcome::PassLimit) {
+    log += "\r\nErrC=Cyclic error in AirDrops removing function.";
+    marks += "ErrC,";
+  } else if (r.kind == AirDropOutcome::MissingSupplier) {
+    log += "\r\nErrA=Founded AirDrop for which no later played move on partners board taked such piece.";
+    marks += "ErrA,";
+  } else if (r.fixes > 0) {
+    ApplyAirDropOrder(moves, r.order);
+  }
+  return r;
+}
+
+// The move text of the first `count` moves, each written with a blank before
+// its first "{"; a move without one gets the blank after it, or before it
+// with `blankFirst`.
+template <class Record, class TextOf>
+std::string JoinMoveTexts(const std::vector<Record>& moves, int count, TextOf textOf, bool blankFirst,
+                          size_t expected) {
+  std::string joined;
+  joined.reserve(expected);
+  for (int i = 0; i < count && i < static_cast<int>(moves.size()); ++i) {
+    const std::string& t = textOf(moves[static_cast<size_t>(i)]);
+    const size_t brace = t.find('{');
+    if (brace != std::string::npos) {
+      joined.append(t, 0, brace);
+      joined += ' ';
+      joined.append(t, brace, std::string::npos);
+    } else if (blankFirst) {
+      joined += ' ';
+      joined += t;
+    } else {
+      joined += t;
+      joined += ' ';
+    }
+  }
+  return joined;
 }

@@ -354,38 +354,13 @@ void CKestroGame::NormalizeMoveTextNoComments(std::string& text) {
 }
 
 int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std::string& moveText) {
-  AirDropOutcome r = FindAirDropOrder(
-      moves, moveCount, [](const BpgnMove& m) { return m.board; }, [](const BpgnMove& m) { return m.captured; },
-      [](const BpgnMove& m) { return m.dropped; });
-  if (r.kind == AirDropOutcome::PassLimit) {
-    ErrorLog += "\r\nErrC=Cyclic error in AirDrops removing function.";
-    ErrorLog += "ErrC,";
-    return 0;
-  }
-  if (r.kind == AirDropOutcome::MissingSupplier) {
-    ErrorLog += "\r\nErrA=Founded AirDrop for which no later played move on partners board taked such piece.";
-    ErrorLog += "ErrA,";
-    return 0;
-  }
-  if (r.fixes > 0) {
-    ApplyAirDropOrder(moves, r.order);
+  const AirDropOutcome r = PutAirDropsRight(moves, moveCount, ErrorLog, ErrorLog);
+  if (r.kind != AirDropOutcome::Ok) return 0;
+  if (r.fixes > 0)
     for (size_t i = 0; i < moves.size(); ++i) moves[i].serial = static_cast<int32_t>(i) + 1;
-  }
-  std::string rebuilt;
-  rebuilt.reserve(moveText.size() + static_cast<size_t>(moveCount) + 8);
-  for (int i = 0; i < moveCount && i < static_cast<int>(moves.size()); ++i) {
-    const std::string& t = moves[static_cast<size_t>(i)].token;
-    const size_t brace = t.find('{');
-    if (brace == std::string::npos) {
-      rebuilt += t;
-      rebuilt += ' ';
-    } else {
-      rebuilt.append(t, 0, brace);
-      rebuilt += ' ';
-      rebuilt.append(t, brace, std::string::npos);
-    }
-  }
-  moveText.swap(rebuilt);
+  moveText = JoinMoveTexts(
+      moves, moveCount, [](const BpgnMove& m) -> const std::string& { return m.token; }, false,
+      moveText.size() + static_cast<size_t>(moveCount) + 8);
   ErrorLog += std::to_string(r.fixes);
   ErrorLog += ',';
   return 1;

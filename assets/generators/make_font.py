@@ -168,17 +168,21 @@ def piece_layer(src, code, rel):
     return layer
 
 
-def embolden(layer, weight):
-    """Thickens the lines of an outline piece by `weight` (half on each
-    side of every line), so the thin lines of the white pieces stay visible
-    at small sizes: the piece united with a band along all its contours."""
-    band = layer.dup()
+def with_band(layer, band, weight):
+    """The piece united with `band` stroked `weight` wide (half on each side)."""
     band.stroke("circular", weight, "round", "round")
     out = layer.dup()
     for c in band:
         out += c
     out.removeOverlap()
     return out
+
+
+def embolden(layer, weight):
+    """Thickens the lines of an outline piece by `weight` (half on each
+    side of every line), so the thin lines of the white pieces stay visible
+    at small sizes: the piece united with a band along all its contours."""
+    return with_band(layer, layer.dup(), weight)
 
 
 def strong_edge(layer, weight):
@@ -188,12 +192,7 @@ def strong_edge(layer, weight):
     run into a white piece."""
     band = fontforge.layer()
     band += outer_contour(layer).dup()
-    band.stroke("circular", weight, "round", "round")
-    out = layer.dup()
-    for c in band:
-        out += c
-    out.removeOverlap()
-    return out
+    return with_band(layer, band, weight)
 
 
 def silhouette(layer, grow):

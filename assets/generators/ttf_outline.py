@@ -121,27 +121,8 @@ class Font:
                     r = d[p]
                     p += 1
                     flags.extend([f] * r)
-            xs, ys = [], []
-            v = 0
-            for f in flags:
-                if f & 2:
-                    dx = d[p]
-                    p += 1
-                    v += dx if f & 16 else -dx
-                elif not f & 16:
-                    v += struct.unpack(">h", d[p:p + 2])[0]
-                    p += 2
-                xs.append(v)
-            v = 0
-            for f in flags:
-                if f & 4:
-                    dy = d[p]
-                    p += 1
-                    v += dy if f & 32 else -dy
-                elif not f & 32:
-                    v += struct.unpack(">h", d[p:p + 2])[0]
-                    p += 2
-                ys.append(v)
+            xs, p = _coordinates(d, p, flags, 2, 16)
+            ys, p = _coordinates(d, p, flags, 4, 32)
             out = []
             s = 0
             for e in ends:
@@ -176,6 +157,23 @@ class Font:
                 break
         return out
 
+
+
+def _coordinates(d, p, flags, short_bit, same_bit):
+    """One axis of a simple glyph's points from offset `p`: a byte with its
+    sign in `same_bit` when `short_bit` is set, else a 16-bit delta unless
+    `same_bit` repeats the last value. Returns the values and the new offset."""
+    values, v = [], 0
+    for f in flags:
+        if f & short_bit:
+            delta = d[p]
+            p += 1
+            v += delta if f & same_bit else -delta
+        elif not f & same_bit:
+            v += struct.unpack(">h", d[p:p + 2])[0]
+            p += 2
+        values.append(v)
+    return values, p
 
 def flatten(contours, steps=8):
     """Quadratic TrueType contours -> polygons (lists of (x, y)), font units."""

@@ -40,37 +40,11 @@ std::string MoveShown(const std::string& token) {
 
 int RemoveAirDrops(int count, std::vector<BpgnMove>& moves, std::string& moveText, std::string& log,
                    std::string& airDrops) {
-  const AirDropOutcome found = FindAirDropOrder(
-      moves, count, [](const BpgnMove& m) { return m.board; }, [](const BpgnMove& m) { return m.captured; },
-      [](const BpgnMove& m) { return m.dropped; });
-  if (found.kind == AirDropOutcome::PassLimit) {
-    log += "\r\nErrC=Cyclic error in AirDrops removing function.";
-    airDrops += "ErrC,";
-    return 0;
-  }
-  if (found.kind == AirDropOutcome::MissingSupplier) {
-    log += "\r\nErrA=Founded AirDrop for which no later played move on partners board taked such piece.";
-    airDrops += "ErrA,";
-    return 0;
-  }
-  if (found.fixes > 0) {
-    ApplyAirDropOrder(moves, found.order);
-  }
-  std::string rebuilt;
-  rebuilt.reserve(moveText.size() + static_cast<size_t>(count));
-  for (int i = 0; i < count && i < static_cast<int>(moves.size()); ++i) {
-    const std::string& t = moves[static_cast<size_t>(i)].text;
-    const size_t brace = t.find('{');
-    if (brace == std::string::npos) {
-      rebuilt += ' ';
-      rebuilt += t;
-    } else {
-      rebuilt.append(t, 0, brace);
-      rebuilt += ' ';
-      rebuilt.append(t, brace, std::string::npos);
-    }
-  }
-  moveText = std::move(rebuilt);
+  const AirDropOutcome found = PutAirDropsRight(moves, count, log, airDrops);
+  if (found.kind != AirDropOutcome::Ok) return 0;
+  moveText = JoinMoveTexts(
+      moves, count, [](const BpgnMove& m) -> const std::string& { return m.text; }, true,
+      moveText.size() + static_cast<size_t>(count));
   airDrops += std::to_string(found.fixes) + ",";
   return 1;
 }
