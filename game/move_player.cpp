@@ -439,10 +439,10 @@ int CKestroGame::PlayBpgnMoveWithPins(BpgnMove& move, TwoBoardPosition& position
   move.played = 1;
   if (putOff) {
     auto note = [&](int square) {
-      int32_t& n = putOff->touchedCount[index];
-      putOff->touched[index][n] = square;
-      putOff->before[index][n] = b.squares[square];
-      ++n;
+      int32_t& count = putOff->touchedCount[index];
+      putOff->touched[index][count] = square;
+      putOff->before[index][count] = b.squares[square];
+      ++count;
     };
     if (plan.shape != MoveShape::Drop) note(plan.from);
     note(plan.to);

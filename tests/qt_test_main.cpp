@@ -2,8 +2,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
+#ifdef KESTRO_TEST_APP
 #include "app/application.h"
+#endif
+#ifdef KESTRO_TEST_DISPLAY
 #include "display/board_display.h"
+#endif
 
 int main(int argc, char** argv) {
   // Test discovery runs the binary without the test environment.
@@ -12,8 +18,14 @@ int main(int argc, char** argv) {
   QTemporaryDir home;
   qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
   qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+#ifdef KESTRO_TEST_APP
   KestroApplication app(argc, argv);
+#else
+  QApplication app(argc, argv);
+#endif
+#ifdef KESTRO_TEST_DISPLAY
   InstallGameDisplayFactory();
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -14,11 +14,10 @@
 
 #include "engines/core/kestro_engine.h"
 #include "game/kestro_game.h"
+#include "tests/bench/bench_main.h"
 #include "tests/game/boards.h"
 
 namespace {
-
-bool failed = false;
 
 struct BoardText {
   const char* ranks;  // rank 8 to rank 1, "." for an empty square
@@ -98,7 +97,7 @@ void BM_ChooseMove(benchmark::State& state) {
       nodes += engine->NodeCounter;
       searchSeconds += seconds;
       if (move.kind == 0) {
-        failed = true;
+        bench::Fail();
         state.SkipWithError((std::string("no move in ") + kCases[i].name).c_str());
         return;
       }
@@ -110,7 +109,7 @@ void BM_ChooseMove(benchmark::State& state) {
   if (level == elSearch) {
     state.counters["nodes/s"] = searchSeconds > 0 ? static_cast<double>(nodes) / searchSeconds : 0;
     if (worst >= 1000) {
-      failed = true;
+      bench::Fail();
       state.SkipWithError("level 700 took a second or more");
     }
   }
@@ -138,11 +137,3 @@ void BM_SearchPosition(benchmark::State& state) {
 BENCHMARK(BM_SearchPosition)->DenseRange(0, static_cast<int>(std::size(kCases)) - 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return failed ? 1 : 0;
-}

@@ -12,6 +12,7 @@
 
 #include "game/bpgn_file.h"
 #include "game/kestro_game.h"
+#include "tests/bench/bench_main.h"
 #include "tests/bench/game_generator.h"
 
 namespace {
@@ -120,13 +121,6 @@ void BM_GetGame(benchmark::State& state) {
 }
 BENCHMARK(BM_GetGame)->Arg(1)->Arg(5000)->Arg(kGames);
 
-}  // namespace
+const bool kCorpusChecked = bench::AddCheck(CheckCorpus);
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  if (!CheckCorpus()) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+}  // namespace

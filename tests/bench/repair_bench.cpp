@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "tests/bench/bench_main.h"
 #include "tools/core/repair_driver.h"
 
 namespace {
@@ -100,19 +101,15 @@ void BM_RepairFile(benchmark::State& state) {
 }
 BENCHMARK(BM_RepairFile)->Unit(benchmark::kMillisecond);
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The run's counters must match what the generator made.
+bool CheckCounters() {
   const Corpus& c = TheCorpus();
   const repair::RepairResult r = repair::RepairBpgn(c.text, repair::RepairOptions{});
-  if (r.games != kGames || r.written != c.clean || r.errors != c.refused || r.duplicates != c.duplicates) {
-    std::fprintf(stderr, "repair_bench: counters differ: %s (expected written %d, errors %d, duplicates %d)\n",
-                 r.summary.c_str(), c.clean, c.refused, c.duplicates);
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  if (r.games == kGames && r.written == c.clean && r.errors == c.refused && r.duplicates == c.duplicates) return true;
+  std::fprintf(stderr, "repair_bench: counters differ: %s (expected written %d, errors %d, duplicates %d)\n",
+               r.summary.c_str(), c.clean, c.refused, c.duplicates);
+  return false;
 }
+const bool kCountersChecked = bench::AddCheck(CheckCounters);
+
+}  // namespace

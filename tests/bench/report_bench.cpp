@@ -12,6 +12,7 @@
 #include <string>
 
 #include "game/bpgn_file.h"
+#include "tests/bench/bench_main.h"
 #include "tests/bench/game_generator.h"
 #include "tools/core/report_text.h"
 #include "tools/report_pane.h"
@@ -103,14 +104,12 @@ void BM_ReportToRtf(benchmark::State& state) {
 }
 BENCHMARK(BM_ReportToRtf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-}  // namespace
-
-int main(int argc, char** argv) {
+void MakeApplication(int& argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  // Left to the end of the program: Qt must not be torn down among the statics.
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
 }
+const bool kApplicationMade = bench::AddSetUp(MakeApplication);
+
+}  // namespace

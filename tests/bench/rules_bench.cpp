@@ -9,10 +9,9 @@
 #include <string>
 
 #include "game/kestro_game.h"
+#include "tests/bench/bench_main.h"
 
 namespace {
-
-bool failed = false;
 
 struct BoardText {
   const char* ranks;  // rank 8 to rank 1, a digit for a run of empty squares
@@ -67,7 +66,7 @@ TwoBoardPosition PositionOf(const Game& g) {
 }
 
 void Fail(benchmark::State& state, const std::string& why) {
-  failed = true;
+  bench::Fail();
   state.SkipWithError(why.c_str());
 }
 
@@ -120,11 +119,3 @@ void BM_PlayMove(benchmark::State& state) {
 BENCHMARK(BM_PlayMove)->DenseRange(0, static_cast<int>(std::size(kMoves)) - 1);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return failed ? 1 : 0;
-}

@@ -167,7 +167,7 @@ TEST_F(Painter, HeldPiecesCastlingMarksAndCounts) {
   v().DPColorBoardStuffNumber = 0x0000FF;
   const QImage img = Render();
   const int cc = c(), x = X(), t = T(), x2 = X2();
-  auto middle = [](int x1, int y1, int x2, int y2) { return QPoint((x1 + x2) / 2, (y1 + y2) / 2 + 4); };
+  auto middle = [](int left, int top, int right, int bottom) { return QPoint((left + right) / 2, (top + bottom) / 2 + 4); };
   // Left board: black hand above (queen in row 1, column 9), white below (pawn in row 5, column 8).
   EXPECT_EQ(At(img, middle(x + 9 * cc + 1, t + cc + 1, x + 10 * cc, t + 2 * cc)), Bgr(SlotColor(pcBQueen)));
   EXPECT_EQ(At(img, middle(x + 8 * cc + 2, t + 5 * cc + 1, x + 9 * cc + 1, t + 6 * cc)), Bgr(SlotColor(pcWPawn)));

@@ -1,1 +1,0 @@
-// Viewer and repair tool windows.
