@@ -275,7 +275,11 @@ TEST_F(ViewerTest, ClearAndExportAskFirst) {
   EXPECT_EQ(all.title, "Export all games into RTF ?");
   EXPECT_EQ(all.text, "If number of games is big, could take  of text processing. Continue ?");
 
-  view->btnViewGame->trigger();  // game 2
+  view->btnViewGame->trigger();  // game 2, shown at its first ply
+  view->sbGame->setValue(1);
+  const QString about = view->txtAboutGame->toPlainText();
+  const QString pane = view->reBpgnGame->toPlainText();
+  const QImage boards = view->imgBoard->Canvas().copy();
   dialogs_.messages.push_back(Answer::Ok);
   view->mnuiShowAllGamesInPrintFormat->trigger();
   const QString report = view->reRTFGame->toPlainText();
@@ -285,10 +289,17 @@ TEST_F(ViewerTest, ClearAndExportAskFirst) {
   EXPECT_TRUE(g2 == 0 && g3 > g2 && g1 > g3) << report.toStdString();
   EXPECT_EQ(report.count("Kestrovane RTF Export"), 3);
   EXPECT_FALSE(view->reRTFGame->document()->isUndoAvailable());
-  EXPECT_EQ(view->txtAboutGame->toPlainText(), "2");
-  EXPECT_TRUE(view->reBpgnGame->toPlainText().startsWith("[Event \"First\"]"));
-  EXPECT_EQ(view->Bpgn()->GameNumber, 2);
-  EXPECT_EQ(view->Game()->MoveCount, 2);  // the window's own game is untouched
+  // Game 2 stays shown, at the same ply, in every part of the window.
+  EXPECT_TRUE(about.startsWith("2."));
+  EXPECT_EQ(view->txtAboutGame->toPlainText(), about);
+  EXPECT_TRUE(pane.startsWith("[Event \"Second\"]"));
+  EXPECT_EQ(view->reBpgnGame->toPlainText(), pane);
+  EXPECT_EQ(view->imgBoard->Canvas(), boards);
+  EXPECT_EQ(view->sbGame->value(), 1);
+  EXPECT_EQ(Ply(*view), 1);
+  EXPECT_EQ(view->Game()->MoveCount, 2);
+  view->btnViewGame->trigger();
+  EXPECT_TRUE(view->txtAboutGame->toPlainText().startsWith("3."));
 }
 
 TEST_F(ViewerTest, PaneCommandsUndoRatifyCutAndPaste) {
