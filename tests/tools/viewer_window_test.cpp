@@ -2,7 +2,9 @@
 // about line, the report pane, saving as RTF and printing.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -21,6 +23,8 @@
 
 #include "display/board_display.h"
 #include "platform/file_io.h"
+#include "platform/text_codec.h"
+#include "platform/user_fonts.h"
 #include "tests/display/display_fixture.h"
 #include "tests/platform/fake_dialogs.h"
 #include "tools/core/report_text.h"
@@ -341,8 +345,10 @@ QString Soffice() {
   return {};
 }
 
-QByteArray Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder) {
+QByteArray Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   QProcess process;
+  process.setProcessEnvironment(environment);
   process.start(soffice, {"-env:UserInstallation=file://" + folder + "/profile", "--headless", "--convert-to", to,
                           "--outdir", folder, file});
   if (!process.waitForFinished(180000)) return {};
@@ -396,6 +402,39 @@ TEST_F(ViewerTest, SavedReportReadsBackInLibreOfficeWithItsFontsAndSizes) {
   EXPECT_TRUE(fodt.contains("fo:font-size=\"16pt\""));
   EXPECT_TRUE(fodt.contains("fo:font-size=\"10pt\""));
   EXPECT_TRUE(fodt.contains("fo:font-size=\"8pt\""));
+}
+
+TEST_F(ViewerTest, SavedReportShowsItsDiagramsInTheChessFontInOtherPrograms) {
+  // The real chess font beside the program: a board window installs it for the user.
+  ASSERT_TRUE(QFile::copy(KESTRO_SOURCE_DIR "/assets/data/Sys/CHESSBUG.TTF",
+                          QString::fromStdString(program_ + "/Sys/CHESSBUG.TTF")));
+  auto view = Open(file_);
+  const QString dataHome = PathToQString(file_io::DataHome());
+  ASSERT_TRUE(dataHome.startsWith(QDir::tempPath())) << "tests install fonts in a folder of their own";
+  EXPECT_TRUE(QFile::exists(PathToQString(UserFontFolder(file_io::DataHome())) + "/CHESSBUG.TTF"));
+  view->csedAutoDiagram->setValue(2);
+  view->mnuiShowGameInPrintFormat->trigger();
+  QTemporaryDir dir;
+  dialogs_.files.push_back(dir.path() + "/report.rtf");
+  Item(*view, "mnuiRTFSave")->trigger();
+  ASSERT_TRUE(QFile::exists(dir.path() + "/report.rtf"));
+
+  const QString soffice = Soffice();
+  const QString pdffonts = QStandardPaths::findExecutable(QStringLiteral("pdffonts"));
+  if (soffice.isEmpty() || pdffonts.isEmpty()) GTEST_SKIP() << "LibreOffice or pdffonts is not installed";
+  // A user who never had the font: only what the program installed is found.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("HOME"), dir.path() + "/home");
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  environment.insert(QStringLiteral("XDG_CACHE_HOME"), dir.path() + "/cache");
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + "/config");
+  const QByteArray pdf = Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("pdf"), dir.path(), environment);
+  ASSERT_TRUE(pdf.startsWith("%PDF"));
+  QProcess fonts;
+  fonts.start(pdffonts, {dir.path() + "/report.pdf"});
+  ASSERT_TRUE(fonts.waitForFinished(60000));
+  const QByteArray list = fonts.readAllStandardOutput();
+  EXPECT_TRUE(list.contains("+ChessBughouse ")) << list.toStdString();
 }
 
 int PdfPages(const QByteArray& pdf) {
