@@ -8,9 +8,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
 JOBS=$(nproc)
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-                qt6-base-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core)
+                qt6-base-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core fontconfig)
 SMOKE_PACKAGES=(xvfb)  # an X server without a screen, to start the program in the tests
-REPORT_PACKAGES=(libreoffice-writer-nogui)  # reads back the saved RTF reports in the tests
+REPORT_PACKAGES=(libreoffice-writer-nogui poppler-utils)  # reads back the saved RTF reports in the tests
 ENGINE_PACKAGES=(sjeng)  # a real XBoard engine for the engine agent's tests
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ and its libFuzzer runtime
 FUZZ_SECONDS=60
@@ -155,7 +155,7 @@ smoke_program() {
     cat "$work/xvfb.log"
     die "Xvfb did not start"
   fi
-  DISPLAY=":$display" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=xcb \
+  DISPLAY=":$display" XDG_CONFIG_HOME="$work" XDG_DATA_HOME="$work" XDG_CACHE_HOME="$work" QT_QPA_PLATFORM=xcb \
     build/bin/kestrovane "$work/smoke.bpgn" >"$work/log" 2>&1 &
   program=$!
   sleep 4

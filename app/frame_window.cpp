@@ -319,7 +319,12 @@ void Tfrm_Main::WindowArrange() {
 // --- help and registration ---
 
 void Tfrm_Main::OpenHelpPage(const char* relative) {
-  OpenUrl(QUrl::fromLocalFile(PathToQString(paths::Resolve(paths::Below(relative)))));
+  const QString page = PathToQString(paths::Resolve(paths::Below(relative)));
+  if (OpenUrl(QUrl::fromLocalFile(page))) return;
+  // No browser or launcher: the user can still open the page by hand.
+  AppDialogs().Message(this, QStringLiteral("Kestrovane HELP"),
+                       QStringLiteral("No web browser could be started to show the help page\n%1").arg(page),
+                       {Answer::Ok}, Answer::Ok);
 }
 
 void Tfrm_Main::HelpContents() { OpenHelpPage("HelpHtml/All.html"); }

@@ -25,6 +25,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/text_codec.h"
+#include "platform/user_fonts.h"
 
 namespace {
 
@@ -185,9 +186,11 @@ void TfrmKestroForm::FormCreate() {
 }
 
 void TfrmKestroForm::LoadChessFont() {
-  static const int id =
-      QFontDatabase::addApplicationFont(PathToQString(paths::Resolve(paths::Below("Sys/CHESSBUG.TTF"))));
+  const std::string font = paths::Resolve(paths::Below("Sys/CHESSBUG.TTF"));
+  static const int id = QFontDatabase::addApplicationFont(PathToQString(font));
   (void)id;
+  // Saved reports name the font too: other programs find it installed for the user.
+  InstallUserFont(font);
 }
 
 KestrovaneVisualProperties& TfrmKestroForm::Visual() { return DisplayOf(*game_).Visual; }

@@ -64,6 +64,7 @@ class TfrmKestroForm : public QWidget {
 
   void SaveBoardSettings(const std::string& fileName);
   void LoadBoardSettings(const std::string& fileName);
+  // Makes the chess font available to this process and installs it for the user.
   static void LoadChessFont();
 
   // What the window shows; the game's current position unless a derived window says otherwise.

@@ -1,14 +1,11 @@
 #include "platform/file_type_registration.h"
 
-#include <QProcess>
-#include <QStandardPaths>
 #include <sys/stat.h>
 
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
-#include "platform/text_codec.h"
 
 namespace {
 
@@ -116,20 +113,6 @@ bool SetDefaultApplication(const std::string& configHome) {
   return list.Save();
 }
 
-bool RunTool(const char* tool, const std::string& folder, DatabaseTools how) {
-  if (how == DatabaseTools::Skip) return false;
-  const QString program = QStandardPaths::findExecutable(QString::fromLatin1(tool));
-  if (program.isEmpty()) return false;
-  QProcess process;
-  process.setProgram(program);
-  process.setArguments({PathToQString(folder)});
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.setStandardErrorFile(QProcess::nullDevice());
-  if (how == DatabaseTools::Start) return process.startDetached();
-  process.start();
-  return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 bool WriteInFolder(const std::string& folder, const std::string& name, const std::string& text) {
   return file_io::MakeFolders(folder) && file_io::WriteFileAtomic(folder + "/" + name, text);
 }
@@ -165,9 +148,9 @@ RegistrationStatus RegisterBpgnFileType(const std::string& programPath, Registry
   status.desktopFileWritten =
       WriteInFolder(applications, kDesktopFileName, DesktopEntry(programPath, FindIcon(FolderOf(programPath))));
   status.defaultApplicationSet = SetDefaultApplication(xdg.configHome);
-  if (status.mimePackageWritten) status.mimeDatabaseUpdated = RunTool("update-mime-database", mime, tools);
+  if (status.mimePackageWritten) status.mimeDatabaseUpdated = RunDatabaseTool("update-mime-database", mime, tools);
   if (status.desktopFileWritten) {
-    status.desktopDatabaseUpdated = RunTool("update-desktop-database", applications, tools);
+    status.desktopDatabaseUpdated = RunDatabaseTool("update-desktop-database", applications, tools);
   }
   return status;
 }

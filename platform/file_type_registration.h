@@ -9,6 +9,8 @@
 // Shows no message; the status is for tests.
 #include <string>
 
+#include "platform/desktop_tools.h"
+
 class Registry;
 
 inline constexpr const char* kBpgnMimeType = "application/x-bpgn";
@@ -21,10 +23,6 @@ struct XdgFolders {
   std::string configHome;  // $XDG_CONFIG_HOME, else ~/.config
   static XdgFolders FromEnvironment();
 };
-
-// How the database tools run: not at all, started in the background, or
-// waited for (tests that query the databases afterwards).
-enum class DatabaseTools { Skip, Start, Wait };
 
 struct RegistrationStatus {
   bool registrySaved = false;

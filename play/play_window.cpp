@@ -167,6 +167,11 @@ void TfrmKestrovane::BuildControls() {
   }
   connect(btnNewGame, &QPushButton::clicked, this, &TfrmKestrovane::btnNewGameClick);
   connect(chbEnergyBoard, &QCheckBox::clicked, this, &TfrmKestrovane::chbEnergyBoardClick);
+  // The Board menu's energy item (the base window's handler) and the check box stay in step.
+  connect(mnuiEnergyBoard, &QAction::triggered, this, [this] {
+    chbEnergyBoard->setChecked(mnuiEnergyBoard->isChecked());
+    if (Game()) RedrawWithMaps();
+  });
   connect(chbFlipSides, &QCheckBox::clicked, this, &TfrmKestrovane::chbFlipSidesClick);
   connect(chbShowCoordinates, &QCheckBox::clicked, this, &TfrmKestrovane::chbShowCoordinatesClick);
   connect(chbShowPresumptiveTimes, &QCheckBox::clicked, this, &TfrmKestrovane::chbShowPresumptiveTimesClick);
@@ -494,6 +499,7 @@ void TfrmKestrovane::ShowLegalMoves() {
 
 void TfrmKestrovane::chbEnergyBoardClick() {
   if (!Game()) return;
+  mnuiEnergyBoard->setChecked(chbEnergyBoard->isChecked());
   Visual().TolvoEnergyBoard = chbEnergyBoard->isChecked() ? 1 : 0;
   RedrawWithMaps();
 }

@@ -374,13 +374,9 @@ void TfrmKestroView::mnuiShowAllGamesInPrintFormatClick() {
                        QStringLiteral(" of text processing. Continue ?");
   if (!Confirm(QStringLiteral("Export all games into RTF ?"), text)) return;
   reRTFGame->clear();
-  ExportSummary summary;
-  {
-    TextEditReportSink sink(reRTFGame);
-    summary = WriteAllGamesRtf(sink, *bpgn_, AutoDiagramLines());
-  }
-  if (summary.games > 0) reBpgnGame->setPlainText(ToQString(summary.lastGameText));
-  SetAbout(QString::number(bpgn_->GameNumber));
+  // The game shown stays shown: boards, scroll bar, game pane and about line.
+  TextEditReportSink sink(reRTFGame);
+  WriteAllGamesRtf(sink, *bpgn_, AutoDiagramLines());
 }
 
 void TfrmKestroView::mnuiRTFClearClick() {

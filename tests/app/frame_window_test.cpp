@@ -272,6 +272,18 @@ TEST_F(FrameTest, AboutAndHelpPages) {
   EXPECT_EQ(opened_, (std::vector<QUrl>{index, index,
                                         QUrl::fromLocalFile(QString::fromStdString(
                                             program_ + "/HelpHtml/BughouseChess.html"))}));
+  EXPECT_EQ(dialogs_.Asked(Kind::Message).size(), 1u);  // pages that open say nothing
+
+  // No browser or launcher: a message names the page.
+  Tfrm_Main::OpenUrl = [](const QUrl&) { return false; };
+  Trigger(*frame, "HelpContentsItem");
+  Trigger(*frame, "mnuiHelpKVXN");
+  const std::vector<AskedDialog> messages = dialogs_.Asked(Kind::Message);
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_TRUE(messages[1].text.endsWith(QString::fromStdString("\n" + program_ + "/HelpHtml/All.html")))
+      << messages[1].text.toStdString();
+  EXPECT_TRUE(messages[2].text.endsWith(QString::fromStdString("\n" + program_ + "/HelpHtml/BughouseChess.html")));
+  EXPECT_EQ(messages[1].buttons, std::vector<Answer>{Answer::Ok});
 }
 
 TEST_F(FrameTest, RegisteringMakesThisProgramOpenGameFiles) {

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -459,6 +460,26 @@ TEST_F(PlayWindowTest, BoardCheckBoxesSetTheGamesFlags) {
   Click({V().LeftBoardLeft + 4 * c + c / 2, V().LeftBoardTop + 4 * c + c / 2});  // e4 of B
   EXPECT_EQ(G().Position.boardB[Sq("e4")], pcWPawn);
   EXPECT_EQ(G().Position.boardA[Sq("e4")], pcEmpty);
+}
+
+TEST_F(PlayWindowTest, EnergyCheckBoxAndBoardMenuItemStayInStep) {
+  const QImage plain = w_->imgBoard->Canvas().copy();
+  w_->chbEnergyBoard->click();
+  EXPECT_TRUE(w_->mnuiEnergyBoard->isChecked());
+  EXPECT_EQ(V().TolvoEnergyBoard, 1);
+  const QImage energy = w_->imgBoard->Canvas().copy();
+  EXPECT_NE(energy, plain);
+
+  w_->mnuiEnergyBoard->trigger();  // off from the menu
+  EXPECT_FALSE(w_->chbEnergyBoard->isChecked());
+  EXPECT_EQ(V().TolvoEnergyBoard, 0);
+  EXPECT_EQ(w_->imgBoard->Canvas(), plain);
+  w_->mnuiEnergyBoard->trigger();  // and on again
+  EXPECT_TRUE(w_->chbEnergyBoard->isChecked());
+  EXPECT_EQ(w_->imgBoard->Canvas(), energy);
+  w_->chbEnergyBoard->click();
+  EXPECT_FALSE(w_->mnuiEnergyBoard->isChecked());
+  EXPECT_EQ(w_->imgBoard->Canvas(), plain);
 }
 
 TEST_F(PlayWindowTest, SaveBpgnNowWritesThePaneWithCrLf) {

@@ -2,7 +2,9 @@
 // about line, the report pane, saving as RTF and printing.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -21,6 +23,8 @@
 
 #include "display/board_display.h"
 #include "platform/file_io.h"
+#include "platform/text_codec.h"
+#include "platform/user_fonts.h"
 #include "tests/display/display_fixture.h"
 #include "tests/platform/fake_dialogs.h"
 #include "tools/core/report_text.h"
@@ -275,7 +279,11 @@ TEST_F(ViewerTest, ClearAndExportAskFirst) {
   EXPECT_EQ(all.title, "Export all games into RTF ?");
   EXPECT_EQ(all.text, "If number of games is big, could take  of text processing. Continue ?");
 
-  view->btnViewGame->trigger();  // game 2
+  view->btnViewGame->trigger();  // game 2, shown at its first ply
+  view->sbGame->setValue(1);
+  const QString about = view->txtAboutGame->toPlainText();
+  const QString pane = view->reBpgnGame->toPlainText();
+  const QImage boards = view->imgBoard->Canvas().copy();
   dialogs_.messages.push_back(Answer::Ok);
   view->mnuiShowAllGamesInPrintFormat->trigger();
   const QString report = view->reRTFGame->toPlainText();
@@ -285,10 +293,17 @@ TEST_F(ViewerTest, ClearAndExportAskFirst) {
   EXPECT_TRUE(g2 == 0 && g3 > g2 && g1 > g3) << report.toStdString();
   EXPECT_EQ(report.count("Kestrovane RTF Export"), 3);
   EXPECT_FALSE(view->reRTFGame->document()->isUndoAvailable());
-  EXPECT_EQ(view->txtAboutGame->toPlainText(), "2");
-  EXPECT_TRUE(view->reBpgnGame->toPlainText().startsWith("[Event \"First\"]"));
-  EXPECT_EQ(view->Bpgn()->GameNumber, 2);
-  EXPECT_EQ(view->Game()->MoveCount, 2);  // the window's own game is untouched
+  // Game 2 stays shown, at the same ply, in every part of the window.
+  EXPECT_TRUE(about.startsWith("2."));
+  EXPECT_EQ(view->txtAboutGame->toPlainText(), about);
+  EXPECT_TRUE(pane.startsWith("[Event \"Second\"]"));
+  EXPECT_EQ(view->reBpgnGame->toPlainText(), pane);
+  EXPECT_EQ(view->imgBoard->Canvas(), boards);
+  EXPECT_EQ(view->sbGame->value(), 1);
+  EXPECT_EQ(Ply(*view), 1);
+  EXPECT_EQ(view->Game()->MoveCount, 2);
+  view->btnViewGame->trigger();
+  EXPECT_TRUE(view->txtAboutGame->toPlainText().startsWith("3."));
 }
 
 TEST_F(ViewerTest, PaneCommandsUndoRatifyCutAndPaste) {
@@ -330,8 +345,10 @@ QString Soffice() {
   return {};
 }
 
-QByteArray Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder) {
+QByteArray Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   QProcess process;
+  process.setProcessEnvironment(environment);
   process.start(soffice, {"-env:UserInstallation=file://" + folder + "/profile", "--headless", "--convert-to", to,
                           "--outdir", folder, file});
   if (!process.waitForFinished(180000)) return {};
@@ -385,6 +402,39 @@ TEST_F(ViewerTest, SavedReportReadsBackInLibreOfficeWithItsFontsAndSizes) {
   EXPECT_TRUE(fodt.contains("fo:font-size=\"16pt\""));
   EXPECT_TRUE(fodt.contains("fo:font-size=\"10pt\""));
   EXPECT_TRUE(fodt.contains("fo:font-size=\"8pt\""));
+}
+
+TEST_F(ViewerTest, SavedReportShowsItsDiagramsInTheChessFontInOtherPrograms) {
+  // The real chess font beside the program: a board window installs it for the user.
+  ASSERT_TRUE(QFile::copy(KESTRO_SOURCE_DIR "/assets/data/Sys/CHESSBUG.TTF",
+                          QString::fromStdString(program_ + "/Sys/CHESSBUG.TTF")));
+  auto view = Open(file_);
+  const QString dataHome = PathToQString(file_io::DataHome());
+  ASSERT_TRUE(dataHome.startsWith(QDir::tempPath())) << "tests install fonts in a folder of their own";
+  EXPECT_TRUE(QFile::exists(PathToQString(UserFontFolder(file_io::DataHome())) + "/CHESSBUG.TTF"));
+  view->csedAutoDiagram->setValue(2);
+  view->mnuiShowGameInPrintFormat->trigger();
+  QTemporaryDir dir;
+  dialogs_.files.push_back(dir.path() + "/report.rtf");
+  Item(*view, "mnuiRTFSave")->trigger();
+  ASSERT_TRUE(QFile::exists(dir.path() + "/report.rtf"));
+
+  const QString soffice = Soffice();
+  const QString pdffonts = QStandardPaths::findExecutable(QStringLiteral("pdffonts"));
+  if (soffice.isEmpty() || pdffonts.isEmpty()) GTEST_SKIP() << "LibreOffice or pdffonts is not installed";
+  // A user who never had the font: only what the program installed is found.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("HOME"), dir.path() + "/home");
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+  environment.insert(QStringLiteral("XDG_CACHE_HOME"), dir.path() + "/cache");
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + "/config");
+  const QByteArray pdf = Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("pdf"), dir.path(), environment);
+  ASSERT_TRUE(pdf.startsWith("%PDF"));
+  QProcess fonts;
+  fonts.start(pdffonts, {dir.path() + "/report.pdf"});
+  ASSERT_TRUE(fonts.waitForFinished(60000));
+  const QByteArray list = fonts.readAllStandardOutput();
+  EXPECT_TRUE(list.contains("+ChessBughouse ")) << list.toStdString();
 }
 
 int PdfPages(const QByteArray& pdf) {
