@@ -1,11 +1,16 @@
 // A stand-in for the Sunsetter engine in tests: speaks the XBoard protocol on
 // stdin/stdout, greets like Sunsetter and plays random legal moves on its board.
 // Usage: fake_sunsetter [seed]
+// Every start is counted in $HOME/fake_sunsetter.starts; with
+// FAKE_SUNSETTER_FAILED_STARTS=n the first n starts end at once with status 1,
+// as an engine does that loses the race to create its folder on a new account.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -167,9 +172,27 @@ struct FakeEngine {
   }
 };
 
+// Counts this start; true when it is one of the starts asked to fail.
+bool StartFails() {
+  const char* home = std::getenv("HOME");
+  if (!home || !*home) return false;
+  const std::string path = std::string(home) + "/fake_sunsetter.starts";
+  long earlier = 0;
+  if (std::ifstream in(path, std::ios::binary); in)
+    earlier = std::distance(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ofstream(path, std::ios::binary | std::ios::app) << '\n';
+  const char* failed = std::getenv("FAKE_SUNSETTER_FAILED_STARTS");
+  return failed && earlier < std::strtol(failed, nullptr, 10);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::cout << "Fake Sunsetter, a stand-in for tests" << std::endl;
+  if (StartFails()) {
+    std::cout << "Unable to create directory: File exists" << std::endl;
+    return 1;
+  }
   FakeEngine engine(argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 1u);
   std::string line;
   while (std::getline(std::cin, line)) {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <string_view>
 
 CXBoardEngineAgent::CXBoardEngineAgent(int id, const std::string& folder, const std::string& fileName)
     : Id(id), Name(fileName), Path(folder + fileName), Folder(folder) {}
@@ -15,25 +17,58 @@ CXBoardEngineAgent::~CXBoardEngineAgent() {
   if (Running) Stop();
 }
 
+namespace {
+
+constexpr const char* kNoNewData = "\r\nNo new data received.";
+
+// Lines by which an engine shows it has read its set-up (errors do not count).
+constexpr std::string_view kAnswers[] = {"move ", "tellics", "telluser", "feature ", "pong",
+                                         "resign", "offer draw", "1-0", "0-1", "1/2-1/2"};
+
+bool IsAnswer(std::string_view line) {
+  return std::any_of(std::begin(kAnswers), std::end(kAnswers),
+                     [line](std::string_view answer) { return line.substr(0, answer.size()) == answer; });
+}
+
+std::string EndedText(int exitCode) {
+  char line[96];
+  std::snprintf(line, sizeof line, "\r\nEngine has ended (exit code %d).", exitCode);
+  return line;
+}
+
+}  // namespace
+
 int CXBoardEngineAgent::Start() {
   if (Running) return 0;
+  if (!Launch()) return -1;
+  Moves.clear();
+  Resyncs = 0;
+  Starting = true;
+  Restarted = false;
+  SentWhileStarting.clear();
+  return 0;
+}
+
+bool CXBoardEngineAgent::Launch() {
   auto process = std::make_unique<QProcess>();
   const QString path = QString::fromStdString(Path);
   process->setProgram(path);
   process->setWorkingDirectory(QFileInfo(path).absolutePath());
   process->setProcessChannelMode(QProcess::MergedChannels);
+  if (Environment) process->setProcessEnvironment(*Environment);
   process->start();
-  if (!process->waitForStarted(5000)) return -1;
+  if (!process->waitForStarted(5000)) return false;
   Process = std::move(process);
   Lines.Clear();
-  Moves.clear();
-  Resyncs = 0;
+  StartLines.Clear();
   Running = 1;
-  return 0;
+  return true;
 }
 
 int CXBoardEngineAgent::Send(const std::string& line) {
   if (!Running || !Process) return 0;
+  if (Starting && !Restarted) SentWhileStarting.push_back(line);
+  if (Process->state() == QProcess::NotRunning) return 0;
   const std::string text = line + "\n";
   Process->write(text.data(), static_cast<qint64>(text.size()));
   Process->waitForBytesWritten(0);
@@ -50,36 +85,66 @@ int CXBoardEngineAgent::Read(std::string& text) {
   if (waiting > 0) {
     const QByteArray data = Process->read(std::min<qint64>(waiting, kBufferSize - 1));
     text.assign(data.constData(), static_cast<size_t>(data.size()));
+    if (Starting) NoteAnswers(text);
     return static_cast<int>(text.size());
   }
   if (Process->state() == QProcess::NotRunning) {
+    if (Starting && !Restarted) return StartOnceMore(text);
     // The engine died: say so once, and stop using it.
-    char line[96];
-    std::snprintf(line, sizeof line, "\r\nEngine has ended (exit code %d).", Process->exitCode());
-    text = line;
+    text = EndedText(Process->exitCode());
     Process.reset();
     Running = 0;
     return 0;
   }
-  text = "\r\nNo new data received.";
+  text = kNoNewData;
+  return 0;
+}
+
+void CXBoardEngineAgent::NoteAnswers(const std::string& output) {
+  for (const std::string& line : StartLines.Feed(output)) {
+    if (!IsAnswer(line)) continue;
+    Starting = false;
+    SentWhileStarting.clear();
+    StartLines.Clear();
+    return;
+  }
+}
+
+// Engines that keep files in the user's home may lose a race to create them
+// when two start at once on a new account; the second start finds them made.
+int CXBoardEngineAgent::StartOnceMore(std::string& text) {
+  const int exitCode = Process->exitCode();
+  Process.reset();
+  Restarted = true;
+  text = "\r\n" + Name + " ended during start-up; starting it once more.\r\n";
+  if (!Launch()) {
+    text += EndedText(exitCode);
+    Running = 0;
+    return 0;
+  }
+  for (const std::string& line : SentWhileStarting) {
+    Send(line);
+    text += line == "xboard" ? "xboard mode: starting engine: " + Name + "\r\n" : Log(line);
+  }
+  SentWhileStarting.clear();
   return 0;
 }
 
 int CXBoardEngineAgent::Stop() {
-  if (!Process) {
-    Running = 0;
+  std::unique_ptr<QProcess> owned = std::move(Process);
+  Running = 0;
+  if (!owned || owned->state() == QProcess::NotRunning || owned->waitForFinished(0)) {
+    // Nothing to end: it had ended by itself (or never ran).
+    LastStop = std::make_shared<EngineEnd>(EngineEnd::HadEnded);
     return 1;
   }
-  QProcess* process = Process.release();
-  Running = 0;
+  QProcess* process = owned.release();
   auto outcome = std::make_shared<EngineEnd>(EngineEnd::Pending);
   LastStop = outcome;
-  if (process->state() != QProcess::NotRunning) {
-    process->write("quit\n");
-    process->waitForBytesWritten(0);
-    process->closeWriteChannel();
-  }
-  if (process->state() == QProcess::NotRunning || !QCoreApplication::instance()) {
+  process->write("quit\n");
+  process->waitForBytesWritten(0);
+  process->closeWriteChannel();
+  if (!QCoreApplication::instance()) {
     // No event loop to end it later: wait the grace periods here.
     EngineEnd end = EngineEnd::Quit;
     if (!process->waitForFinished(kQuitGraceMs)) {
@@ -172,7 +237,7 @@ std::string CXBoardEngineAgent::ReadMove(std::string& text) {
       else
         text += "\r\nNot an XBoard move, not played: " + move;
     }
-  } else if (!Running) {
+  } else if (output != kNoNewData) {
     text = output;
   }
   if (Moves.empty()) return {};

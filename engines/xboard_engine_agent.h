@@ -1,11 +1,14 @@
 #pragma once
 // One external XBoard engine run as a child process with piped input and output.
 #include <QtCore/QProcess>
+#include <QtCore/QProcessEnvironment>
 
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engines/core/engine_text.h"
 #include "game/position.h"
@@ -19,8 +22,9 @@ struct XBoardAnalyseProperties {
 };
 
 // How a stopped engine ended: still ending, exited after the quit word,
-// ended by a terminate signal, or killed.
-enum class EngineEnd : int32_t { Pending = 0, Quit = 1, Terminated = 2, Killed = 3 };
+// ended by a terminate signal, killed, or it had already ended (or never ran)
+// when it was stopped.
+enum class EngineEnd : int32_t { Pending = 0, Quit = 1, Terminated = 2, Killed = 3, HadEnded = 4 };
 
 class CXBoardEngineAgent {
  public:
@@ -32,13 +36,18 @@ class CXBoardEngineAgent {
   int Start();  // 0 on success, -1 on failure
   // Never blocks: the process gets the quit word and a closed input, then a
   // terminate and a kill after grace periods, all while the event loop runs.
+  // An engine that has already ended is reported as such at once.
   int Stop();
   int Send(const std::string& line);
+  // Returns the number of characters of engine output in `text`; with 0,
+  // `text` is a notice for the engine's pane. An engine that ends before it
+  // has answered anything is started once more and sent again every line it
+  // had been sent; the notice says so and lists them.
   int Read(std::string& text);
   std::string InitGame();
   std::string InitAnalysis();
 
-  // Reads the waiting output into `text` (for the engine's log) and returns
+  // Reads the waiting output and notices into `text` (for the engine's log) and returns
   // the next whole "move <text>" line's move that reads as an XBoard move,
   // or an empty string. Other move texts are noted in `text` and dropped.
   std::string ReadMove(std::string& text);
@@ -71,8 +80,13 @@ class CXBoardEngineAgent {
   int32_t Post = 1;
   XBoardAnalyseProperties Analysis;
   int32_t MaxResyncs = 3;
+  // The engine's environment; unset, it inherits the program's.
+  std::optional<QProcessEnvironment> Environment;
 
  private:
+  bool Launch();
+  int StartOnceMore(std::string& text);
+  void NoteAnswers(const std::string& output);
   std::string Log(const std::string& command);
   std::string SendLogged(const std::string& command);
   std::string VariantCommand(int32_t variant) const;
@@ -82,4 +96,10 @@ class CXBoardEngineAgent {
   std::deque<std::string> Moves;
   int32_t Resyncs = 0;
   std::shared_ptr<EngineEnd> LastStop;
+  // Start-up: until the engine answers, the lines sent are kept so that an
+  // engine that ends early can be started once more and told them again.
+  bool Starting = false;
+  bool Restarted = false;
+  std::vector<std::string> SentWhileStarting;
+  EngineLineBuffer StartLines;
 };

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -48,6 +49,49 @@ EngineEnd WaitForEnd(const std::shared_ptr<EngineEnd>& outcome, int timeoutMs) {
   return outcome ? *outcome : EngineEnd::Pending;
 }
 
+// Every engine a test starts runs on a new account: an empty $HOME of its own,
+// which the preloaded fake_home also makes the home of the password entry.
+struct NewAccount {
+  QTemporaryDir home;
+
+  void Give(CXBoardEngineAgent& agent) const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.insert("LD_PRELOAD", KESTRO_BIN_DIR "/libfake_home.so");
+    // Our own engines may be built with AddressSanitizer, which wants to be loaded first.
+    const QString asan = environment.value("ASAN_OPTIONS");
+    environment.insert("ASAN_OPTIONS", (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0");
+    agent.Environment = environment;
+  }
+
+  // How many times fake_sunsetter has started on this account.
+  int FakeStarts() const {
+    QFile file(home.filePath("fake_sunsetter.starts"));
+    return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : 0;
+  }
+};
+
+struct EngineLog {
+  std::string text;  // what ReadMove hands back for the engine's pane
+  std::string move;  // the first move read
+};
+
+// Reads with ReadMove until a move comes, `done` holds for the text or the time is up.
+EngineLog LogUntil(CXBoardEngineAgent& agent, const std::function<bool(const std::string&)>& done,
+                   int timeoutMs) {
+  EngineLog log;
+  QElapsedTimer timer;
+  timer.start();
+  while (log.move.empty() && !done(log.text) && timer.elapsed() < timeoutMs) {
+    std::string text;
+    log.move = agent.ReadMove(text);
+    if (text != "\r\nEngine don't run.") log.text += text;
+    QCoreApplication::processEvents();
+    QThread::msleep(2);
+  }
+  return log;
+}
+
 // A shell script in `dir` as an engine program.
 std::string Script(const QTemporaryDir& dir, const char* name, const char* body) {
   const QString path = dir.filePath(name);
@@ -60,7 +104,9 @@ std::string Script(const QTemporaryDir& dir, const char* name, const char* body)
 }
 
 TEST(XBoardEngineAgent, TranscriptsAndTheLinesSent) {
+  NewAccount account;
   CXBoardEngineAgent agent(1000, "/bin/", "cat");
+  account.Give(agent);
   ASSERT_EQ(agent.Start(), 0);
   agent.Analysis.holdingCommand = "holding [PPN] [q]";
   const std::string game = agent.InitGame();
@@ -118,34 +164,58 @@ TEST(XBoardEngineAgent, ReadSendAndStopWithoutAProcess) {
   EXPECT_EQ(agent.Read(text), 0);
   EXPECT_EQ(text, "\r\nEngine don't run.");
   EXPECT_EQ(agent.Stop(), 1);
+  ASSERT_TRUE(agent.StopOutcome());
+  EXPECT_EQ(*agent.StopOutcome(), EngineEnd::HadEnded);
 
+  NewAccount account;
   CXBoardEngineAgent quiet(1000, "/bin/", "cat");
+  account.Give(quiet);
   ASSERT_EQ(quiet.Start(), 0);
   EXPECT_EQ(quiet.Read(text), 0);
   EXPECT_EQ(text, "\r\nNo new data received.");
 }
 
 TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
+  NewAccount account;
   QTemporaryDir dir;
-  Script(dir, "short", "echo bye\nexit 3\n");
+  // An engine that has answered is past its start-up: its end is final.
+  Script(dir, "short", "echo 'feature done=1'\nexit 3\n");
   CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "short");
+  account.Give(agent);
   ASSERT_EQ(agent.Start(), 0);
   QThread::msleep(200);
   EXPECT_EQ(agent.Send("new"), 0);  // into a closed pipe: harmless
   std::string all;
   EXPECT_TRUE(ReadUntil(agent, all, [&](const std::string&) { return agent.Running == 0; }, 3000));
-  EXPECT_EQ(all, "bye\n");
+  EXPECT_EQ(all, "feature done=1\n");
   std::string text;
   EXPECT_EQ(agent.Read(text), 0);
   EXPECT_EQ(text, "\r\nEngine don't run.");
+
+  // Stopping an engine that has ended, noticed or not, says so at once.
+  CXBoardEngineAgent unnoticed(1000, dir.path().toStdString() + "/", "short");
+  account.Give(unnoticed);
+  ASSERT_EQ(unnoticed.Start(), 0);
+  QThread::msleep(200);
+  QElapsedTimer timer;
+  timer.start();
+  for (CXBoardEngineAgent* ended : {&agent, &unnoticed}) {
+    EXPECT_EQ(ended->Stop(), 1);
+    ASSERT_TRUE(ended->StopOutcome());
+    EXPECT_EQ(*ended->StopOutcome(), EngineEnd::HadEnded);
+  }
+  EXPECT_LT(timer.elapsed(), 100);
 }
 
 TEST(XBoardEngineAgent, StopEndsEnginesThatIgnoreQuitWithoutBlocking) {
+  NewAccount account;
   QTemporaryDir dir;
   Script(dir, "deaf", "exec sleep 30\n");
   Script(dir, "stubborn", "trap '' TERM\nwhile :; do sleep 0.1; done\n");
   CXBoardEngineAgent deaf(1000, dir.path().toStdString() + "/", "deaf");
   CXBoardEngineAgent stubborn(1000, dir.path().toStdString() + "/", "stubborn");
+  account.Give(deaf);
+  account.Give(stubborn);
   ASSERT_EQ(deaf.Start(), 0);
   ASSERT_EQ(stubborn.Start(), 0);
   QElapsedTimer timer;
@@ -229,6 +299,7 @@ struct GameResult {
 GameResult PlayEngineGame(const std::string& folder, const std::string& name, const std::string& greeting,
                           int wantedPlies, int timeoutMs) {
   GameResult result;
+  NewAccount account;  // both engines start on it at once
   CKestroGame game;
   TwoBoardPosition p;
   game.SetupStandardPosition(p);
@@ -240,6 +311,7 @@ GameResult PlayEngineGame(const std::string& folder, const std::string& name, co
     agent.Side = side == 0 ? 15 : 1;
     agent.LevelB = 0;  // a second per move: quick answers
     agent.LevelC = 1;
+    account.Give(agent);
     EXPECT_EQ(agent.Start(), 0) << folder << name;
     if (!agent.Running) return result;
     seats[side].log = agent.InitGame();
@@ -333,6 +405,35 @@ TEST(XBoardEngineGame, SjengPlaysBoardAThroughTheAgent) {
   EXPECT_TRUE(r.enginePlies >= plies || r.ended) << r.enginePlies;
 }
 
+// Two sjeng engines started together on a new account race to create their
+// folder there; the loser ends at once and is started once more.
+TEST(XBoardEngineGame, TwoSjengsOnANewAccountBothAnswer) {
+  if (!QFileInfo::exists("/usr/games/sjeng")) GTEST_SKIP() << "sjeng is not installed (apt-get install sjeng)";
+  int restarts = 0;
+  for (int round = 0; round < 8; ++round) {
+    NewAccount account;
+    CXBoardEngineAgent engines[2] = {{1000, "/usr/games/", "sjeng"}, {1000, "/usr/games/", "sjeng"}};
+    for (CXBoardEngineAgent& engine : engines) {
+      engine.Side = 1;
+      account.Give(engine);
+      ASSERT_EQ(engine.Start(), 0);
+    }
+    for (CXBoardEngineAgent& engine : engines) engine.InitGame();
+    for (CXBoardEngineAgent& engine : engines) {
+      const std::string log =
+          LogUntil(engine, [](const std::string& s) { return bytes::Pos("tellics set 1 Sjeng", s) > 0; }, 10000).text;
+      EXPECT_NE(bytes::Pos("tellics set 1 Sjeng", log), 0) << log;
+      if (bytes::Pos("sjeng ended during start-up; starting it once more.", log)) ++restarts;
+    }
+    EXPECT_TRUE(QFileInfo::exists(account.home.filePath(".sjeng"))) << "sjeng did not start in the fresh home";
+    for (CXBoardEngineAgent& engine : engines) {
+      engine.Stop();
+      EXPECT_EQ(WaitForEnd(engine.StopOutcome(), 3000), EngineEnd::Quit);
+    }
+  }
+  std::printf("sjeng pairs: %d of 16 engines started once more\n", restarts);
+}
+
 TEST(XBoardEngineGame, FakeSunsetterPlaysBoardAThroughTheAgent) {
   const std::string folder = std::string(KESTRO_BIN_DIR) + "/";
   const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 40, 30000);
@@ -346,7 +447,9 @@ TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
   CKestroGame game;
   TwoBoardPosition p;
   game.SetupStandardPosition(p);
+  NewAccount account;
   CXBoardEngineAgent agent(2000, std::string(KESTRO_BIN_DIR) + "/", "fake_sunsetter");
+  account.Give(agent);
   ASSERT_EQ(agent.Start(), 0);
   agent.InitGame();
   std::string log;
@@ -385,6 +488,64 @@ TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
   EXPECT_EQ(bytes::Pos("<- ", last), 0);  // nothing sent
   agent.MoveAccepted();
   EXPECT_EQ(agent.ResyncsLeft(), 2);
+}
+
+// --- engines that end during their start-up ---
+
+TEST(XBoardEngineAgent, AnEngineThatEndsDuringStartUpIsStartedOnceMoreAndToldItAll) {
+  NewAccount account;
+  CXBoardEngineAgent agent(2000, std::string(KESTRO_BIN_DIR) + "/", "fake_sunsetter");
+  account.Give(agent);
+  agent.Environment->insert("FAKE_SUNSETTER_FAILED_STARTS", "1");
+  agent.Side = 1;
+  ASSERT_EQ(agent.Start(), 0);
+  const std::string setUp = agent.InitGame();
+  QThread::msleep(100);              // it has ended by now, unnoticed
+  EXPECT_EQ(agent.Send("e2e4"), 0);  // the opponent's move, relayed meanwhile
+  const EngineLog read = LogUntil(agent, [](const std::string&) { return false; }, 5000);
+  const std::string& log = read.text;
+  EXPECT_EQ(log.substr(0, log.find("\r\nfake_sunsetter ended")),
+            "Fake Sunsetter, a stand-in for tests\nUnable to create directory: File exists\n");
+  EXPECT_NE(bytes::Pos("\r\nfake_sunsetter ended during start-up; starting it once more.\r\n" + setUp +
+                           "fake_sunsetter<- e2e4\r\n",
+                       log),
+            0)
+      << log;
+  // The new engine was told the game and the move: it answers as Black.
+  ASSERT_FALSE(read.move.empty());
+  CKestroGame game;
+  TwoBoardPosition p;
+  game.SetupStandardPosition(p);
+  int plies = 0;
+  BpgnMove played;
+  ASSERT_FALSE(PlayBody(game, p, 1, plies, "e4", played).empty());
+  EXPECT_FALSE(PlayBody(game, p, 1, plies, EngineMoveToBpgn(p, 1, read.move), played).empty()) << read.move;
+  EXPECT_EQ(agent.Running, 1);
+  EXPECT_EQ(account.FakeStarts(), 2);
+  agent.Stop();
+  EXPECT_NE(WaitForEnd(agent.StopOutcome(), 3000), EngineEnd::Pending);
+}
+
+TEST(XBoardEngineAgent, ASecondEndDuringStartUpIsFinal) {
+  NewAccount account;
+  CXBoardEngineAgent agent(2000, std::string(KESTRO_BIN_DIR) + "/", "fake_sunsetter");
+  account.Give(agent);
+  agent.Environment->insert("FAKE_SUNSETTER_FAILED_STARTS", "2");
+  ASSERT_EQ(agent.Start(), 0);
+  agent.InitGame();
+  const std::string log = LogUntil(agent, [&](const std::string&) { return agent.Running == 0; }, 5000).text;
+  EXPECT_EQ(agent.Running, 0);
+  const int restart = bytes::Pos("fake_sunsetter ended during start-up; starting it once more.", log);
+  EXPECT_NE(restart, 0) << log;
+  EXPECT_EQ(restart, bytes::LastPos("fake_sunsetter ended during start-up; starting it once more.", log)) << log;
+  EXPECT_TRUE(log.ends_with("\r\nEngine has ended (exit code 1).")) << log;
+  EXPECT_EQ(account.FakeStarts(), 2);
+  QElapsedTimer timer;
+  timer.start();
+  agent.Stop();
+  EXPECT_LT(timer.elapsed(), 50);
+  ASSERT_TRUE(agent.StopOutcome());
+  EXPECT_EQ(*agent.StopOutcome(), EngineEnd::HadEnded);
 }
 
 }  // namespace
