@@ -20,14 +20,6 @@ std::string Printf(const char* format, int a, int b = 0) {
   return text;
 }
 
-// Whether the "[" at `at` opens a tag: it stands at the start of a line (after
-// blanks) or right after the "]" of another tag, and not inside a tag value.
-bool StartsTag(const std::string& text, size_t at) {
-  if (at > 0 && text[at - 1] == ']') return true;
-  while (at > 0 && (text[at - 1] == ' ' || text[at - 1] == '\t')) --at;
-  return at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
-}
-
 char LastNonBlank(const std::string& s) {
   for (size_t i = s.size(); i > 0; --i)
     if (static_cast<unsigned char>(s[i - 1]) > ' ') return s[i - 1];
@@ -79,8 +71,8 @@ void CBpgn::Index() {
   Starts.clear();
   MissingMoves.clear();
   if (Text.size() < 10) return;
-  for (int at = FindBpgnTag(Text, "Event"); at; at = FindBpgnTag(Text, "Event", at + 1))
-    if (StartsTag(Text, static_cast<size_t>(at - 1))) Starts.push_back(static_cast<size_t>(at - 1));
+  for (size_t at = FindBpgnGameStart(Text); at != std::string::npos; at = FindBpgnGameStart(Text, at + 1))
+    Starts.push_back(at);
   for (size_t g = 0; g < Starts.size(); ++g) {
     const size_t end = g + 1 < Starts.size() ? Starts[g + 1] : Text.size();
     std::string_view game(Text.data() + Starts[g], end - Starts[g]);

@@ -8,8 +8,6 @@
 
 namespace {
 
-const char* const kSeatWords[4] = {"WhiteA", "BlackA", "WhiteB", "BlackB"};
-
 std::string Trim(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
@@ -37,29 +35,41 @@ int FindBpgnTag(std::string_view text, std::string_view name, int from) {
 
 namespace {
 
-// The value of the tag found at `at` (1-based), as BpgnTagValue gives it.
+// The value of the tag found at `at` (1-based), as BpgnTagValue gives it:
+// escaped quotes and backslashes are taken as the characters they stand for.
 bool TagValueAt(std::string_view text, int at, std::string& value) {
   if (!at) return false;
-  int q1 = bytes::Pos("\"", text, at);
-  if (!q1) {
-    value.clear();
-    return true;
+  value.clear();
+  size_t i = text.find('"', static_cast<size_t>(at - 1));
+  if (i == std::string_view::npos) return true;
+  for (++i; i < text.size() && text[i] != '"'; ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\')) ++i;
+    value += text[i];
   }
-  int q2 = bytes::Pos("\"", text, q1 + 1);
-  value = Trim(q2 ? bytes::Copy(text, q1 + 1, q2 - q1 - 1) : bytes::From(text, q1 + 1));
+  value = Trim(value);
   return true;
 }
 
 // The names of a text's tags with their places, read in one pass, so that
-// looking up many names costs no search of the text each.
+// looking up many names costs no search of the text each. A "[" inside a
+// quoted value opens no tag; an unclosed quote ends with its line.
 class TagIndex {
  public:
   explicit TagIndex(std::string_view text) {
     names_.reserve(16);
-    for (size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
-      size_t end = at + 1;
-      while (end < text.size() && IsNameChar(text[end])) ++end;
-      names_.push_back({text.substr(at + 1, end - at - 1), static_cast<int>(at) + 1});
+    bool quoted = false;
+    for (size_t at = 0; at < text.size(); ++at) {
+      const char c = text[at];
+      if (quoted) {
+        if (c == '\\' && at + 1 < text.size() && text[at + 1] != '\r' && text[at + 1] != '\n') ++at;
+        else if (c == '"' || c == '\r' || c == '\n') quoted = false;
+      } else if (c == '"') {
+        quoted = true;
+      } else if (c == '[') {
+        size_t end = at + 1;
+        while (end < text.size() && IsNameChar(text[end])) ++end;
+        names_.push_back({text.substr(at + 1, end - at - 1), static_cast<int>(at) + 1});
+      }
     }
   }
   // FindBpgnTag from the start, for a name of name characters only.
@@ -84,13 +94,55 @@ bool BpgnTagValue(std::string_view text, std::string_view name, std::string& val
 }
 
 std::string BpgnTagText(std::string_view value) {
-  std::string s(value);
-  for (char& c : s) {
-    if (c == '"') c = '\'';
-    else if (c == ']') c = ')';
-    else if (c == '\r' || c == '\n') c = ' ';
+  std::string s;
+  s.reserve(value.size() + 2);
+  for (char c : value) {
+    if (c == '"' || c == '\\') s += '\\';
+    s += c == '\r' || c == '\n' ? ' ' : c;
   }
   return s;
+}
+
+std::string BpgnTagPair(std::string_view name, std::string_view value) {
+  std::string pair = "[";
+  pair.append(name);
+  pair += " \"" + BpgnTagText(value) + "\"]";
+  return pair;
+}
+
+std::string BpgnPlayerTags(const std::string (&names)[4]) {
+  std::string t;
+  for (int i = 0; i < 4; ++i)
+    t += BpgnTagPair(kSeatWords[i], names[i]) + BpgnTagPair(std::string(kSeatWords[i]) + "Elo", "0") + "\r\n";
+  return t;
+}
+
+namespace {
+
+// Whether the "]" at `at` closes a tag pair: it follows the value's closing
+// quote, which no backslash escapes.
+bool ClosesTag(std::string_view text, size_t at) {
+  if (at == 0 || text[at - 1] != '"') return false;
+  size_t backslashes = 0;
+  while (at - 1 > backslashes && text[at - 2 - backslashes] == '\\') ++backslashes;
+  return backslashes % 2 == 0;
+}
+
+// Whether the "[" at `at` may open a game's first tag.
+bool StartsGame(std::string_view text, size_t at) {
+  if (at > 0 && text[at - 1] == ']') return ClosesTag(text, at - 1);
+  while (at > 0 && (text[at - 1] == ' ' || text[at - 1] == '\t')) --at;
+  return at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
+}
+
+}  // namespace
+
+size_t FindBpgnGameStart(std::string_view text, size_t from) {
+  if (from >= text.size()) return std::string_view::npos;
+  for (int at = FindBpgnTag(text, "Event", static_cast<int>(from) + 1); at;
+       at = FindBpgnTag(text, "Event", at + 1))
+    if (StartsGame(text, static_cast<size_t>(at - 1))) return static_cast<size_t>(at - 1);
+  return std::string_view::npos;
 }
 
 std::string CurrentDateTimeText() {
@@ -149,10 +201,8 @@ std::string CKestroGame::ReadBpgnTags(const std::string& tagText) {
 std::string CKestroGame::DefaultBpgnTags() const {
   std::string t = "[Event \"bughouse game\"]\r\n[Site \"KVX&U:NetGame by Tolvo\"]\r\n[Date \"";
   t += CurrentDateTimeText() + "\"]\r\n";
-  for (int i = 0; i < 4; ++i) {
-    t += "[" + std::string(kSeatWords[i]) + " \"" + BpgnTagText(PlayerNames[i]) + "\"][" + kSeatWords[i] +
-         "Elo \"0\"]\r\n";
-  }
+  const std::string names[4] = {PlayerNames[0], PlayerNames[1], PlayerNames[2], PlayerNames[3]};
+  t += BpgnPlayerTags(names);
   t += "[TimeControl \"180+0\"]\r\n[Result \"*\"]";
   return t;
 }

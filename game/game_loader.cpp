@@ -54,7 +54,8 @@ int TagPairsEnd(const std::string& text) {
     int j = i + 1;
     for (; j <= n; ++j) {
       char c = text[j - 1];
-      if (c == '"') quoted = !quoted;
+      if (quoted && c == '\\' && j < n && text[j] != '\r' && text[j] != '\n') ++j;  // an escaped character
+      else if (c == '"') quoted = !quoted;
       else if (c == ']' && !quoted) break;
       else if ((c == '\n' || c == '\r') && quoted) quoted = false;  // unclosed quote ends at the line
     }

@@ -22,8 +22,17 @@ enum class HandCheck { Strict, Lenient };
 int FindBpgnTag(std::string_view text, std::string_view name, int from = 1);
 // Value between the next two double quotes after the tag, trimmed; false when absent.
 bool BpgnTagValue(std::string_view text, std::string_view name, std::string& value);
-// A value made safe to write inside a tag pair.
+// A value as written between the quotes of a tag pair: "\"" and "\\" escaped
+// with a backslash, line breaks as blanks. The tag readers undo the escapes.
 std::string BpgnTagText(std::string_view value);
+// One tag pair: "[" name " \"" value "\"]", the value escaped.
+std::string BpgnTagPair(std::string_view name, std::string_view value);
+// The four player lines: each seat's name pair and its rating pair "0", CR LF after each.
+std::string BpgnPlayerTags(const std::string (&names)[4]);
+// Where the next game of a BPGN text begins, at or after `from` (0-based):
+// an "[Event" tag at the start of a line (after blanks) or right after the "]"
+// that closes another tag. npos when no game begins there.
+size_t FindBpgnGameStart(std::string_view text, size_t from = 0);
 std::string CurrentDateTimeText();
 
 // What a board window draws and plays with (visual settings, piece pictures,
@@ -127,7 +136,7 @@ class CKestroGame {
   std::vector<LegalMoveEntry> LegalMoves;
   int32_t LegalMoveCount = 0, LegalMoveCountA = 0, LegalMoveCountB = 0;
   std::string LegalMoveText;
-  std::string PlayerNames[5] = {"WhiteA", "BlackA", "WhiteB", "BlackB", "Arbiter"};
+  std::string PlayerNames[5] = {kSeatWords[0], kSeatWords[1], kSeatWords[2], kSeatWords[3], "Arbiter"};
   std::string PlayerElos[5];
   std::string DisplayNames[5];
   std::string TagEvent, TagSite, TagDate, TagTimeControl, TagResult, TagSetup, TagFen;

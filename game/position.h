@@ -20,6 +20,8 @@ enum PieceType : int32_t { ptPawn = 1, ptBishop = 2, ptKnight = 3, ptRook = 4, p
 
 // Seats: 0 WhiteA, 1 BlackA, 2 WhiteB, 3 BlackB.
 enum Seat : int32_t { seatWhiteA = 0, seatBlackA = 1, seatWhiteB = 2, seatBlackB = 3 };
+// The seat words, by seat: tag names of the players and default player names.
+inline constexpr const char* kSeatWords[4] = {"WhiteA", "BlackA", "WhiteB", "BlackB"};
 
 constexpr int kSquares = 144;
 constexpr int kSlots = 10;

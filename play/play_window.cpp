@@ -31,7 +31,6 @@ namespace {
 
 using Answer = Dialogs::Answer;
 
-constexpr const char* kSeatWords[4] = {"WhiteA", "BlackA", "WhiteB", "BlackB"};
 const std::string kFrameMark = "\xA4";
 
 int Right(const QWidget* w) { return w->x() + w->width(); }
@@ -296,11 +295,10 @@ void TfrmKestrovane::BuildMenus() {
   mnuiAI = topMenu("mnuiAI", "ComputerPlayer")->menuAction();
   QMenu* ai = mnuiAI->menu();
   mnuiBughouseKestroEngine = item(ai, "mnuiBughouseKestroEngine", "KVX (Bughouse) Chess Engine", true);
-  const char* roleNames[4] = {"mnuiBugEngineRolesWhiteA", "mnuiBugEngineRolesBlackA", "mnuiBugEngineRolesWhiteB",
-                              "mnuiBugEngineRolesBlackB"};
   const char* roleCaptions[4] = {"WhiteA (White on A board)", "BlackA (Black on A board)", "WhiteB (White on B board)",
                                  "BlackB (Black on B board)"};
-  for (int i = 0; i < 4; ++i) mnuiBugEngineRoles[i] = item(ai, roleNames[i], roleCaptions[i], true);
+  for (int i = 0; i < 4; ++i)
+    mnuiBugEngineRoles[i] = item(ai, (std::string("mnuiBugEngineRoles") + kSeatWords[i]).c_str(), roleCaptions[i], true);
   ai->addSeparator();
   auto* power = new QActionGroup(this);
   for (auto [name, caption, checked] : {std::tuple{"mnuiEnginePowerRandomLegalMoves", "Random Legal Moves", false},
@@ -545,11 +543,9 @@ void TfrmKestrovane::btnNewGameClick() {
 void TfrmKestrovane::NewClassicGame() {
   std::string names[4];
   for (int i = 0; i < 4; ++i) names[i] = Game() ? Game()->PlayerNames[i] : kSeatWords[i];
-  std::string header =
-      "[Event \"Kestrovane bughouse chess game\"]\r\n[Site \"Kestrovane\"]\r\n[Date \"" + DateText() + "\"]\r\n";
-  for (int i = 0; i < 4; ++i)
-    header += "[" + std::string(kSeatWords[i]) + " \"" + names[i] + "\"][" + kSeatWords[i] + "Elo \"0\"]\r\n";
-  header += "[TimeControl \"180+0\"]\r\n[Result \"*\"]\r\n\r\n{*} *";
+  std::string header = "[Event \"Kestrovane bughouse chess game\"]\r\n[Site \"Kestrovane\"]\r\n" +
+                       BpgnTagPair("Date", DateText()) + "\r\n" + BpgnPlayerTags(names) +
+                       "[TimeControl \"180+0\"]\r\n[Result \"*\"]\r\n\r\n{*} *";
 
   SetupMode = 0;
   SelectionA = SelectionB = MoveSelection{};

@@ -48,7 +48,7 @@ TEST(BpgnTags, DefaultBlockAndSetupText) {
   EXPECT_EQ(block.substr(0, 58), "[Event \"bughouse game\"]\r\n[Site \"KVX&U:NetGame by Tolvo\"]\r\n");
   EXPECT_NE(block.find("[Date \"" + date), std::string::npos);
   EXPECT_NE(block.find("\"]\r\n[WhiteA \"WhiteA\"][WhiteAElo \"0\"]\r\n[BlackA \"BlackA\"][BlackAElo \"0\"]\r\n"
-                       "[WhiteB \"Eve 'the' [best)\"][WhiteBElo \"0\"]\r\n[BlackB \"BlackB\"][BlackBElo \"0\"]\r\n"
+                       "[WhiteB \"Eve \\\"the\\\" [best]\"][WhiteBElo \"0\"]\r\n[BlackB \"BlackB\"][BlackBElo \"0\"]\r\n"
                        "[TimeControl \"180+0\"]\r\n[Result \"*\"]"),
             std::string::npos);
   EXPECT_EQ(block.substr(block.size() - 12), "[Result \"*\"]") << "no line end after the last tag";
@@ -56,7 +56,7 @@ TEST(BpgnTags, DefaultBlockAndSetupText) {
   // A name written by the default block reads back whole.
   CKestroGame reader;
   reader.ReadBpgnTags(block);
-  EXPECT_EQ(reader.PlayerNames[2], "Eve 'the' [best)");
+  EXPECT_EQ(reader.PlayerNames[2], "Eve \"the\" [best]");
 
   TwoBoardPosition p;
   g.SetupStandardPosition(p);

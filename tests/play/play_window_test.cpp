@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "display/board_display.h"
+#include "game/bpgn_file.h"
 #include "tests/display/display_fixture.h"
 #include "tests/platform/fake_dialogs.h"
 
@@ -154,6 +155,27 @@ TEST_F(PlayWindowTest, HotseatGameWithADropWritesTheRecordByteForByte) {
   EXPECT_TRUE(Pane().ends_with("P@d5{180}\r\n{*} *\r\n\r\n" + kHeader + "\r\n{*} *"));
   EXPECT_EQ(G().PliesA, 0);
   EXPECT_EQ(G().Position.boardA[Sq("e2")], pcWPawn);
+}
+
+TEST_F(PlayWindowTest, NamesWithQuotesAndBracketsReadBackFromTheRecord) {
+  // Names as a seat taken over the network brings them.
+  const std::string names[4] = {"Ann \"Ace\" O]Neil", "[BlackB \"Bo\"]", "C:\\Cy\\", "x\"][Event \"Evil"};
+  for (int seat = 0; seat < 4; ++seat) G().PlayerNames[seat] = names[seat];
+  w_->btnNewGame->click();
+  Move(1, "e2", "e4");
+  Move(2, "d2", "d4");
+  w_->btnNewGame->click();
+
+  CBpgn record = CBpgn::FromText(Pane(), "record.bpgn");
+  ASSERT_EQ(record.GameCount(), 2) << Pane();
+  for (int n : {1, 2}) {
+    CKestroGame game(record.GetGame(n), 1);
+    for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(game.PlayerNames[seat], names[seat]) << n << " " << seat;
+    EXPECT_EQ(game.TagEvent, "Kestrovane bughouse chess game");
+    EXPECT_EQ(game.TagDate, FixedDate());
+    EXPECT_EQ(game.TagResult, "*");
+    EXPECT_EQ(game.MoveCount, n == 1 ? 2 : 0);
+  }
 }
 
 TEST_F(PlayWindowTest, ClockOfTheMoverLosesTheLastThinkTime) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "game/bpgn_file.h"
+#include "game/kestro_game.h"
 #include "tools/core/repair_driver.h"
 #include "tools/core/repair_index.h"
 
@@ -59,20 +61,32 @@ int Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-// Every game met is written, refused, a duplicate or skipped, and the refused
-// games are the input's own bytes in their order.
-void ExpectNoGameLost(const std::string& input, const RepairResult& r) {
-  ASSERT_EQ(r.end, RepairEnd::Completed);
-  EXPECT_EQ(r.games, Count(input, "[Event"));
-  EXPECT_EQ(r.games, r.written + r.errors + r.duplicates + r.skipped);
-  EXPECT_EQ(r.repaired, r.written + r.duplicates);
-  EXPECT_EQ(Count(r.bpgn2, "[Event"), r.written);
+// The games of a text as the loader cuts them.
+std::vector<std::string> Games(const std::string& text) {
   std::vector<std::string> games;
-  for (size_t p = input.find("[Event"); p != std::string::npos;) {
-    const size_t next = input.find("[Event", p + 1);
-    games.push_back(input.substr(p, next == std::string::npos ? std::string::npos : next - p));
+  for (size_t p = FindBpgnGameStart(text); p != std::string::npos;) {
+    const size_t next = FindBpgnGameStart(text, p + 1);
+    games.push_back(text.substr(p, next == std::string::npos ? std::string::npos : next - p));
     p = next;
   }
+  return games;
+}
+
+// Every game the loader sees is met, and written, refused, a duplicate or
+// skipped; the refused games are the input's own bytes in their order.
+void ExpectNoGameLost(const std::string& input, const RepairResult& r) {
+  ASSERT_EQ(r.end, RepairEnd::Completed);
+  const std::vector<std::string> games = Games(input);
+  EXPECT_EQ(r.games, CBpgn::FromText(input, "damaged.bpgn").GameCount());
+  EXPECT_EQ(r.games, static_cast<int>(games.size()));
+  EXPECT_EQ(r.games, r.written + r.errors + r.duplicates + r.skipped);
+  EXPECT_EQ(r.repaired, r.written + r.duplicates);
+  // A damaged closing that begins with "[Event" starts its own line in the
+  // output and reads as one more game, without moves.
+  int withMoves = 0;
+  for (const std::string& g : Games(r.bpgn2))
+    withMoves += g.find("1A.") != std::string::npos && g.find("1B.") != std::string::npos;
+  EXPECT_EQ(withMoves, r.written);
   size_t at = 0;
   int refused = 0;
   for (const std::string& g : games)
@@ -117,6 +131,22 @@ TEST(RepairRun, SortsAMixedDamagedFile) {
   EXPECT_TRUE(r.canSaveRepaired);
   EXPECT_TRUE(r.canSaveUnrepaired);
   ExpectNoGameLost(input, r);
+}
+
+TEST(RepairRun, GamesAreCutWhereTheLoaderCutsThem) {
+  // "[Event" inside a comment and an "[EventDate" line start no game.
+  const std::string first = Tags("Club night", "[EventDate \"2026.03.14\"]\r\n") +
+                            "1A.e4{180} 1B.d4{180} 1a.e5{179} 1b.d5{179}\r\n"
+                            "{note: see [Event \"x\"] game} 1-0\r\n\r\n";
+  const std::string second = Tags("Second") + "1A.d4{180} 1B.e4{180} *";
+  const std::string input = first + second;
+  ASSERT_EQ(CBpgn::FromText(input, "notes.bpgn").GameCount(), 2);
+  const RepairResult r = RepairBpgn(input, RepairOptions{});
+  EXPECT_EQ(r.summary, Summary(static_cast<int>(input.size()), 2, 2, 0, 0, 2));
+  EXPECT_EQ(r.bpgn3, "");
+  EXPECT_EQ(r.bpgn2, "\r\n" + Tags("Club night", "[EventDate \"2026.03.14\"]\r\n") +
+                         "1A.e4 {180}1B.d4 {180}1a.e5 {179}1b.d5 {179}\r\n\r\n{note: see [Event \"x\"] game}1-0\r\n"
+                         "\r\n" + Tags("Second") + "1A.d4 {180}1B.e4 {180}\r\n\r\n*{*}*\r\n");
 }
 
 TEST(RepairRun, OptionsSkipRemoveCommentsAndKeepDuplicates) {

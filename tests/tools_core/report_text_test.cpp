@@ -1,6 +1,7 @@
 // The report: diagrams, move tables, the export of a file and flipping boards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -230,15 +231,53 @@ TEST(ExportAllGames, DurationWordGrowsWithTheFile) {
   EXPECT_EQ(ExportDurationWord(500001), " hours ");
 }
 
-TEST(SwapBoards, MoveBoardsAndSeatTagsChangePlaces) {
-  const std::string text =
-      "[WhiteA \"Ann\"][BlackB \"Bo\"][WhiteAElo \"1500\"][whitea \"x\"][BLACKB \"y\"]\r\n"
-      "1A.e4{180} 1b.d5{179} 2B.Nf3{170} 2a.Qxd5{169} {Board A. ok} Abba";
-  const std::string swapped = SwapBoardsInBpgn(text);
-  EXPECT_EQ(swapped,
-            "[WhiteB \"Ann\"][BlackA \"Bo\"][WhiteBElo \"1500\"][whitea \"x\"][BLACKA \"y\"]\r\n"
-            "1B.e4{180} 1a.d5{179} 2A.Nf3{170} 2b.Qxd5{169} {Board B. ok} Abba");
-  EXPECT_EQ(SwapBoardsInBpgn(swapped), text);
+// A club game as it is saved: comments with board letters before points, a
+// time-stamp comment, a nested comment, tag values with "A." and "B.".
+const std::string kClubGame =
+    "[Event \"Club night: team A. vs team B.\"]\r\n[Site \"bughousedb.com\"]\r\n[Date \"2026.03.14\"]\r\n"
+    "[WhiteA \"Ann B. Ray\"][WhiteAElo \"1810\"]\r\n[BlackA \"Bob \\\"A.\\\" Lee\"][BlackAElo \"1765\"]\r\n"
+    "[WhiteB \"Cy\"][WhiteBElo \"1902\"]\r\n[BlackB \"Di [b.]\"][BlackBElo \"1688\"]\r\n"
+    "[whitea \"x\"][BLACKB \"y\"][Round \"3a.\"][TimeControl \"180+0\"]\r\n[Result \"1-0\"]\r\n"
+    "1A.e4{180} 1B.d4{180} 1a.d5{179} 1b.Nf6{179} {Board a. opens; B. waits}\r\n"
+    "2A.exd5{178} 2B.c4{178} 2a.Qxd5{177} 2b.e6{176} 3A.Nc3{176}{C:[T:1200] see bughousedb.com}\r\n"
+    "3B.Nc3{175} 3a.Qa5{175} 3b.Bb4{174} 4B.P@e5{172} 4A.d4{173} {see {2b.} and 12A.}\r\n"
+    "4b.P@d5{171} 4a.Nf6{172} 5B.exf6{170} 5A.Bd2{171} 5b.Qxf6{168} 5a.N@e4{168} 6A.Nxe4{169}\r\n"
+    "{Black A. resigns, a. and b. agree} 1-0";
+
+TEST(SwapBoards, MoveNumbersAndSeatTagsChangeBoardsCommentsAndValuesStay) {
+  const std::string flipped = SwapBoardsInBpgn(kClubGame);
+  EXPECT_EQ(flipped,
+            "[Event \"Club night: team A. vs team B.\"]\r\n[Site \"bughousedb.com\"]\r\n[Date \"2026.03.14\"]\r\n"
+            "[WhiteB \"Ann B. Ray\"][WhiteBElo \"1810\"]\r\n[BlackB \"Bob \\\"A.\\\" Lee\"][BlackBElo \"1765\"]\r\n"
+            "[WhiteA \"Cy\"][WhiteAElo \"1902\"]\r\n[BlackA \"Di [b.]\"][BlackAElo \"1688\"]\r\n"
+            "[whitea \"x\"][BLACKA \"y\"][Round \"3a.\"][TimeControl \"180+0\"]\r\n[Result \"1-0\"]\r\n"
+            "1B.e4{180} 1A.d4{180} 1b.d5{179} 1a.Nf6{179} {Board a. opens; B. waits}\r\n"
+            "2B.exd5{178} 2A.c4{178} 2b.Qxd5{177} 2a.e6{176} 3B.Nc3{176}{C:[T:1200] see bughousedb.com}\r\n"
+            "3A.Nc3{175} 3b.Qa5{175} 3a.Bb4{174} 4A.P@e5{172} 4B.d4{173} {see {2b.} and 12A.}\r\n"
+            "4a.P@d5{171} 4b.Nf6{172} 5A.exf6{170} 5B.Bd2{171} 5a.Qxf6{168} 5b.N@e4{168} 6B.Nxe4{169}\r\n"
+            "{Black A. resigns, a. and b. agree} 1-0");
+  EXPECT_EQ(SwapBoardsInBpgn(flipped), kClubGame);
+
+  // The flipped game plays the same moves with the boards and seats exchanged.
+  CKestroGame game(kClubGame, 1), other(flipped, 1);
+  ASSERT_EQ(game.LoadFailed, 0) << game.ErrorLog;
+  ASSERT_EQ(other.LoadFailed, 0) << other.ErrorLog;
+  ASSERT_EQ(game.MoveCount, 21);
+  ASSERT_EQ(other.MoveCount, game.MoveCount);
+  EXPECT_EQ(other.PlayerNames[0], game.PlayerNames[2]);
+  EXPECT_EQ(other.PlayerNames[3], "Bob \"A.\" Lee");
+  TwoBoardPosition p, q;
+  game.GetPositionAtMove(p, game.MoveCount);
+  other.GetPositionAtMove(q, other.MoveCount);
+  EXPECT_TRUE(std::equal(std::begin(p.boardA), std::end(p.boardA), std::begin(q.boardB)));
+  EXPECT_TRUE(std::equal(std::begin(p.boardB), std::end(p.boardB), std::begin(q.boardA)));
+  EXPECT_TRUE(std::equal(std::begin(p.holdingsA), std::end(p.holdingsA), std::begin(q.holdingsB)));
+  EXPECT_TRUE(std::equal(std::begin(p.holdingsB), std::end(p.holdingsB), std::begin(q.holdingsA)));
+  EXPECT_EQ(p.holdingsB[SlotOf(pcBKnight)], 1) << "the knight taken on board A went to board B";
+  EXPECT_EQ(p.sideToMoveA, q.sideToMoveB);
+  EXPECT_EQ(p.sideToMoveB, q.sideToMoveA);
+  EXPECT_EQ((std::vector<int>{p.clock[0], p.clock[1], p.clock[2], p.clock[3]}),
+            (std::vector<int>{q.clock[2], q.clock[3], q.clock[0], q.clock[1]}));
 }
 
 }  // namespace

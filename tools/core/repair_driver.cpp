@@ -5,6 +5,7 @@
 
 #include "game/air_drops.h"
 #include "game/bytes.h"
+#include "game/kestro_game.h"
 #include "tools/core/repair_index.h"
 
 namespace repair {
@@ -78,13 +79,19 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
 
   CompactPosition& position = r.position;
   std::vector<BpgnMove> moves;
-  int start = bytes::Pos("[Event", bpgn1);
+  // Games are cut as the loader cuts them: the 1-based place of the next
+  // game's "[Event" at or after the 0-based `from`, or 0.
+  const auto gameStart = [bpgn1](size_t from) {
+    const size_t at = FindBpgnGameStart(bpgn1, from);
+    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+  };
+  int start = gameStart(0);
   int loops = 0;
   while (start != 0 && loops < kLoopLimit) {
     ++loops;
     const int game = ++r.games;
     bool bad = false;
-    const int found = bytes::Pos("[Event", bpgn1, start + 1);
+    const int found = gameStart(static_cast<size_t>(start));
     const int64_t next = found ? found : static_cast<int64_t>(inputLength) + start;
     const std::string_view gameText = bpgn1.substr(static_cast<size_t>(start - 1),
                                                    static_cast<size_t>(next - start));

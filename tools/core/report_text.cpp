@@ -174,31 +174,61 @@ ExportSummary WriteAllGamesRtf(ReportSink& sink, CBpgn& file, int n) {
   return summary;
 }
 
+namespace {
+
+void SwapBoardLetter(char& c) {
+  switch (c) {
+    case 'A': c = 'B'; break;
+    case 'B': c = 'A'; break;
+    case 'a': c = 'b'; break;
+    case 'b': c = 'a'; break;
+    default: break;
+  }
+}
+
+bool IsTagNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Swaps the seat letter of a White.../Black... tag name opening at `at` ("[")
+// and returns the place of the tag's "]" (or of its line's end): the value,
+// with its escaped quotes, stays as it is.
+size_t SwapTagName(const std::string& text, std::string& out, size_t at) {
+  size_t end = at + 1;
+  while (end < text.size() && IsTagNameChar(text[end])) ++end;
+  const std::string name = text.substr(at + 1, end - at - 1);
+  if (name.size() >= 6 && (name[5] == 'A' || name[5] == 'B')) {
+    std::string colour = name.substr(0, 5);
+    for (char& c : colour) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (colour == "white" || colour == "black") SwapBoardLetter(out[at + 6]);
+  }
+  bool quoted = false;
+  for (; end < text.size(); ++end) {
+    const char c = text[end];
+    if (c == '\r' || c == '\n') break;
+    if (quoted && c == '\\' && end + 1 < text.size() && text[end + 1] != '\r' && text[end + 1] != '\n') ++end;
+    else if (c == '"') quoted = !quoted;
+    else if (c == ']' && !quoted) break;
+  }
+  return end;
+}
+
+}  // namespace
+
 std::string SwapBoardsInBpgn(const std::string& text) {
   std::string out = text;
-  const auto swap = [](char c) {
-    switch (c) {
-      case 'A': return 'B';
-      case 'B': return 'A';
-      case 'a': return 'b';
-      case 'b': return 'a';
-      default: return c;
-    }
-  };
-  const auto follows = [&text](size_t i, const char* word) {
-    const size_t length = std::char_traits<char>::length(word);
-    if (i < length) return false;
-    for (size_t k = 0; k < length; ++k)
-      if (std::tolower(static_cast<unsigned char>(text[i - length + k])) != word[k]) return false;
-    return true;
-  };
+  int depth = 0;  // of the comment being read
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (c != 'A' && c != 'a' && c != 'B' && c != 'b') continue;
-    if (i + 1 < text.size() && text[i + 1] == '.')
-      out[i] = swap(c);
-    else if ((c == 'A' || c == 'B') && (follows(i, "white") || follows(i, "black")))
-      out[i] = swap(c);
+    if (depth > 0) {
+      if (c == '{') ++depth;
+      else if (c == '}') --depth;
+    } else if (c == '{') {
+      depth = 1;
+    } else if (c == '[') {
+      i = SwapTagName(text, out, i);
+    } else if ((c == 'A' || c == 'a' || c == 'B' || c == 'b') && i > 0 && i + 1 < text.size() &&
+               text[i + 1] == '.' && std::isdigit(static_cast<unsigned char>(text[i - 1]))) {
+      SwapBoardLetter(out[i]);  // the board of a move number
+    }
   }
   return out;
 }

@@ -46,6 +46,8 @@ struct ExportSummary {
 // and replayed forwards once.
 ExportSummary WriteAllGamesRtf(ReportSink& sink, CBpgn& file, int n);
 
-// The game text with the boards exchanged: board letters before "." and the
-// "A"/"B" of White.../Black... tag names.
+// The game text with the boards exchanged: the board letters of move numbers
+// ("12A." and "12B.", "7a." and "7b.") and the "A"/"B" of White.../Black...
+// tag names. Comments and tag values stay as they are; swapping twice gives
+// the text back.
 std::string SwapBoardsInBpgn(const std::string& text);
