@@ -1,5 +1,5 @@
 #pragma once
-// Texts the painter writes, as Windows-1252 bytes.
+// Texts the painter writes, as bytes (names as the game holds them).
 #include <cstdint>
 #include <string>
 

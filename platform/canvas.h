@@ -103,7 +103,8 @@ class Canvas {
   // A one-pixel frame in the brush colour around x1..x2-1, y1..y2-1.
   void FrameRect(int x1, int y1, int x2, int y2);
 
-  // `bytes` are Windows-1252. The pen position moves to the cell's top-right.
+  // `bytes` read as ToQString reads them (platform/text_codec.h). The pen
+  // position moves to the cell's top-right.
   void TextOut(int x, int y, const std::string& bytes);
   void TextOut(int x, int y, const char* bytes) { TextOut(x, y, std::string(bytes)); }
   void TextOut(int x, int y, const QString& text);

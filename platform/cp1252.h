@@ -1,17 +1,12 @@
 #pragma once
-// Windows-1252 bytes: their Unicode code points and case folding. Qt-free, so
-// the INI reader, the registry and the path resolver can share it.
+// Windows-1252 bytes: case folding and UTF-8 names. Qt-free, so the INI
+// reader, the registry and the path resolver can share it. Code points of the
+// bytes: game/display_text.h.
 #include <string>
 #include <string_view>
 
 namespace cp1252 {
 
-// Code point of a byte; the five bytes Windows-1252 leaves undefined (0x81,
-// 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same number, as
-// Windows does.
-char32_t ToUnicode(unsigned char byte);
-// The byte of a code point, or -1 when Windows-1252 has none.
-int FromUnicode(char32_t codePoint);
 // Upper case of a byte: ASCII letters, the accented letters of 0xE0-0xFE
 // (not 0xF7), and s/z caron, oe, y diaeresis.
 unsigned char Upper(unsigned char byte);

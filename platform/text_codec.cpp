@@ -2,12 +2,22 @@
 
 #include <QFile>
 
-#include "platform/cp1252.h"
+#include "game/display_text.h"
 
 QString ToQString(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (const char c : bytes) text += QChar(static_cast<char16_t>(cp1252::ToUnicode(static_cast<unsigned char>(c))));
+  // UTF-16 never takes more units than the text has bytes.
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* const start = text.data();
+  QChar* out = start;
+  display_text::ForEachCharacter(bytes, [&out](char32_t c) {
+    if (c > 0xFFFF) {
+      *out++ = QChar::highSurrogate(c);
+      *out++ = QChar::lowSurrogate(c);
+    } else {
+      *out++ = QChar(static_cast<char16_t>(c));
+    }
+  });
+  text.truncate(out - start);
   return text;
 }
 
@@ -15,10 +25,15 @@ std::string FromQString(const QString& text) {
   std::string bytes;
   bytes.reserve(static_cast<size_t>(text.size()));
   for (const char32_t cp : text.toUcs4()) {
-    const int byte = cp1252::FromUnicode(cp);
+    const int byte = display_text::ToWindows1252(cp);
     bytes += byte < 0 ? '?' : static_cast<char>(byte);
   }
   return bytes;
+}
+
+std::string FromQString(const QString& text, std::string_view shown) {
+  if (display_text::EncodingOf(shown) == display_text::Encoding::kUtf8) return text.toStdString();
+  return FromQString(text);
 }
 
 QString PathToQString(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }

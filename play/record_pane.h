@@ -1,5 +1,5 @@
 #pragma once
-// The game-record pane: its text is held as bytes (CRLF, Windows-1252) and
+// The game-record pane: its text is held as bytes (CRLF, as recorded) and
 // mirrored to a read-only widget, which would turn CRLF into LF.
 #include <string>
 

@@ -58,13 +58,14 @@ QFont Typewriter(const char* family, int points) {
 
 void Show(QTextEdit* pane, const std::string& bytes) { pane->setPlainText(ForWidget(bytes)); }
 
-// A pane's text as bytes with "\r\n" line ends; non-breaking spaces kept.
-std::string FromPane(QTextEdit* pane) {
+// A pane's text as bytes with "\r\n" line ends, in the encoding `shown` reads
+// in; non-breaking spaces kept.
+std::string FromPane(QTextEdit* pane, const std::string& shown) {
   QString text = pane->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
   text.replace(QChar::LineSeparator, QLatin1Char('\n'));
   text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-  return FromQString(text);
+  return FromQString(text, shown);
 }
 
 // Every line end (LF, CR LF or a lone CR) written as CR LF; the rest untouched.
@@ -458,7 +459,7 @@ void TfrmBPGNRepairer::SetInput(std::string text, const QString& source) {
 }
 
 void TfrmBPGNRepairer::btnBpgnLoadFrom1Click() {
-  SetInput(FromPane(reBpgnIn), QStringLiteral("BpgnIn rich text control."));
+  SetInput(FromPane(reBpgnIn, bpgn1_), QStringLiteral("BpgnIn rich text control."));
 }
 
 void TfrmBPGNRepairer::btnExampleClick() {
@@ -556,7 +557,7 @@ void TfrmBPGNRepairer::RepairBpgn() {
   options.stepByStep = chbStepByStep->isChecked();
   options.removeComments = chRemoveComments->isChecked();
   options.skipByText = chbRAGIS->isChecked();
-  options.skipText = FromQString(edRAGIS->text());
+  options.skipText = FromQString(edRAGIS->text(), bpgn1_);  // matched against the input's bytes
   options.removeDuplicates = chbRemoveDuplicity->isChecked();
 
   running_ = true;

@@ -137,6 +137,28 @@ TEST_F(RepairWindowTest, PaneTextCountsOnlyAfterTheLButton) {
   EXPECT_EQ(w.windowTitle(), QString("BPGN Repairer: (%1B) BpgnIn rich text control.").arg(expected.size()));
 }
 
+TEST_F(RepairWindowTest, AUtf8FileReadsAsUtf8AndKeepsItsBytesThroughThePaneAndTheSkipText) {
+  TfrmBPGNRepairer w;
+  // The arrow is a character Windows-1252 lacks.
+  const std::string utf8 = kGood +
+                           "[Event \"Named\"]\r\n[WhiteA \"J\xC3\xBCrgen \xE2\x86\x92\"]\r\n\r\n"
+                           "1A.e4{179} 1B.d4{179} 1a.e5{178} 1b.d5{178} 2A.Nf3{177} {Sch\xC3\xB6n} 1-0\r\n";
+  Load(w, WriteFile("utf8.bpgn", utf8));
+  EXPECT_TRUE(w.reBpgnIn->toPlainText().contains(QStringLiteral("J\u00FCrgen \u2192")));
+  w.btnBpgnLoadFrom1->click();
+  EXPECT_EQ(w.Bpgn1(), utf8);
+  w.reBpgnIn->moveCursor(QTextCursor::End);
+  w.reBpgnIn->insertPlainText(QStringLiteral("\u00F6"));
+  w.btnBpgnLoadFrom1->click();
+  EXPECT_EQ(w.Bpgn1(), utf8 + "\xC3\xB6");
+
+  w.chbRAGIS->setChecked(true);
+  w.edRAGIS->setText(QStringLiteral("Sch\u00F6n"));
+  Run(w);
+  EXPECT_EQ(w.LastRun().written, 1);
+  EXPECT_TRUE(w.LastRun().log.find("Skipping (User RAGIS).") != std::string::npos);
+}
+
 TEST_F(RepairWindowTest, ExampleGamesAreRepairedTheSecondByMovingItsAirDrops) {
   TfrmBPGNRepairer w;
   w.btnExample->click();

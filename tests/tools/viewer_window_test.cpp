@@ -437,6 +437,53 @@ TEST_F(ViewerTest, SavedReportShowsItsDiagramsInTheChessFontInOtherPrograms) {
   EXPECT_TRUE(list.contains("+ChessBughouse ")) << list.toStdString();
 }
 
+// "Jürgen" and "Schön" from a UTF-8 file read as from a Windows-1252 file: in
+// the about line, the game pane, the name on the board and the saved report.
+TEST_F(ViewerTest, Utf8AndWindows1252FilesShowTheSameNamesAndComments) {
+  struct Shown {
+    QString about, pane;
+    QImage board;
+    QByteArray rtf;
+  };
+  QTemporaryDir dir;
+  const auto show = [&](const std::string& file, const std::string& name, const std::string& comment) {
+    const std::string path = program_ + "/" + file + ".bpgn";
+    EXPECT_TRUE(file_io::WriteFileAtomic(path, "[Event \"Names\"]\r\n[WhiteA \"" + name +
+                                                   "\"][BlackA \"Bert\"][WhiteB \"Cleo\"][BlackB \"Dan\"]\r\n\r\n"
+                                                   "1A.e4{180} 1a.d5{180} {" + comment + "} 1-0\r\n"));
+    auto view = Open(path);
+    view->mnuiShowGameInPrintFormat->trigger();
+    const QString saved = dir.path() + "/" + QString::fromStdString(file) + ".rtf";
+    dialogs_.files.push_back(saved);
+    Item(*view, "mnuiRTFSave")->trigger();
+    QFile rtf(saved);
+    EXPECT_TRUE(rtf.open(QIODevice::ReadOnly)) << file;
+    return Shown{view->txtAboutGame->toPlainText(), view->reBpgnGame->toPlainText(), view->imgBoard->Canvas(),
+                 rtf.readAll()};
+  };
+  const Shown utf8 = show("utf8", "J\xC3\xBCrgen", "Sch\xC3\xB6n");
+  const Shown cp1252 = show("cp1252", "J\xFCrgen", "Sch\xF6n");
+  const Shown plain = show("plain", "Jurgen", "Schon");
+  const QString jurgen = QStringLiteral("J\u00FCrgen"), schon = QStringLiteral("Sch\u00F6n");
+  EXPECT_TRUE(utf8.about.startsWith("1." + jurgen)) << utf8.about.toStdString();
+  EXPECT_TRUE(utf8.pane.contains("[WhiteA \"" + jurgen + "\"]")) << utf8.pane.toStdString();
+  EXPECT_TRUE(utf8.pane.contains("{" + schon + "}"));
+  EXPECT_EQ(cp1252.about.toStdString(), utf8.about.toStdString());
+  EXPECT_EQ(cp1252.pane.toStdString(), utf8.pane.toStdString());
+  EXPECT_TRUE(cp1252.board == utf8.board) << "the name on the board differs";
+  EXPECT_FALSE(plain.board == utf8.board) << "the name is not drawn on the board";
+  EXPECT_EQ(cp1252.rtf.toStdString(), utf8.rtf.toStdString());
+  EXPECT_TRUE(utf8.rtf.contains("J\\'fcrgen")) << utf8.rtf.toStdString();
+
+  const QString soffice = Soffice();
+  if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  QFile::copy(dir.path() + "/utf8.rtf", dir.path() + "/report.rtf");
+  const QString read = QString::fromUtf8(
+      Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("txt:Text (encoded):UTF8"), dir.path()));
+  EXPECT_TRUE(read.contains(jurgen)) << read.toStdString();
+  EXPECT_TRUE(read.contains(schon)) << read.toStdString();
+}
+
 int PdfPages(const QByteArray& pdf) {
   int pages = 0;
   for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))

@@ -24,8 +24,8 @@ TEST(RtfWriter, SpecialCharactersAreEscapedAndOthersEncoded) {
   // Backslash, braces, line break; é and € are in Windows-1252, Ω and 😀 are not.
   const std::string rtf = WriteRtf(kFonts, {{{{"a\\b{c}\nd \xC3\xA9\xE2\x82\xAC\xCE\xA9\xF0\x9F\x98\x80", 0, 20}}}});
   EXPECT_EQ(Body(rtf), "\\f0\\fs20 a\\\\b\\{c\\}\\line d \\'e9\\'80\\u937?\\u-10179?\\u-8704?");
-  // A broken UTF-8 byte becomes the replacement character, not a crash.
-  EXPECT_EQ(Body(WriteRtf(kFonts, {{{{"x\xFFy", 0, 20}}}})), "\\f0\\fs20 x\\u-3?y");
+  // A run that is not UTF-8 reads as Windows-1252.
+  EXPECT_EQ(Body(WriteRtf(kFonts, {{{{"x\xFFy\x80", 0, 20}}}})), "\\f0\\fs20 x\\'ffy\\'80");
 }
 
 TEST(RtfWriter, EmptyParagraphsStayParagraphs) {

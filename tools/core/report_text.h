@@ -10,7 +10,8 @@
 inline constexpr const char* kReportFont = "Courier New";
 inline constexpr const char* kDiagramFont = "Chess Bughouse";
 
-// Where the report goes; texts are Windows-1252 bytes, lines may hold "\n".
+// Where the report goes; texts are the game's bytes (read as
+// game/display_text.h reads them), lines may hold "\n".
 class ReportSink {
  public:
   virtual ~ReportSink() = default;

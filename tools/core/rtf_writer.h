@@ -5,7 +5,7 @@
 #include <vector>
 
 struct RtfRun {
-  std::string text;    // UTF-8; "\n" inside a run becomes a line break, "\t" a tab
+  std::string text;    // read as game/display_text.h reads it; "\n" becomes a line break, "\t" a tab
   int font = 0;        // index into the font table
   int halfPoints = 20; // size in half points
 };
