@@ -68,7 +68,7 @@ CBpgn CBpgn::FromText(const std::string& text, const std::string& fileName) {
   CBpgn f;
   f.Text = text;
   f.TextLength = static_cast<int>(f.Text.size());
-  f.Log = "BPGN : (" + std::to_string(f.TextLength) + "B) " + fileName;
+  f.log_ = "BPGN : (" + std::to_string(f.TextLength) + "B) " + fileName;
   if (bytes::UpperAscii(bytes::Copy(fileName, static_cast<int>(fileName.size()) - 3, 4)) == ".PGN")
     f.Text = ConvertPgnToBpgn(f.Text);
   f.Index();
@@ -89,39 +89,42 @@ void CBpgn::Index() {
   }
 }
 
-std::string CBpgn::CutLog(int walked) const {
-  std::string log = Printf("BPGN1.Length: %d Bytes.\r\n", TextLength);
+std::string CBpgn::CutLog(int walked, int length) const {
+  std::string log = Printf("BPGN1.Length: %d Bytes.\r\n", length);
   for (int g : MissingMoves) {
     if (g > walked) break;
     log += "\r\nNot founded first moves on both chessborads (1A. and 1B. ), skipping game.";
     log += Printf(" |Game:%d ", g);
   }
-  log += Printf("Successfully processed BPGN1, length %d Bytes, games %d", TextLength, walked);
+  log += Printf("Successfully processed BPGN1, length %d Bytes, games %d", length, walked);
   return log;
+}
+
+const std::string& CBpgn::Log() const {
+  if (logWalked_ > 0) {
+    log_ = CutLog(logWalked_, logLength_);
+    logWalked_ = 0;
+  }
+  return log_;
 }
 
 std::string CBpgn::GetGame(int n) {
   TextLength = static_cast<int>(Text.size());
+  logWalked_ = 0;
   if (Starts.empty()) {
-    Log = Printf("BPGN1.Length: %d Bytes.\r\n", TextLength);
+    log_ = Printf("BPGN1.Length: %d Bytes.\r\n", TextLength);
     return {};
   }
   if (n > kMaxGames && GameCount() > kMaxGames) {
-    Log = "Some Error in BPGN: Cyclic Err.";
+    log_ = "Some Error in BPGN: Cyclic Err.";
     return {};
   }
   if (n < 1 || n > GameCount()) n = 1;
   const size_t begin = Starts[static_cast<size_t>(n - 1)];
   const size_t end = static_cast<size_t>(n) < Starts.size() ? Starts[static_cast<size_t>(n)] : Text.size();
   GameTextCut.assign(Text, begin, end - begin);
-  // The notes of the walk are only built when there is something to note.
-  if (MissingMoves.empty() || MissingMoves.front() > n) {
-    const std::string length = std::to_string(TextLength);
-    Log = "BPGN1.Length: " + length + " Bytes.\r\nSuccessfully processed BPGN1, length " + length + " Bytes, games " +
-          std::to_string(n);
-  } else {
-    Log = CutLog(n);
-  }
+  logWalked_ = n;  // the notes of the n games walked are written when read
+  logLength_ = TextLength;
   GameNumber = n;
   size_t first = 0;
   while (first < GameTextCut.size() && static_cast<unsigned char>(GameTextCut[first]) <= ' ') ++first;

@@ -22,13 +22,18 @@ TEST(BpgnFile, CutsGamesAtEventTagsOnly) {
   EXPECT_EQ(f.GameNumber, 1);
   EXPECT_EQ(f.GetGame(3), "[Event \"three\"]\r\n1B.e4{180}1A.d4{180}\r\n");
   EXPECT_EQ(f.GameNumber, 3);
-  EXPECT_EQ(f.Log, "BPGN1.Length: 146 Bytes.\r\n\r\nNot founded first moves on both chessborads (1A. and 1B. ), "
+  EXPECT_EQ(f.Log(), "BPGN1.Length: 146 Bytes.\r\n\r\nNot founded first moves on both chessborads (1A. and 1B. ), "
                    "skipping game. |Game:2 Successfully processed BPGN1, length 146 Bytes, games 3");
   EXPECT_EQ(f.GetGame(5), f.GetGame(1)) << "past the end gives game 1";
   EXPECT_EQ(f.GameNumber, 1);
-  EXPECT_EQ(f.Log, "BPGN1.Length: 146 Bytes.\r\nSuccessfully processed BPGN1, length 146 Bytes, games 1");
+  EXPECT_EQ(f.Log(), "BPGN1.Length: 146 Bytes.\r\nSuccessfully processed BPGN1, length 146 Bytes, games 1");
   EXPECT_EQ(f.GetGame(0), f.GetGame(1));
   EXPECT_EQ(f.GetGame(2).substr(0, 14), "[Event \"two\"]\r");
+  f.GetGame(3);
+  f.GetGame(2);
+  EXPECT_EQ(f.Log(), "BPGN1.Length: 146 Bytes.\r\n\r\nNot founded first moves on both chessborads (1A. and 1B. ), "
+                     "skipping game. |Game:2 Successfully processed BPGN1, length 146 Bytes, games 2")
+      << "the notes of the last cut only";
 
   CBpgn none = CBpgn::FromText("no games here at all", "x.bpgn");
   EXPECT_EQ(none.GetGame(1), "");
@@ -44,7 +49,7 @@ TEST(BpgnFile, LoadsFilesWithAnyLineEnds) {
   }
   CBpgn f(path);
   EXPECT_EQ(f.Text, "[Event \"e\"]\r\n[WhiteA \"J\xF6rg\"]\r\n1A.e4{180}\r\n1a.e5{180}\r\n");
-  EXPECT_EQ(f.Log, "BPGN : (54B) " + path);
+  EXPECT_EQ(f.Log(), "BPGN : (54B) " + path);
   EXPECT_EQ(f.TextLength, 54);
   std::remove(path.c_str());
   EXPECT_THROW(CBpgn("/nonexistent/dir/none.bpgn"), BpgnFileError);
@@ -102,5 +107,5 @@ TEST(PgnConversion, PgnFileIsConvertedOnLoad) {
   CBpgn f = CBpgn::FromText("[Event \"c\"]\r\n[White \"W\"]\r\n[Black \"B\"]\r\n1. d4 d5 0-1\r\n", "old.Pgn");
   ASSERT_EQ(f.GameCount(), 1);
   EXPECT_NE(f.GetGame(1).find("1A.d4{0} 1a.d5{0} 0-1"), std::string::npos);
-  EXPECT_NE(f.Log.find("Not founded first moves"), std::string::npos) << "one-board games lack 1B.";
+  EXPECT_NE(f.Log().find("Not founded first moves"), std::string::npos) << "one-board games lack 1B.";
 }
