@@ -20,6 +20,8 @@ class CBpgn {
   // Game n (from 1); game 1 when the file holds fewer than n games.
   std::string GetGame(int n);
   int GameCount() const { return static_cast<int>(Starts.size()); }
+  // One-board PGN to BPGN: the moves become board A's, each with a clock
+  // comment; comments stay as they are; suffix marks, NAGs and variations go.
   static std::string ConvertPgnToBpgn(const std::string& text);
   // Joins lines as the text-file loader does: every line ends with CR LF.
   static std::string JoinLines(const std::string& raw);
