@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kMaxGames = 2000000;
 
-bool IsSpace(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string Printf(const char* format, int a, int b = 0) {
   char text[128];
@@ -24,6 +24,90 @@ char LastNonBlank(const std::string& s) {
   for (size_t i = s.size(); i > 0; --i)
     if (static_cast<unsigned char>(s[i - 1]) > ' ') return s[i - 1];
   return '\0';
+}
+
+// PGN move text. A comment is "{...}" or ";" up to the line end; suffix marks,
+// NAGs and variations are dropped; a move ends at a blank or at anything that
+// can not belong to it.
+bool IsCommentStart(char c) { return c == '{' || c == ';'; }
+bool IsSuffixMark(char c) { return c == '!' || c == '?'; }
+bool EndsMove(char c) { return c == '$' || c == '(' || c == ')' || c == ';'; }
+
+// Index just past the comment at `at`; an unclosed "{" runs to the end of the
+// text, a ";" comment to its line end (never into the text past `size`).
+size_t CommentEnd(const std::string& text, size_t at, size_t size) {
+  if (text[at] == '{') {
+    const size_t close = text.find('}', at + 1);
+    return close == std::string::npos ? text.size() : close + 1;
+  }
+  size_t end = at + 1;
+  while (end < size && text[end] != '\r' && text[end] != '\n') ++end;
+  return end;
+}
+
+// A "{" comment as it is; a ";" comment in braces, without braces inside.
+void AppendComment(const std::string& text, size_t at, size_t end, std::string& to) {
+  if (text[at] == '{') {
+    to.append(text, at, end - at);
+    return;
+  }
+  to += '{';
+  for (size_t i = at + 1; i < end; ++i)
+    if (text[i] != '{' && text[i] != '}') to += text[i];
+  to += '}';
+}
+
+// Index just past a variation "(...)" opening at `at`, nested ones and the
+// comments inside included. An unclosed one ends before a line that opens a tag.
+size_t VariationEnd(const std::string& text, size_t at) {
+  const size_t n = text.size();
+  int depth = 0;
+  for (size_t i = at; i < n;) {
+    const char c = text[i];
+    if (IsCommentStart(c)) {
+      i = CommentEnd(text, i, n);
+      continue;
+    }
+    if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (--depth == 0) return i + 1;
+    } else if (c == '[' && i > 0 && (text[i - 1] == '\n' || text[i - 1] == '\r')) {
+      return i;
+    }
+    ++i;
+  }
+  return n;
+}
+
+// Index just past what is dropped at `at`: a variation, a NAG "$12", a run of
+// suffix marks or a stray ")"; `at` itself when nothing is.
+size_t DroppedEnd(const std::string& text, size_t at) {
+  const size_t n = text.size();
+  if (at >= n) return at;
+  size_t end = at;
+  switch (text[at]) {
+    case '(':
+      return VariationEnd(text, at);
+    case ')':
+      return at + 1;
+    case '$':
+      ++end;
+      while (end < n && text[end] >= '0' && text[end] <= '9') ++end;
+      return end;
+    case '!':
+    case '?':
+      while (end < n && IsSuffixMark(text[end])) ++end;
+      return end;
+    default:
+      return at;
+  }
+}
+
+// What stands between a move's clock comment and what follows: a blank, or a
+// line break before a tag line (a game that ends without a result).
+std::string GapBefore(const std::string& text, size_t next) {
+  return next < text.size() && text[next] == '[' ? "\r\n" : " ";
 }
 
 }  // namespace
@@ -60,7 +144,7 @@ CBpgn CBpgn::FromText(const std::string& text, const std::string& fileName) {
   CBpgn f;
   f.Text = text;
   f.TextLength = static_cast<int>(f.Text.size());
-  f.Log = "BPGN : (" + std::to_string(f.TextLength) + "B) " + fileName;
+  f.log_ = "BPGN : (" + std::to_string(f.TextLength) + "B) " + fileName;
   if (bytes::UpperAscii(bytes::Copy(fileName, static_cast<int>(fileName.size()) - 3, 4)) == ".PGN")
     f.Text = ConvertPgnToBpgn(f.Text);
   f.Index();
@@ -81,39 +165,42 @@ void CBpgn::Index() {
   }
 }
 
-std::string CBpgn::CutLog(int walked) const {
-  std::string log = Printf("BPGN1.Length: %d Bytes.\r\n", TextLength);
+std::string CBpgn::CutLog(int walked, int length) const {
+  std::string log = Printf("BPGN1.Length: %d Bytes.\r\n", length);
   for (int g : MissingMoves) {
     if (g > walked) break;
     log += "\r\nNot founded first moves on both chessborads (1A. and 1B. ), skipping game.";
     log += Printf(" |Game:%d ", g);
   }
-  log += Printf("Successfully processed BPGN1, length %d Bytes, games %d", TextLength, walked);
+  log += Printf("Successfully processed BPGN1, length %d Bytes, games %d", length, walked);
   return log;
+}
+
+const std::string& CBpgn::Log() const {
+  if (logWalked_ > 0) {
+    log_ = CutLog(logWalked_, logLength_);
+    logWalked_ = 0;
+  }
+  return log_;
 }
 
 std::string CBpgn::GetGame(int n) {
   TextLength = static_cast<int>(Text.size());
+  logWalked_ = 0;
   if (Starts.empty()) {
-    Log = Printf("BPGN1.Length: %d Bytes.\r\n", TextLength);
+    log_ = Printf("BPGN1.Length: %d Bytes.\r\n", TextLength);
     return {};
   }
   if (n > kMaxGames && GameCount() > kMaxGames) {
-    Log = "Some Error in BPGN: Cyclic Err.";
+    log_ = "Some Error in BPGN: Cyclic Err.";
     return {};
   }
   if (n < 1 || n > GameCount()) n = 1;
   const size_t begin = Starts[static_cast<size_t>(n - 1)];
   const size_t end = static_cast<size_t>(n) < Starts.size() ? Starts[static_cast<size_t>(n)] : Text.size();
   GameTextCut.assign(Text, begin, end - begin);
-  // The notes of the walk are only built when there is something to note.
-  if (MissingMoves.empty() || MissingMoves.front() > n) {
-    const std::string length = std::to_string(TextLength);
-    Log = "BPGN1.Length: " + length + " Bytes.\r\nSuccessfully processed BPGN1, length " + length + " Bytes, games " +
-          std::to_string(n);
-  } else {
-    Log = CutLog(n);
-  }
+  logWalked_ = n;  // the notes of the n games walked are written when read
+  logLength_ = TextLength;
   GameNumber = n;
   size_t first = 0;
   while (first < GameTextCut.size() && static_cast<unsigned char>(GameTextCut[first]) <= ' ') ++first;
@@ -121,27 +208,59 @@ std::string CBpgn::GetGame(int n) {
 }
 
 std::string CBpgn::ConvertPgnToBpgn(const std::string& input) {
-  std::string text = input;
   // A move at the very end still needs the blank that closes it.
-  const bool closed = !text.empty() && IsSpace(text.back());
+  const bool closed = !input.empty() && IsBlank(input.back());
+  std::string text;
+  text.reserve(input.size() + 1);
+  text = input;
   if (!closed) text += ' ';
   const size_t n = text.size();
   std::string out, tag, black;
-  out.reserve(n + n / 4);
+  out.reserve(n + n / 2);  // board letters, clock comments and the board-B tags
   int state = 0, m = 1;
-  auto nextNonSpace = [&](size_t from) {
-    while (from < n && IsSpace(text[from])) ++from;
+  auto skipBlanks = [&](size_t from) {
+    while (from < n && IsBlank(text[from])) ++from;
     return from;
   };
-  // Copies "{..." up to, not including, the next "}".
-  auto copyComment = [&](size_t& i, std::string& to) {
-    while (i < n && text[i] != '}') to += text[i++];
-    --i;  // the "}" is read next as an ordinary character
+  // Copies the comment at `at` to `to`; returns the index just past it.
+  auto comment = [&](size_t at, std::string& to) {
+    const size_t end = CommentEnd(text, at, input.size());
+    AppendComment(text, at, end, to);
+    return end;
+  };
+  // Past the comments after a move and what is dropped between them; each
+  // comment goes to `to`, after the blanks before it when `keepGaps`.
+  // Returns the index of what follows and whether a comment was met.
+  auto trailing = [&](size_t from, std::string& to, bool keepGaps, size_t& next) {
+    bool any = false, afterDropped = false;
+    std::string gap;
+    for (size_t j = from;;) {
+      const size_t k = skipBlanks(j);
+      if (!afterDropped) gap.append(text, j, k - j);
+      if (k < n && IsCommentStart(text[k])) {
+        if (keepGaps) to += gap;
+        gap.clear();
+        j = comment(k, to);
+        any = true;
+        afterDropped = false;
+        continue;
+      }
+      if (const size_t d = DroppedEnd(text, k); d > k) {
+        j = d;
+        afterDropped = true;
+        continue;
+      }
+      if (any && keepGaps) to += gap;
+      next = k;
+      return any;
+    }
   };
   auto endsWith = [&](const char* s) {
     const size_t k = std::char_traits<char>::length(s);
     return out.size() >= k && out.compare(out.size() - k, k, s) == 0;
   };
+  size_t bareBlackSize = 0;  // black's buffer holding only its move number
+  const auto bareBlack = [&] { return black.size() == bareBlackSize; };
 
   for (size_t i = 0; i < n; ++i) {
     const char c = text[i];
@@ -152,6 +271,8 @@ std::string CBpgn::ConvertPgnToBpgn(const std::string& input) {
           tag.clear();
           state = 1;
           goto in_tag;
+        } else if (c == '{') {
+          i = comment(i, out) - 1;
         } else if (c == '1' && i + 1 < n && text[i + 1] == '.') {
           m = 1;
           out += c;
@@ -161,10 +282,12 @@ std::string CBpgn::ConvertPgnToBpgn(const std::string& input) {
         }
         break;
       case 1:
-      in_tag: {
-        const std::string upper = bytes::UpperAscii(tag);
-        if (upper == "[WHITE") tag = "[WhiteA";
-        else if (upper == "[BLACK") tag = "[BlackA";
+      in_tag:
+        if (tag.size() == 6) {
+          const std::string upper = bytes::UpperAscii(tag);
+          if (upper == "[WHITE") tag = "[WhiteA";
+          else if (upper == "[BLACK") tag = "[BlackA";
+        }
         tag += c;
         if (c == ']') {
           if (bytes::UpperAscii(bytes::Copy(tag, 2, 9)) == "BLACKAELO")
@@ -176,36 +299,53 @@ std::string CBpgn::ConvertPgnToBpgn(const std::string& input) {
           state = 0;
         }
         break;
-      }
-      case 2:
-        if (c == '*' || endsWith("1-0") || endsWith("0-1") || endsWith("1/2")) {
+      case 2:  // before white's move number
+        if (c == '*' || c == '[' || endsWith("1-0") || endsWith("0-1") || endsWith("1/2")) {
           state = 0;
           goto plain;
         }
-        if (c == '.') {
+        if (IsCommentStart(c)) {
+          i = comment(i, out) - 1;
+        } else if (const size_t d = DroppedEnd(text, i); d > i) {
+          i = skipBlanks(d) - 1;
+        } else if (c == '.') {
           out += "A.";
           state = 3;
         } else {
           out += c;
         }
         break;
-      case 3:
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') break;
-        out += c;
-        state = 4;
+      case 3:  // before white's move
+        if (IsBlank(c)) break;
+        if (IsCommentStart(c)) {
+          // A comment before the move goes before its number.
+          size_t number = out.size() - 2;
+          while (number > 0 && out[number - 1] >= '0' && out[number - 1] <= '9') --number;
+          std::string before;
+          i = comment(i, before) - 1;
+          out.insert(number, before + " ");
+        } else if (const size_t d = DroppedEnd(text, i); d > i) {
+          i = d - 1;
+        } else {
+          out += c;
+          state = 4;
+        }
         break;
-      case 4:
+      case 4:  // white's move
         if (c == '{') {
-          copyComment(i, out);
-        } else if (IsSpace(c)) {
-          const size_t next = nextNonSpace(i);
-          if (next < n && text[next] == '{') {
-            i = next;
-            copyComment(i, out);
+          i = comment(i, out) - 1;
+        } else if (IsSuffixMark(c)) {
+          // dropped
+        } else if (IsBlank(c) || EndsMove(c)) {
+          size_t next = n;
+          if (trailing(i, out, false, next) && next == n && LastNonBlank(out) != '}') {
+            i = n;  // an unclosed comment took the rest of the text
             break;
           }
-          out += LastNonBlank(out) == '}' ? " " : "{0} ";
+          if (LastNonBlank(out) != '}') out += "{0}";
+          out += GapBefore(text, next);
           black = std::to_string(m) + "a.";
+          bareBlackSize = black.size();
           ++m;
           i = next - 1;
           state = 5;
@@ -213,40 +353,41 @@ std::string CBpgn::ConvertPgnToBpgn(const std::string& input) {
           out += c;
         }
         break;
-      case 5:
-        if (black.size() == std::to_string(m - 1).size() + 2 && c >= '0' && c <= '9') {
-          // "12..." before black's move after a comment on white's.
+      case 5:  // black's move
+        if (bareBlack() && ((c >= '0' && c <= '9') || c == '.')) {
+          // "12..." (or "12. ...") before black's move after a comment on white's.
           size_t j = i;
           while (j < n && text[j] >= '0' && text[j] <= '9') ++j;
           if (j < n && text[j] == '.') {
-            while (j < n && text[j] == '.') ++j;
-            i = nextNonSpace(j) - 1;
+            while (j < n && (text[j] == '.' || IsBlank(text[j]))) ++j;
+            i = j - 1;
             break;
           }
+        }
+        if (bareBlack() && c == '[') {  // no result: the next game's tags
+          black.clear();
+          state = 0;
+          goto plain;
         }
         if (c == '{') {
           out += black;
           black.clear();
-          copyComment(i, out);
+          i = comment(i, out) - 1;
           state = 2;
-        } else if (IsSpace(c)) {
+        } else if (IsSuffixMark(c)) {
+          // dropped
+        } else if (IsBlank(c) || EndsMove(c)) {
           const std::string result = bytes::From(black, bytes::Pos(".", black) + 1);
           if (result == "*" || result == "1-0" || result == "0-1" || result == "1/2-1/2" || result == "1/2") {
             out += result;
             state = 0;
             break;
           }
-          const size_t next = nextNonSpace(i);
-          if (next < n && text[next] == '{') {
-            black.append(text, i, next - i);
-            i = next;
-            copyComment(i, black);
-          } else {
-            black += "{0} ";
-            i = next - 1;
-          }
+          size_t next = n;
+          if (!trailing(i, black, true, next)) black += "{0}" + GapBefore(text, next);
           out += black;
           black.clear();
+          i = next - 1;
           state = 2;
         } else {
           black += c;

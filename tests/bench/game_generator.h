@@ -78,6 +78,61 @@ inline void AppendGame(int number, std::mt19937& rng, Corpus& corpus) {
   corpus.moves += played;
 }
 
+// The move text of one board-A game in PGN: 20 to 60 plies picked from board
+// A's legal-move list, now and then a comment, "N..." before black's move after one.
+inline std::string PgnMoveText(std::mt19937& rng, int& plies, std::string& final) {
+  CKestroGame game;
+  TwoBoardPosition p;
+  game.SetupStandardPosition(p);
+  std::string text;
+  const int target = 20 + static_cast<int>(rng() % 41);
+  bool afterComment = false;
+  for (plies = 0; plies < target; ++plies) {
+    game.GenerateLegalMoves(p);
+    const int pick = PickEntry(game, p, 1, rng);
+    if (pick < 0) break;
+    const LegalMoveEntry m = game.LegalMoves[static_cast<size_t>(pick)];
+    const std::string token = game.MoveToBpgn(p, m.kind, m.from, m.to, m.promotion, plies, 0);
+    BpgnMove move;
+    move.token = token + "{0}";
+    if (game.PlayMove(move, p) != 1) {
+      std::fprintf(stderr, "bench: the generator's move %s was refused:%s\n", move.token.c_str(),
+                   game.ErrorLog.c_str());
+      std::exit(1);
+    }
+    const std::string number = std::to_string(plies / 2 + 1);
+    if (plies % 2 == 0) text += number + ". ";
+    else if (afterComment) text += number + "... ";
+    text += token.substr(token.find('.') + 1);
+    afterComment = rng() % 8 == 0;
+    if (afterComment) text += " { [%eval 0." + std::to_string(rng() % 100) + "] }";
+    text += plies % 10 == 9 ? "\r\n" : " ";
+  }
+  final = CKestroGame::PositionToBfen(p);
+  return text;
+}
+
+// A PGN file of `games` board-A games: `distinct` generated ones over and
+// over, each copy under its own Event.
+inline Corpus MakePgnCorpus(int games, int distinct, unsigned seed) {
+  Corpus c;
+  std::mt19937 rng(seed);
+  std::vector<std::string> texts(static_cast<size_t>(distinct));
+  std::vector<int> counts(static_cast<size_t>(distinct));
+  std::vector<std::string> finals(static_cast<size_t>(distinct));
+  for (size_t i = 0; i < texts.size(); ++i) texts[i] = PgnMoveText(rng, counts[i], finals[i]);
+  c.text.reserve(static_cast<size_t>(games) * 450);
+  for (int g = 0; g < games; ++g) {
+    const size_t i = static_cast<size_t>(g % distinct);
+    c.text += "[Event \"PGN bench " + std::to_string(g + 1) + "\"]\r\n[White \"Ann\"]\r\n[Black \"Bob\"]\r\n"
+              "[Result \"*\"]\r\n\r\n" + texts[i] + "*\r\n\r\n";
+    c.moveCounts.push_back(counts[i]);
+    c.finals.push_back(finals[i]);
+    c.moves += counts[i];
+  }
+  return c;
+}
+
 // `games` games from the seed, numbered from 1.
 inline Corpus MakeCorpus(int games, unsigned seed) {
   Corpus c;

@@ -6,7 +6,9 @@
 // program exits 1 when any game differs.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,57 @@ void BM_GetGame(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(file.GetGame(n));
 }
 BENCHMARK(BM_GetGame)->Arg(1)->Arg(5000)->Arg(kGames);
+
+// Going through every game of a converted PGN file (board A only, so every
+// game lacks "1B." and is noted in the walk's log): each game is cut out,
+// loaded and replayed to its last move; the log is read once at the end. The
+// time per game must not grow with the file: 10,000 and 100,000 games.
+// The file is generated and converted before timing.
+CBpgn& PgnFile(int games) {
+  static std::map<int, CBpgn> files;
+  auto it = files.find(games);
+  if (it == files.end()) {
+    const Corpus c = benchgen::MakePgnCorpus(games, 1000, 20260103);
+    it = files.emplace(games, CBpgn::FromText(c.text, "bench.pgn")).first;
+    // Each distinct game once against what the generator reached.
+    CBpgn file = it->second;
+    for (int n = 1; n <= std::min(games, 1000); ++n) {
+      CKestroGame game(file.GetGame(n), 1);
+      TwoBoardPosition p;
+      game.GetPositionAtMove(p, game.MoveCount);
+      const size_t i = static_cast<size_t>(n - 1);
+      if (game.LoadFailed || game.MoveCount != c.moveCounts[i] || CKestroGame::PositionToBfen(p) != c.finals[i]) {
+        std::fprintf(stderr, "records_bench: PGN game %d: failed=%d moves=%d of %d\n  errors %s\n", n,
+                     game.LoadFailed, game.MoveCount, c.moveCounts[i], game.ErrorLog.c_str());
+        std::exit(1);
+      }
+    }
+  }
+  return it->second;
+}
+
+void BM_WalkConvertedPgn(benchmark::State& state) {
+  const int games = static_cast<int>(state.range(0));
+  CBpgn& file = PgnFile(games);
+  if (file.GameCount() != games) {
+    state.SkipWithError("the PGN file holds another number of games");
+    return;
+  }
+  int64_t walked = 0;
+  for (auto _ : state) {
+    for (int n = 1; n <= games; ++n) {
+      CKestroGame game(file.GetGame(n), 1);
+      TwoBoardPosition p;
+      game.GetPositionAtMove(p, game.MoveCount);
+      benchmark::DoNotOptimize(p);
+    }
+    benchmark::DoNotOptimize(file.Log().size());
+    walked += games;
+  }
+  state.SetComplexityN(games);
+  state.counters["games/s"] = benchmark::Counter(static_cast<double>(walked), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_WalkConvertedPgn)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 const bool kCorpusChecked = bench::AddCheck(CheckCorpus);
 
