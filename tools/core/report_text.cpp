@@ -167,7 +167,6 @@ ExportSummary WriteAllGamesRtf(ReportSink& sink, CBpgn& file, int n) {
     std::snprintf(heading, sizeof heading, "%s [game:%d]", "Kestrovane RTF Export", number);
     sink.AddLine(heading);
     WriteGameRtf(sink, game, n);
-    summary.lastGameText = game.GameText;
     ++summary.games;
   }
   file.GetGame(start);  // the file's current game as before

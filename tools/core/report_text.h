@@ -39,7 +39,6 @@ std::string ExportDurationWord(int textLength);
 
 struct ExportSummary {
   int games = 0;
-  std::string lastGameText;  // GameText of the last game written
 };
 // Every game of the file, from its current game to the end and then from game
 // 1 up to the one before it, each under a heading; the file's current game is
