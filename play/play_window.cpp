@@ -23,6 +23,8 @@
 #include <tuple>
 
 #include "display/board_display.h"
+#include "play/core/frame_text.h"
+#include "play/new_game_start.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
@@ -31,48 +33,10 @@ namespace {
 
 using Answer = Dialogs::Answer;
 
-const std::string kFrameMark = "\xA4";
-
 int Right(const QWidget* w) { return w->x() + w->width(); }
 int Bottom(const QWidget* w) { return w->y() + w->height(); }
 
 std::string DefaultDateText() { return CurrentDateTimeText(); }
-
-// The start-game items: name without "mnuiStart", caption; in menu order.
-struct StartGameRow {
-  const char* name;
-  const char* caption;
-  int submenu;  // 0 classics, 1 coin, 2 ingols
-};
-constexpr StartGameRow kStartGameRows[] = {
-    {"BughouseChessGameClasics", "Bughouse Chess Classics  3minutes", 0},
-    {"BughouseChessGameClasicsB10s3s", "Bughouse Chess Classics  10 seconds + 3s bronstein", 0},
-    {"BughouseChessGameClasicsB1m3s", "Bughouse Chess Classics  1minute + 3s bronstein", 0},
-    {"BughouseChessGameClasicsB1m5s", "Bughouse Chess Classics  1minute + 5s bronstein", 0},
-    {"BughouseChessGameClasicsB1m10s", "Bughouse Chess Classics  1minute + 10s bronstein", 0},
-    {"BughouseChessGameClasicsB2m3s", "Bughouse Chess Classics  2minutes + 3s bronstein", 0},
-    {"BughouseChessGameClasicsB3m3s", "Bughouse Chess Classics  3minutes + 3s bronstein", 0},
-    {"BughouseChessGameClasicsB3m5s", "Bughouse Chess Classics  3minutes + 5s bronstein", 0},
-    {"BughouseChessGameClasicsB3m10s", "Bughouse Chess Classics  3minutes + 10s bronstein", 0},
-    {"BughouseChessGameClasicsB5m7s", "Bughouse Chess Classics  5minutes + 7s bronstein", 0},
-    {"BughouseChessGameClasicsB10m20s", "Bughouse Chess Classics  10minutes + 20s bronstein", 0},
-    {"BughouseChessGameClasicsB10s10s", "Bughouse Chess Classics  10seconds + 10s bronstein", 0},
-    {"BughouseChessGameRemake", "Bughouse Chess Remake  3minutes", 0},
-    {"BughouseChessGameRemakeB2m3s", "Bughouse Chess Remake  2minutes + 3s bronstein", 0},
-    {"BughouseChessGameSmallSpace2", "Bughouse Chess Small Space II  5minutes", 0},
-    {"BughouseChessGamePhalanx", "Bughouse Chess Phalanx  5minutes", 0},
-    {"BughouseChessGamePhalanxB3m2s", "Bughouse Chess Phalanx  3minutes + 2s bronstein", 0},
-    {"BughouseChessGamePhalanxB1m4s", "Bughouse Chess Phalanx  1minute + 4s bronstein", 0},
-    {"BughouseChessGamePhalanxB10s10s", "Bughouse Chess Phalanx  10seconds + 10s bronstein", 0},
-    {"ChessCoinGameClasicsB5m5s", "Chess Coin Classics  5minutes + 5s bronstein", 1},
-    {"ChessIngolsGameClasics15m", "Chess Ingols Classics  15minutes", 2},
-    {"ChessIngolsGameClasicsB10m20s", "Chess Ingols Classics 10minutes + 20s bronstein", 2},
-    {"ChessIngolsGameClasicsB10m10s", "Chess Ingols Classics 10minutes + 10s bronstein", 2},
-    {"ChessIngolsGameClasicsB5m3s", "Chess Ingols Classics  5minutes + 3s bronstein", 2},
-    {"ChessIngolsGameClasicsB3m5s", "Chess Ingols Classics  3minutes + 5s bronstein", 2},
-    {"ChessIngolsGameClasics3m", "Chess Ingols Classics  3minutes", 2},
-    {"ChessIngolsGameClasicsB1m3s", "Chess Ingols Classics  1minute + 3s bronstein", 2},
-};
 
 template <typename W>
 W* Named(W* widget, const char* name) {
@@ -281,16 +245,7 @@ void TfrmKestrovane::BuildMenus() {
   connect(mnuiBughouseLagcompensator, &QAction::triggered, this, &TfrmKestrovane::mnuiBughouseLagcompensatorClick);
 
   mnuiStartNewGame = topMenu("mnuiStartNewGame", "Start New Game");
-  QMenu* groups[3] = {submenu(mnuiStartNewGame, "mnuiStartNewGameClassicsChess", "Classics Chess"),
-                      submenu(mnuiStartNewGame, "mnuiStartNewGameCoinChess", "Coin Chess"),
-                      submenu(mnuiStartNewGame, "mnuiStartNewGameIngolsChess", "Ingols Chess")};
-  for (const StartGameRow& row : kStartGameRows) {
-    const std::string name = std::string("mnuiStart") + row.name;
-    QAction* a = item(groups[row.submenu], name.c_str(), row.caption);
-    // Enabled in the form: the Ingols items but the 5-minute one.
-    a->setEnabled(row.submenu == 2 && name != "mnuiStartChessIngolsGameClasicsB5m3s");
-    StartGameItems.push_back(a);
-  }
+  new_game::BuildStartGameMenus(*this);
 
   mnuiAI = topMenu("mnuiAI", "ComputerPlayer")->menuAction();
   QMenu* ai = mnuiAI->menu();
@@ -540,29 +495,18 @@ void TfrmKestrovane::btnNewGameClick() {
   LayoutControls(NetworkMode != 0);
 }
 
-void TfrmKestrovane::NewClassicGame() {
-  std::string names[4];
-  for (int i = 0; i < 4; ++i) names[i] = Game() ? Game()->PlayerNames[i] : kSeatWords[i];
-  std::string header = "[Event \"Kestrovane bughouse chess game\"]\r\n[Site \"Kestrovane\"]\r\n" +
-                       BpgnTagPair("Date", DateText()) + "\r\n" + BpgnPlayerTags(names) +
-                       "[TimeControl \"180+0\"]\r\n[Result \"*\"]\r\n\r\n{*} *";
+void TfrmKestrovane::NewClassicGame() { new_game::NewClassicGame(*this); }
 
-  SetupMode = 0;
-  SelectionA = SelectionB = MoveSelection{};
-  auto game = std::make_unique<CKestroGame>(header, 1);
-  for (int i = 0; i < 4; ++i) game->PlayerNames[i] = names[i];
-  game->SetupStandardPosition(game->Position);
-  ReplaceGame(std::move(game));
+void TfrmKestrovane::StartNewGame(int kind) { new_game::StartNewGame(*this, kind); }
 
-  record_->Append("\r\n\r\n" + header);
-  Game()->PliesA = Game()->PliesB = 0;
-  Visual().OriginX = Visual().OriginY = 0;
-  RedrawWithMaps();
-  ShowLegalMoves();
-  for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove}) b->setEnabled(false);
-  const int now = TickCount10ms();
-  for (int seat = 0; seat < 4; ++seat) TurnStartTick[seat] = ServerTurnStart[seat] = now;
-}
+void TfrmKestrovane::StartGameMenuClick(int kind) { new_game::StartGameMenuClick(*this, kind); }
+
+void TfrmKestrovane::EnableNewGameMenus(int code) { new_game::EnableNewGameMenus(*this, code); }
+
+// The daily game log and the sounds come with their own pieces.
+void TfrmKestrovane::LogGameToDailyFile() {}
+
+void TfrmKestrovane::PlayMoveSoundAndWait() {}
 
 void TfrmKestrovane::btnSaveXPGNClick() {
   if (Game()) SaveGameRecordAs();
@@ -733,10 +677,7 @@ void TfrmKestrovane::SendNetworkMove(const BpgnMove& trial, const std::string& t
   g.TrialPosition.clock[seat] -= LastThinkTime;
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]}", g.TrialPosition.clock[seat] / 1000, LastThinkTime, 0);
-  std::string handle = OwnHandle.substr(0, 10);
-  handle.resize(10, ' ');
-  const std::string frame = kFrameMark + "cmd" + kFrameMark + handle + kFrameMark + "PlayMove            " +
-                            kFrameMark + token + stamp + kFrameMark + "endcmd" + kFrameMark;
+  const std::string frame = playnet::BuildFrame(OwnHandle, "PlayMove", token + stamp);
   if (ActsAsServer == 1)
     net_->SendToAll(frame);
   else

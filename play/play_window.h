@@ -52,10 +52,25 @@ class TfrmKestrovane : public TfrmKestroForm {
   // The network and the computer players; both do nothing until replaced.
   void SetNetSeam(std::unique_ptr<NetSeam> seam) { net_ = std::move(seam); }
   void SetEngineSeam(std::unique_ptr<EngineSeam> seam) { engines_ = std::move(seam); }
+  NetSeam& Net() { return *net_; }
+  EngineSeam& Engines() { return *engines_; }
 
   void LayoutControls(bool networkLayout);
   // The local "Start New Game": a classic 3-minute bughouse game.
   void NewClassicGame();
+  // Every game of kind `kind` (NewGameKind) starts here.
+  void StartNewGame(int kind);
+  // The 27 start-game items' handler, for the item of `kind`.
+  void StartGameMenuClick(int kind);
+  // Code 30000: the start-game items enabled when a seat is held.
+  void EnableNewGameMenus(int code);
+  // Logs the game so far into the daily game file.
+  void LogGameToDailyFile();
+  // Plays the move sound from memory and returns when it has finished.
+  void PlayMoveSoundAndWait();
+  // Draws the position with fresh attack maps; lists the legal moves.
+  void RedrawWithMaps();
+  void ShowLegalMoves();
   void ShowPresumptiveTimes();
   void SaveGameRecordAs();
 
@@ -156,8 +171,6 @@ class TfrmKestrovane : public TfrmKestroForm {
   void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
   void PlayLocalMove(const std::string& moveText);
   void SendNetworkMove(const BpgnMove& trial, const std::string& token);
-  void ShowLegalMoves();
-  void RedrawWithMaps();
 
   std::unique_ptr<GameRecordPane> record_;
   std::unique_ptr<NetSeam> net_;
