@@ -44,7 +44,8 @@ class NetServer {
   NetServer& operator=(const NetServer&) = delete;
 
   // Listens on every address at `port` (0: a free port the system picks).
-  // On failure returns false, ErrorText() says why and nothing is left open.
+  // A server already listening is closed first (without events). On failure
+  // returns false, ErrorText() says why and nothing is left open.
   bool Listen(uint16_t port);
   bool IsListening() const;
   uint16_t Port() const;  // the port listened on, 0 when not listening

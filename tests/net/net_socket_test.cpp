@@ -4,6 +4,7 @@
 
 #include <QTcpSocket>
 #include <QTest>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@ struct ServerSide {
   std::vector<std::string> events;
   std::map<int64_t, std::string> bytes;
   std::unique_ptr<NetServer> server;
+  std::function<void(int64_t, std::string_view)> onRead;  // runs inside the read event
 
   ServerSide() {
     NetServer::Events e;
@@ -29,7 +31,10 @@ struct ServerSide {
     e.connected = [this](int64_t id, const std::string& host, const std::string& address) {
       Add("connected", id, host + " (" + address + ")");
     };
-    e.read = [this](int64_t id, std::string_view b) { bytes[id].append(b); };
+    e.read = [this](int64_t id, std::string_view b) {
+      bytes[id].append(b);
+      if (onRead) onRead(id, b);
+    };
     e.overflowed = [this](int64_t id, size_t unsent) {
       Add("overflowed", id, unsent > NetServer::kMaxUnsent ? "past the bound" : "within the bound");
     };
@@ -204,16 +209,23 @@ TEST(NetSockets, DroppedConnectionsAreReportedOnBothSides) {
   EXPECT_TRUE(side.server->Connections().empty());
   EXPECT_EQ(client.events, std::vector<std::string>{"connected"});
 
-  // The server closes a connection: what it queued arrives first, then the
-  // client hears that the connection ended and can connect again.
+  // The server closes a connection from inside its read event: what it
+  // queued arrives first, then the client hears that the connection ended
+  // and can connect again.
   ASSERT_TRUE(client.Connect(port));
   ASSERT_TRUE(WaitFor([&] { return side.server->Connections().size() == 1; }));
   const int64_t secondId = side.server->Connections()[0];
   EXPECT_NE(secondId, firstId);
-  ASSERT_TRUE(side.server->Write(secondId, "good-bye"));
-  side.server->Close(secondId);
-  EXPECT_FALSE(side.server->HasConnection(secondId));
+  side.onRead = [&](int64_t id, std::string_view) {
+    EXPECT_TRUE(side.server->Write(id, "good-bye"));
+    side.server->Close(id);
+    EXPECT_FALSE(side.server->HasConnection(id));
+    EXPECT_FALSE(side.Saw("disconnected " + std::to_string(id))) << "no event from inside Close";
+  };
+  ASSERT_TRUE(client.client->Write("kick me"));
   ASSERT_TRUE(WaitFor([&] { return client.events.size() == 2; }));
+  side.onRead = nullptr;
+  EXPECT_EQ(side.bytes[secondId], "kick me");
   EXPECT_EQ(client.bytes, "good-bye");
   EXPECT_EQ(client.events[1].rfind("disconnected ", 0), 0u) << client.events[1];
   EXPECT_FALSE(client.client->IsConnected());
