@@ -14,12 +14,14 @@ namespace net {
 
 // A relayed move as it was played, for the computer players of the window.
 struct RelayedMove {
-  const BpgnMove* move = nullptr;  // its fields as the move player filled them
-  std::string text;                // the move text as the server relayed it
+  const BpgnMove* move = nullptr;        // its fields as the move player filled them
+  std::string text;                      // the move text as the server relayed it
   int32_t holdingsBeforeA[kSlots] = {};  // both holdings as they were before the move
   int32_t holdingsBeforeB[kSlots] = {};
 };
 
+// The processor runs inside the window's event handling (and, on the server,
+// inside its own broadcasts); no member may run the event loop.
 class ClientHost {
  public:
   virtual ~ClientHost() = default;

@@ -106,6 +106,7 @@ void ClientProcessor::PlayMove(const std::string& payload) {
   if (!g.PlayBpgnMove(move, g.Position, 1)) return;
 
   host_.PlayMoveSoundAndWait();
+  if (host_.Game() != game) return;  // the window started another game meanwhile
   const bool recorded = g.MoveCount >= 0 && g.MoveCount < kRecordCapacity;
   if (recorded) {
     g.Moves.resize(static_cast<size_t>(g.MoveCount));

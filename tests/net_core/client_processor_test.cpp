@@ -93,12 +93,16 @@ class MoveMaker {
     for (int k = 0; k < g.LegalMoveCount; ++k) {
       const LegalMoveEntry& m = g.LegalMoves[static_cast<size_t>(k)];
       all.push_back(k);
-      if (m.kind >= mkWhiteDropA) drops.push_back(k);
-      else if (m.capture) captures.push_back(k);
+      if (m.kind >= mkWhiteDropA)
+        drops.push_back(k);
+      else if (m.capture)
+        captures.push_back(k);
     }
     seed_ = seed_ * 1103515245u + 12345u;
     const unsigned r = seed_ >> 8;
-    const std::vector<int>& pool = !drops.empty() && r % 3 == 0 ? drops : !captures.empty() && r % 3 != 2 ? captures : all;
+    const std::vector<int>& pool = !drops.empty() && r % 3 == 0      ? drops
+                                   : !captures.empty() && r % 3 != 2 ? captures
+                                                                     : all;
     const LegalMoveEntry& m = g.LegalMoves[static_cast<size_t>(pool[r / 3 % pool.size()])];
     const std::string token = g.MoveToBpgn(g.Position, m.kind, m.from, m.to, m.promotion, g.PliesA, g.PliesB);
 
@@ -111,7 +115,8 @@ class MoveMaker {
     (move.board == 1 ? g.PliesA : g.PliesB) += 1;
     if (move.dropped) ++drops_[move.board - 1];
     if (move.captured) ++captures_[move.board - 1];
-    const char* note = i == 0 ? " T=Thinking time per move in miliseconds L=lag per move in ms" : "";
+    const bool first = move.board == 1 && move.moveNumber == 1 && move.side == 0;
+    const char* note = first ? " T=Thinking time per move in miliseconds L=lag per move in ms" : "";
     std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]%s}", g.Position.clock[move.moverSeat] / 1000, t, l, note);
     return token + stamp;
   }
@@ -156,6 +161,8 @@ TEST(NetClientProcessor, FollowsARelayedGameToTheSamePositionAndRecordAsAReplay)
   c.Receive("SetPlayerName", "Ann");
   EXPECT_EQ("Ann", c.own.name);
   c.Receive("SetPlayers", "WhiteA:WhiteABlackA:BobWhiteB:CidBlackB:WhiteB");
+  EXPECT_EQ("WhiteA", c.window.game->PlayerNames[0]);
+  EXPECT_EQ("WhiteB", c.window.game->PlayerNames[3]);
   EXPECT_EQ(5, c.own.ownSeat);
   c.Receive("TakeRoleBlackB");
   EXPECT_EQ(6 | 64, c.own.roles);
@@ -164,12 +171,11 @@ TEST(NetClientProcessor, FollowsARelayedGameToTheSamePositionAndRecordAsAReplay)
   EXPECT_EQ((std::vector<int>{3, 0, 2, 1}),
             (std::vector<int>{c.own.ownSeat, c.own.partnerSeat, c.own.opponentSeat, c.own.partnersOpponentSeat}));
   EXPECT_EQ("Dee", c.window.game->PlayerNames[0]);
-  EXPECT_EQ("WhiteB", c.window.game->PlayerNames[2]) << "an earlier seat list is replaced whole";
-  c.window.game->PlayerNames[2] = "Cid";
-  EXPECT_NE(std::string::npos,
-            c.log.Text().find("   <NetGameClientProcessingMessage20001> G1->Players[player_A]:Dee G1->Players[player_a]:"
-                              "Bob G1->Players[player_B]:Cid G1->Players[player_b]:Ann"
-                              "</NetGameClientProcessingMessage20001>\r\n"));
+  EXPECT_NE(
+      std::string::npos,
+      c.log.Text().find("   <NetGameClientProcessingMessage20001> G1->Players[player_A]:Dee G1->Players[player_a]:"
+                        "Bob G1->Players[player_B]:Cid G1->Players[player_b]:Ann"
+                        "</NetGameClientProcessingMessage20001>\r\n"));
 
   c.window.calls.clear();
   c.Receive("NewGameClasics");
@@ -232,6 +238,94 @@ TEST(NetClientProcessor, FollowsARelayedGameToTheSamePositionAndRecordAsAReplay)
   EXPECT_EQ(6, c.own.roles);
   EXPECT_EQ(-3, c.own.partnerSeat);
   EXPECT_EQ("menus 30000", c.window.calls.back());
+}
+
+// Chat: the partner's lines fill the partner line, which keeps its prefix and
+// the tail of what was said; every line goes to the chat pane whole.
+TEST(NetClientProcessor, ChatFromThePartnerFillsThePartnerLine) {
+  Client c;
+  c.Receive("SetPlayerName", "Ann");
+  c.Receive("TakeRoleBlackB");
+  c.Receive("SetPlayers", "WhiteA:DeeBlackA:BobWhiteB:CidBlackB:Ann");
+
+  c.Receive("Talk", "Dee>go");
+  EXPECT_EQ("Your partner says:  go", c.window.partnerLine);
+  c.Receive("Talk", "Bob>mate in 2");
+  EXPECT_EQ("Your partner says:  go", c.window.partnerLine) << "an opponent's line leaves it";
+  std::string said = " go";
+  for (int i = 0; i < 12; ++i) {
+    const std::string text = "sit " + std::to_string(i) + " and wait";
+    c.Receive("Talk", "Dee>" + text);
+    said += " " + text;
+  }
+  EXPECT_EQ("Your partner says: " + said.substr(said.size() - 61), c.window.partnerLine);
+  EXPECT_EQ(80u, c.window.partnerLine.size());
+
+  c.Receive("Talk", "On this server is online 2 active chess players:");
+  EXPECT_EQ("On this server is online 2 active chess players:", c.window.chat.back());
+  EXPECT_EQ("Bob>mate in 2", c.window.chat[1]);
+  EXPECT_EQ(15u, c.window.chat.size());
+
+  // Frames that are not whole, and a move too short to be one, are reported.
+  const std::string cut = BuildFrame(kServerHandle, "Talk", "Dee>lost").substr(0, 30);
+  c.processor.NetGameClientProcessingMessage(cut);
+  EXPECT_EQ("CliProMsg Bad command:" + cut, c.window.chat.back());
+  c.Receive("PlayMove", "e2e4");
+  EXPECT_EQ("Invalid Play Move Request (move shorter than 4 characters):\"e2e4\"", c.window.chat.back());
+  c.Receive("Takeroleblackb");
+  EXPECT_EQ(17u, c.window.chat.size());
+  EXPECT_EQ(64, c.own.roles) << "a confirmation is the only way to a seat bit";
+}
+
+// With the compensator switched on by the first move, the lag credit the
+// other board's seat gained is added to its clock when it moves.
+TEST(NetClientProcessor, LagCreditIsPaidIntoTheMoversClock) {
+  Client c;
+  c.Receive("NewGameClasics");
+  CKestroGame& g = *c.window.game;
+  c.Receive("PlayMove",
+            "1A.e4{179}{C:[T:1000][L:200][LagCompensatorSetOn:1] T=Thinking time per move in miliseconds L=lag per "
+            "move in ms}");
+  EXPECT_EQ(1, g.LagCompensatorRead);
+  EXPECT_EQ(179000, g.Position.clock[seatWhiteA]);
+  EXPECT_EQ(200, g.Position.lagCredit[seatWhiteB]);
+  c.Receive("PlayMove", "1B.d4{178}{C:[T:2000][L:0]}");
+  EXPECT_EQ(180000 - 2000 + 200, g.Position.clock[seatWhiteB]);
+  EXPECT_EQ(0, g.Position.lagCredit[seatWhiteB]);
+}
+
+// The frames of the client's own commands, byte for byte; the server reads
+// each as the command it is, and nothing typed can make a second frame.
+TEST(NetClientProcessor, ClientCommandFramesKeepTheirShape) {
+  const std::string h = "       123";
+  const std::string m = "\xA4";
+  EXPECT_EQ(m + "cmd" + m + h + m + "Who                  " + m + "endcmd" + m, net::WhoFrame(h));
+  EXPECT_EQ("Who", net::ServerFields(net::WhoFrame(h)).command);
+  EXPECT_EQ("", net::ServerFields(net::WhoFrame(h)).payload);
+
+  const std::string bye = m + "cmd" + m + h + m + "KVXNBye             " + m + "endcmd" + m;
+  const std::string leaveWB = m + "cmd" + m + h + m + "AbandonRoleWhiteB   " + m + "endcmd" + m;
+  const std::string leaveBA = m + "cmd" + m + h + m + "AbandonRoleBlackA   " + m + "endcmd" + m;
+  const std::string departing = m + "cmd" + m + h + m + "KVXNDeparting       " + m + "endcmd" + m;
+  const std::string talk = m + "cmd" + m + h + m + "Talk                " + m + " departing ... " + m + "endcmd" + m;
+  EXPECT_EQ(bye + leaveWB + leaveBA + departing + talk, net::DisconnectText(h, 6 | 16 | 32));
+
+  const std::vector<std::string> all = net::TakeAllRolesFrames(h);
+  ASSERT_EQ(4u, all.size());
+  EXPECT_EQ(m + "cmd" + m + h + m + "TakeRoleBlackB      " + m + "endcmd" + m, all[2]);
+  const std::vector<std::string> test = net::TakeRoleTestFrames(h);
+  ASSERT_EQ(8u, test.size());
+  EXPECT_EQ("AbandonRoleWhiteB", net::ServerFields(test[5]).command);
+  EXPECT_EQ(m + "cmd" + m + h + m + "CallServerAdmin     " + m + "endcmd" + m, net::CallServerAdminFrame(h));
+
+  const std::string injected =
+      "hi" + m + "endcmd" + m + m + "cmd" + m + "2000000001" + m + "AbandonRoleWhiteA   " + m + "endcmd" + m + "\r\n";
+  const std::string chat = net::ChatFrame(h, injected);
+  EXPECT_EQ(1u, net::FrameReader().Feed(chat).frames.size());
+  EXPECT_EQ(std::string::npos, chat.find('\r'));
+  EXPECT_EQ(net::kFrameStart.size(), chat.find(h));
+  EXPECT_EQ(chat.size() - net::kFrameEnd.size(), chat.find(m + "endcmd"));
+  EXPECT_EQ(std::string::npos, net::LoginFrame(h, "A\xA4nn\x01").find("A\xA4"));
 }
 
 }  // namespace
