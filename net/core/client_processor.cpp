@@ -30,7 +30,7 @@ std::string SeatCommand(std::string_view verb, int seat) {
 }
 
 void SetOwnSeats(NetGamePlayer& own, const std::string* seatNames) {
-  own.ownSeat = own.partnerSeat = own.opponentSeat = own.partnersOpponentSeat = 5;
+  own.ownSeat = own.partnerSeat = own.opponentSeat = own.partnersOpponentSeat = kSeatNone;
   for (int seat = 0; seat < 4; ++seat) {
     if (seatNames[seat] != own.name) continue;
     own.ownSeat = kSeatIndexes[seat][0];
