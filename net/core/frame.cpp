@@ -1,15 +1,176 @@
 #include "net/core/frame.h"
 
+#include <algorithm>
+
 namespace net {
 
-std::string BuildFrame(std::string_view, std::string_view, std::string_view) { return {}; }
-std::string BuildLoginFrame(std::string_view, std::string_view, std::string_view) { return {}; }
-FrameFields ServerFields(std::string_view) { return {}; }
-FrameFields ClientFields(std::string_view) { return {}; }
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// Bytes `from` .. `from + count - 1` (0-based), clamped to the text.
+std::string_view Slice(std::string_view s, size_t from, size_t count) {
+  if (from >= s.size()) return {};
+  return s.substr(from, count);
+}
+
+// Leading and trailing blanks and control bytes removed.
+std::string_view TrimBlanks(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
+  return s.substr(b, e - b);
+}
+
+void AppendWithoutMarks(std::string& out, std::string_view s) {
+  for (char c : s)
+    if (c != kMark) out += c;
+}
+
+// The fields common to both extractions; the payload is left to the caller.
+FrameFields CommonFields(std::string_view frame) {
+  FrameFields f;
+  if (frame.substr(0, kFrameStart.size()) != kFrameStart || frame.find(kFrameEnd) == npos) return f;
+  f.ok = true;
+  f.handle = Slice(frame, 5, kHandleLength);
+  f.command = TrimBlanks(Slice(frame, 16, kCommandWidth));
+  return f;
+}
+
+}  // namespace
+
+std::string BuildFrame(std::string_view handle, std::string_view command, std::string_view payload) {
+  std::string out;
+  out.reserve(kFrameStart.size() + kHandleLength + 1 + kCommandWidth + 1 + payload.size() + kFrameEnd.size());
+  out += kFrameStart;
+  std::string h;
+  AppendWithoutMarks(h, handle.substr(0, kHandleLength));
+  out.append(kHandleLength - h.size(), ' ');
+  out += h;
+  out += kMark;
+  const size_t commandStart = out.size();
+  AppendWithoutMarks(out, command.substr(0, kCommandWidth));
+  out.append(kCommandWidth - (out.size() - commandStart), ' ');
+  if (!payload.empty()) {
+    out += kMark;
+    AppendWithoutMarks(out, payload);
+  }
+  out += kFrameEnd;
+  return out;
+}
+
+std::string BuildLoginFrame(std::string_view handle, std::string_view name, std::string_view version) {
+  std::string out(kLoginStart);
+  AppendWithoutMarks(out, version);
+  out += kMark;
+  AppendWithoutMarks(out, handle);
+  out += kMark;
+  AppendWithoutMarks(out, name);
+  out += kFrameEnd;
+  return out;
+}
+
+FrameFields ServerFields(std::string_view frame) {
+  FrameFields f = CommonFields(frame);
+  if (f.ok && frame.size() > 37 + kFrameEnd.size()) f.payload = frame.substr(37, frame.size() - 37 - kFrameEnd.size());
+  return f;
+}
+
+FrameFields ClientFields(std::string_view frame) {
+  FrameFields f = CommonFields(frame);
+  if (!f.ok) return f;
+  const size_t end = frame.find(kFrameEnd);
+  if (end > 37) f.payload = frame.substr(37, end - 37);
+  return f;
+}
+
 bool IsLoginFrame(std::string_view frame) { return frame.substr(0, kLoginStart.size()) == kLoginStart; }
-std::string SetPlayersPayload(const std::array<std::string, 4>&) { return {}; }
-std::string CleanPayload(std::string_view text) { return std::string(text); }
-FrameReader::Result FrameReader::Feed(std::string_view, bool) { return {}; }
+
+std::string SetPlayersPayload(const std::array<std::string, 4>& names) {
+  static constexpr std::array<std::string_view, 4> kLabels = {"WhiteA:", "BlackA:", "WhiteB:", "BlackB:"};
+  std::string out;
+  for (size_t i = 0; i < names.size(); ++i) {
+    out += kLabels[i];
+    out += CleanPayload(names[i]);
+  }
+  return out;
+}
+
+std::string CleanPayload(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (!IsControl(u) && c != kMark) out += c;
+  }
+  return out;
+}
+
+FrameReader::Result FrameReader::Feed(std::string_view bytes, bool withRests) {
+  Result r;
+  std::string_view text = bytes;
+  size_t endFrom = 0;  // no end marker starts before this offset of `text`
+  const bool carried = !pending_.empty();
+  if (carried) {
+    pending_.append(bytes);
+    text = pending_;
+    endFrom = endSearchFrom_;
+  }
+  if (withRests) r.text.assign(text);
+
+  size_t pos = 0;
+  size_t start = text.find(kFrameStart);
+  if (start == npos) {
+    // No frame anywhere: drop all but a start marker split by this read.
+    size_t keep = std::min(text.size(), kFrameStart.size() - 1);
+    while (keep > 0 && text.substr(text.size() - keep) != kFrameStart.substr(0, keep)) --keep;
+    r.noFrameStart = keep < text.size();
+    const std::string tail(text.substr(text.size() - keep));
+    pending_ = tail;
+    endSearchFrom_ = 0;
+    return r;
+  }
+  for (;;) {
+    const size_t end = text.find(kFrameEnd, std::max(pos, endFrom));
+    if (end == npos) break;
+    if (start != npos && start < pos) start = text.find(kFrameStart, pos);
+    const size_t next = end + kFrameEnd.size();
+    if (start != npos && start < end) {
+      // Frame from its start marker through the end marker; an end marker
+      // without a start before it closes text that is dropped.
+      if (next - start > kMaxFrame) {
+        r.overflowed = true;
+      } else {
+        r.frames.emplace_back(text.substr(start, next - start));
+        if (withRests) r.restFrom.push_back(next);
+      }
+    }
+    pos = next;
+  }
+  if (start != npos && start < pos) start = text.find(kFrameStart, pos);
+  if (start == npos) {
+    // Only text without a frame start is left; keep a split start marker.
+    size_t keep = std::min(text.size() - pos, kFrameStart.size() - 1);
+    while (keep > 0 && text.substr(text.size() - keep) != kFrameStart.substr(0, keep)) --keep;
+    start = text.size() - keep;
+  }
+  if (text.size() - start > kMaxFrame) {
+    r.overflowed = true;
+    start = text.size();
+  }
+  if (carried) {
+    pending_.erase(0, start);
+  } else {
+    pending_.assign(text.substr(start));
+  }
+  // The kept text starts with "¤cmd¤" (or is a piece of one): an end marker
+  // can only start in its last 7 bytes once more bytes arrive.
+  endSearchFrom_ = pending_.size() >= kFrameEnd.size() ? pending_.size() - (kFrameEnd.size() - 1) : 0;
+  return r;
+}
+
 void FrameReader::Reset() {
   pending_.clear();
   endSearchFrom_ = 0;
