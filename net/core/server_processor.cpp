@@ -19,6 +19,8 @@ constexpr int32_t kSeatedRoles = kRoleSeatFirst;  // roles of 8 or more hold a s
 constexpr int32_t kTeam1Roles = kRoleSeatFirst << seatWhiteA | kRoleSeatFirst << seatBlackB;
 constexpr int32_t kTeam2Roles = kRoleSeatFirst << seatBlackA | kRoleSeatFirst << seatWhiteB;
 constexpr int kFirstTimedMove = 1;  // the first move of board A by White carries the legend
+// Refused moves stop adding to the game's error log past this size.
+constexpr size_t kMaxErrorLog = 64 * 1024;
 
 struct NewGameRequest {
   const char* title;
@@ -312,13 +314,17 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload) {
   const int64_t now = clock_.TickCount10ms();
 
   // Only a well-formed token is tried, and only its move: comments of the
-  // client (a lag-compensator setting among them) never reach the game.
+  // client (a lag-compensator setting among them) never reach the game. The
+  // move number is tested as the clients test the relayed move, so that no
+  // move is played here that they refuse.
   CKestroGame& game = host_.Game();
   const std::string head(payload.substr(0, payload.find('{')));
   BpgnMove trial;
   trial.token = head + "{0}";
   game.TrialPosition = game.Position;
-  if (!IsMoveTokenText(payload) || !game.PlayMove(trial, game.TrialPosition)) {
+  const size_t errorLogSize = game.ErrorLog.size();
+  if (!IsMoveTokenText(payload) || !game.PlayBpgnMove(trial, game.TrialPosition, 1)) {
+    if (game.ErrorLog.size() > kMaxErrorLog) game.ErrorLog.resize(errorLogSize);
     log.Add(" <SPMPlayMove>Illegal Play Move Request:", who, "</SPMPlayMove>\r\n");
     return;
   }

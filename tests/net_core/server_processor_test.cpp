@@ -192,6 +192,7 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
       Send(cid, "PlayMove", "1a.d5{179}{C:[T:1][L:0]}");   // WhiteB plays BlackA's move
       Send(bob, "PlayMove", "1a.Ke8e6{179}{C:[T:1][L:0]}");  // illegal
       Send(bob, "PlayMove", "1a.d5{179}junk");               // not a token
+      Send(bob, "PlayMove", "2a.d5{179}");                   // wrong move number
       Send(bob, "PlayMove", "1a.d");                         // too short
       Send({12, ann.handle, ""}, "Talk", "hi");
       got = window.Take();
@@ -205,6 +206,8 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
       EXPECT_NE(debug.find(" <SPMPlayMove>Illegal Play Move Request:Bob:1a.Ke8e6{179}{C:[T:1][L:0]}</SPMPlayMove>\r\n"),
                 std::string::npos);
       EXPECT_NE(debug.find(" <SPMPlayMove>Illegal Play Move Request:Bob:1a.d5{179}junk</SPMPlayMove>\r\n"),
+                std::string::npos);
+      EXPECT_NE(debug.find(" <SPMPlayMove>Illegal Play Move Request:Bob:2a.d5{179}</SPMPlayMove>\r\n"),
                 std::string::npos);
       EXPECT_NE(debug.find(" <SPMPlayMove>Invalid Play Move Request:Bob:1a.d</SPMPlayMove>\r\n"), std::string::npos);
       EXPECT_NE(debug.find("<ServerNSPMMove>Cid:1a.d5{179}{C:[T:1][L:0]}</ServerNSPMMove>\r\n"), std::string::npos);
@@ -289,14 +292,14 @@ TEST_F(ServerRoad, MoveStampsNeverAddTimeAndTheRecordHasLimits) {
   g.PliesA = 1000;
   g.Moves.resize(1000, g.Moves.front());
   g.MoveCount = 1000;
-  Send(ann, "PlayMove", "2A.Nb1c3{170}");
+  Send(ann, "PlayMove", "501A.Nb1c3{170}");
   EXPECT_EQ(window.Take(), std::vector<std::string>{"all " + Talk("Server shouts -> limit 999 of maximum allowed moves "
                                                                   "in game reached. End of comedy, play new game rather!")});
   EXPECT_EQ(g.MoveCount, 1001);
   // A full record takes no more moves.
   g.Moves.resize(4000, g.Moves.front());
   g.MoveCount = 4000;
-  Send(ann, "PlayMove", "2a.Nb8c6{170}");
+  Send(ann, "PlayMove", "501a.Nb8c6{170}");
   EXPECT_TRUE(window.Take().empty());
   EXPECT_EQ(g.MoveCount, 4000);
   EXPECT_EQ(g.Position.sideToMoveA, 1);
