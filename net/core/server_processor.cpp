@@ -198,7 +198,7 @@ void ServerProcessor::NetGameServerProcessingMessage(std::optional<int64_t> conn
     sender.roles = entry.roles;
   }
 
-  int code = ServerCommandCode(fields.command);
+  const int code = ServerCommandCode(fields.command);
   const bool newGame = code >= srv::kNewGameFirst && code <= srv::kNewGameLast;
   if (sender.roles >= kSeatedRoles) {
     if (sender.roles & kTeam1Roles) requests_[0] = code;

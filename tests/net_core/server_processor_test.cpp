@@ -139,6 +139,7 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   Send(dee, "TakeRoleBlackB");
   EXPECT_EQ(window.Take().size(), 9u);
   EXPECT_EQ(window.game->PlayerNames[3], "Dee");
+  EXPECT_EQ(window.redraws, 4);
   EXPECT_EQ(table.At(table.FindClientByName("Dee")).roles, 6 | 64);
 
   clock.ms = 100000;
