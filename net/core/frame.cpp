@@ -29,6 +29,14 @@ void AppendWithoutMarks(std::string& out, std::string_view s) {
     if (c != kMark) out += c;
 }
 
+// A field that follows a "¤" and is followed by one: without marks, and
+// never "endcmd" alone, which would make an end marker of the two.
+void AppendField(std::string& out, std::string_view s) {
+  const size_t from = out.size();
+  AppendWithoutMarks(out, s);
+  if (std::string_view(out).substr(from) == kFrameEnd.substr(1, kFrameEnd.size() - 2)) out += ' ';
+}
+
 // The fields common to both extractions; the payload is left to the caller.
 FrameFields CommonFields(std::string_view frame) {
   FrameFields f;
@@ -55,7 +63,7 @@ std::string BuildFrame(std::string_view handle, std::string_view command, std::s
   out.append(kCommandWidth - (out.size() - commandStart), ' ');
   if (!payload.empty()) {
     out += kMark;
-    AppendWithoutMarks(out, payload);
+    AppendField(out, payload);
   }
   out += kFrameEnd;
   return out;
@@ -63,11 +71,11 @@ std::string BuildFrame(std::string_view handle, std::string_view command, std::s
 
 std::string BuildLoginFrame(std::string_view handle, std::string_view name, std::string_view version) {
   std::string out(kLoginStart);
-  AppendWithoutMarks(out, version);
+  AppendField(out, version);
   out += kMark;
-  AppendWithoutMarks(out, handle);
+  AppendField(out, handle);
   out += kMark;
-  AppendWithoutMarks(out, name);
+  AppendField(out, name);
   out += kFrameEnd;
   return out;
 }
@@ -120,26 +128,18 @@ FrameReader::Result FrameReader::Feed(std::string_view bytes, bool withRests) {
   }
   if (withRests) r.text.assign(text);
 
+  // Outside a frame the first marker decides: a start marker opens a frame
+  // that the next end marker closes; an end marker before any start closes
+  // text that is dropped (its last byte cannot begin a start marker).
   size_t pos = 0;
   size_t start = text.find(kFrameStart);
-  if (start == npos) {
-    // No frame anywhere: drop all but a start marker split by this read.
-    size_t keep = std::min(text.size(), kFrameStart.size() - 1);
-    while (keep > 0 && text.substr(text.size() - keep) != kFrameStart.substr(0, keep)) --keep;
-    r.noFrameStart = keep < text.size();
-    const std::string tail(text.substr(text.size() - keep));
-    pending_ = tail;
-    endSearchFrom_ = 0;
-    return r;
-  }
+  const bool anyStart = start != npos;
   for (;;) {
     const size_t end = text.find(kFrameEnd, std::max(pos, endFrom));
     if (end == npos) break;
     if (start != npos && start < pos) start = text.find(kFrameStart, pos);
     const size_t next = end + kFrameEnd.size();
     if (start != npos && start < end) {
-      // Frame from its start marker through the end marker; an end marker
-      // without a start before it closes text that is dropped.
       if (next - start > kMaxFrame) {
         r.overflowed = true;
       } else {
@@ -151,12 +151,15 @@ FrameReader::Result FrameReader::Feed(std::string_view bytes, bool withRests) {
   }
   if (start != npos && start < pos) start = text.find(kFrameStart, pos);
   if (start == npos) {
-    // Only text without a frame start is left; keep a split start marker.
-    size_t keep = std::min(text.size() - pos, kFrameStart.size() - 1);
-    while (keep > 0 && text.substr(text.size() - keep) != kFrameStart.substr(0, keep)) --keep;
+    // Outside any frame: keep only a marker split by this read.
+    auto markerPiece = [](std::string_view s) {
+      return kFrameStart.substr(0, s.size()) == s || kFrameEnd.substr(0, s.size()) == s;
+    };
+    size_t keep = std::min(text.size() - pos, kFrameEnd.size() - 1);
+    while (keep > 0 && !markerPiece(text.substr(text.size() - keep))) --keep;
     start = text.size() - keep;
-  }
-  if (text.size() - start > kMaxFrame) {
+    r.noFrameStart = !anyStart && keep < text.size();
+  } else if (text.size() - start > kMaxFrame) {
     r.overflowed = true;
     start = text.size();
   }
@@ -165,8 +168,8 @@ FrameReader::Result FrameReader::Feed(std::string_view bytes, bool withRests) {
   } else {
     pending_.assign(text.substr(start));
   }
-  // The kept text starts with "¤cmd¤" (or is a piece of one): an end marker
-  // can only start in its last 7 bytes once more bytes arrive.
+  // The kept text is an unfinished frame or a piece of a marker: an end
+  // marker can only start in its last 7 bytes once more bytes arrive.
   endSearchFrom_ = pending_.size() >= kFrameEnd.size() ? pending_.size() - (kFrameEnd.size() - 1) : 0;
   return r;
 }

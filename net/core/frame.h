@@ -26,8 +26,10 @@ inline constexpr size_t kHandleLength = 10;
 inline constexpr size_t kCommandWidth = 20;
 
 // The frame for `command` from `handle`. The handle is cut or blank-padded to
-// 10 bytes and the command to 20, so the layout always holds; the payload is
-// taken as is (callers relaying foreign text clean it first).
+// 10 bytes and the command to 20, so the layout always holds. No field keeps
+// a 0xA4 byte, and a payload of "endcmd" alone gets a blank, so a built frame
+// is always cut back whole. Control bytes stay (callers relaying foreign text
+// clean it first).
 std::string BuildFrame(std::string_view handle, std::string_view command, std::string_view payload = {});
 std::string BuildLoginFrame(std::string_view handle, std::string_view name,
                             std::string_view version = kProtocolVersionText);

@@ -10,7 +10,9 @@ namespace net {
 
 namespace {
 
-constexpr std::array<std::string_view, 5> kReservedNames = {"WhiteA", "BlackA", "WhiteB", "BlackB", "Unknown"};
+// The seat words, the sender name of strangers, and "endcmd", which a frame
+// could not carry unchanged as a whole payload.
+constexpr std::array<std::string_view, 6> kReservedNames = {"WhiteA", "BlackA", "WhiteB", "BlackB", "Unknown", "endcmd"};
 constexpr std::string_view kGuest = "Guest";
 constexpr size_t kMaxVersionDigits = 9;
 

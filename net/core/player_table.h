@@ -32,7 +32,7 @@ std::string NewClientHandle();
 // A login name made safe: control bytes and 0xA4 removed, trimmed, at most
 // 20 bytes, empty or "Unknown" -> "Guest".
 std::string CleanName(std::string_view name);
-// True for the seat words and "Unknown", which no participant may be called.
+// True for the seat words, "Unknown" and "endcmd", which no participant may be called.
 bool IsReservedName(std::string_view name);
 
 // One live connection for WhoIsConnectedText.

@@ -51,6 +51,7 @@ TEST(NetFrame, BuildsAndExtractsByteForByte) {
   EXPECT_EQ(talk, "\xA4" "cmd\xA4       123\xA4Talk                \xA4" "Anna>hello\xA4" "endcmd\xA4");
   // A handle shorter than 10 is blank-padded on the left; 0xA4 never enters a frame.
   EXPECT_EQ(net::BuildFrame("123", "Talk", "a\xA4" "endcmd\xA4" "b"), talk.substr(0, 37) + "aendcmdb" + kEnd);
+  EXPECT_EQ(net::BuildFrame("2000000001", "Talk", "endcmd"), "\xA4" "cmd\xA4" "2000000001\xA4Talk                \xA4" "endcmd \xA4" "endcmd\xA4");
   EXPECT_EQ(net::BuildLoginFrame("       123", "Anna"),
             "\xA4" "cmd\xA4KVX&UNetGameClient\xA4" "100\xA4       123\xA4" "Anna\xA4" "endcmd\xA4");
   EXPECT_TRUE(net::IsLoginFrame(net::BuildLoginFrame("       123", "Anna")));
@@ -105,10 +106,11 @@ TEST(NetFrameReader, CutsLikeTheWholeTextWhateverTheReads) {
   const std::string oversize = net::BuildFrame("       777", "Talk", std::string(net::FrameReader::kMaxFrame, 'x'));
   for (int i = 0; i < 400; ++i) {
     if (i == 200) stream += oversize;
+    if (i == 100) stream += net::BuildFrame("2000000001", "Who") + kEnd + "cmd\xA4" + "x" + kEnd;  // markers overlap
     switch (rng() % 8) {
       case 0: stream += "noise " + std::to_string(i); break;
       case 1: stream += kEnd; break;                                      // end without start
-      case 2: stream += "\xA4" "cm"; break;                               // piece of a start marker
+      case 2: stream += i % 3 == 0 ? "\xA4" "cm" : i % 3 == 1 ? "cmd\xA4" : "\xA4" "end"; break;  // marker pieces
       case 3: stream += kStart + "  1234567\xA4Tal"; break;               // start never finished here
       default: stream += net::BuildFrame("  " + std::to_string(1000000 + i), "Talk", "m" + std::to_string(i));
     }

@@ -1,0 +1,73 @@
+#pragma once
+// The server's authority over the shared game: every frame that reaches the
+// server runs through NetGameServerProcessingMessage. It logs clients in,
+// relays chat, seats players, checks, times and relays moves, and starts new
+// games when both teams ask for the same one.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/core/clock.h"
+#include "net/core/player_table.h"
+#include "net/core/server_host.h"
+
+namespace net {
+
+// True when `payload` is one move token (number, board letter, ".", the
+// move) followed by nothing or by brace comments of printable bytes only.
+bool IsMoveTokenText(std::string_view payload);
+// The thinking time a mover claims ("[T:" digits "]"); 0 when absent,
+// negative or not a plain number.
+int64_t ClaimedThinkingTime(std::string_view payload);
+// The title a new-game request code is announced with, and the kind it
+// starts; empty and -1 for codes outside the new-game range.
+std::string_view NewGameRequestTitle(int code);
+int NewGameRequestKind(int code);
+
+class ServerProcessor {
+ public:
+  // The processor keeps the two teams' requests and the server's turn-start
+  // stamps itself; the window owns the processor, the table and the clock.
+  ServerProcessor(ServerHost& host, PlayerTable& table, Clock& clock) : host_(host), table_(table), clock_(clock) {}
+
+  // One frame, from a client connection or (no connection) from the server's
+  // own window.
+  void NetGameServerProcessingMessage(std::optional<int64_t> connection, std::string_view frame);
+
+  // A game has started (StartNewGame, on the server): every seat's turn
+  // starts now, neither team has a request.
+  void GameStarted();
+
+  // Team 1 is WhiteA and BlackB, team 2 BlackA and WhiteB.
+  int TeamRequest(int team) const { return team == 1 ? requests_[0] : requests_[1]; }
+  int64_t TurnStart(int seat) const { return turnStart_[seat & 3]; }
+
+  // The longest move record the server keeps: later moves are refused.
+  static constexpr int kMaxRecordedMoves = 4000;
+
+ private:
+  // The sender of one frame, copied from its table entry.
+  struct Sender {
+    int index = -1;  // -1: no entry ("Unknown", no roles)
+    std::string name = "Unknown";
+    std::string handle;
+    int32_t roles = 0;
+  };
+
+  void Login(std::optional<int64_t> connection, std::string_view frame);
+  void Reply(const Sender& sender, const std::string& frame);
+  void TakeSeat(const Sender& sender, int seat);
+  void LeaveSeat(const Sender& sender, int seat);
+  void SendSeatChange(const Sender& sender, const std::string& confirmation, const std::string& talk);
+  void PlayMove(const Sender& sender, std::string_view payload);
+  void AgreeNewGame(const Sender& sender, int code);
+
+  ServerHost& host_;
+  PlayerTable& table_;
+  Clock& clock_;
+  int requests_[2] = {0, 0};
+  int64_t turnStart_[4] = {0, 0, 0, 0};
+};
+
+}  // namespace net
