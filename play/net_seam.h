@@ -1,6 +1,6 @@
 #pragma once
 // What the play window asks of the network game. The default does nothing;
-// the network code and tests put their own in place.
+// the network session and tests put their own in place.
 #include <string>
 
 class NetSeam {
@@ -15,8 +15,30 @@ class NetSeam {
   virtual void SendToAllBS(const std::string& frame) { (void)frame; }
   // Empties the debug log of frames sent and received.
   virtual void ClearDebugLog() {}
+  // The debug log of frames sent and received ("Make Debug Logs").
+  virtual const std::string& DebugLogText() const {
+    static const std::string none;
+    return none;
+  }
   // Closes the connection (the Disconnect command).
   virtual void Disconnect() {}
   // Refreshes the connected flags of the server's player table.
   virtual void RefreshClientsConnected() {}
+  // A new game started on the server: every seat's turn starts now and
+  // neither team has a new-game request.
+  virtual void GameStarted() {}
+
+  // The NetGame menu and the network controls.
+  virtual void StartServer() {}
+  virtual void JoinToServer() {}
+  virtual void Login() {}
+  virtual void SendChatLine() {}
+  virtual void Who() {}
+  virtual void WhoIsConnected() {}
+  // seat: 0 WhiteA, 1 BlackA, 2 WhiteB, 3 BlackB.
+  virtual void TakeRole(int seat) { (void)seat; }
+  virtual void AbandonRole(int seat) { (void)seat; }
+  virtual void TakeAllRoles() {}
+  virtual void TakeRoleTest() {}
+  virtual void CallServerAdministrator() {}
 };

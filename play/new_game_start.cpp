@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "play/core/frame_text.h"
+#include "net/core/frame.h"
 #include "play/core/new_game_kinds.h"
 #include "play/play_window.h"
 
@@ -78,16 +78,17 @@ void StartNewGame(TfrmKestrovane& w, int kind) {
   w.RedrawWithMaps();
 
   if (w.ActsAsServer == 1) {
-    w.Net().SendToAllBS(playnet::BuildFrame(playnet::kAnnounceHandle, row->command));
+    w.Net().SendToAllBS(net::BuildFrame(net::kAnnounceHandle, row->command));
     w.Net().SendToAll(
-        playnet::BuildFrame(playnet::kServerHandle, "Talk", playnet::CleanPayload(NewGameAnnouncement(*row, g))));
+        net::BuildFrame(net::kServerHandle, "Talk", net::CleanPayload(NewGameAnnouncement(*row, g))));
     // Processing the broadcast may have closed the window.
     if (!w.Game()) return;
   }
 
-  const int now = TfrmKestrovane::TickCount10ms();
+  const int64_t now = TfrmKestrovane::TickCount10ms();
   for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
   w.TeamNewGameRequest[0] = w.TeamNewGameRequest[1] = 0;
+  w.Net().GameStarted();
   if (!w.mnuiSoundsOff->isChecked() && !w.mnuiSoundMoveNone->isChecked()) w.PlayMoveSoundAndWait();
   w.Net().ClearDebugLog();
   if (w.Game()->GameKind == gkBughouse || w.Game()->GameKind == gkCoin) w.Engines().StartEngines(kind);
@@ -101,7 +102,7 @@ void StartGameMenuClick(TfrmKestrovane& w, int kind) {
     w.RecordPane().SetText("");
     StartNewGame(w, kind);
   } else {
-    w.Net().SendToServer(playnet::BuildFrame(w.OwnHandle, row->request));
+    w.Net().SendToServer(net::BuildFrame(w.OwnHandle, row->request));
   }
 }
 
@@ -114,7 +115,7 @@ void NewClassicGame(TfrmKestrovane& w) {
   TakeNewGame(w, CreateNewGame(classic, header, names, noDisplayNames), header);
   w.RedrawWithMaps();
   FinishStart(w);
-  const int now = TfrmKestrovane::TickCount10ms();
+  const int64_t now = TfrmKestrovane::TickCount10ms();
   for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
 }
 

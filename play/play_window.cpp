@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -23,7 +22,8 @@
 #include <tuple>
 
 #include "display/board_display.h"
-#include "play/core/frame_text.h"
+#include "net/core/frame.h"
+#include "play/net_session.h"
 #include "play/new_game_start.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
@@ -50,11 +50,11 @@ std::string (*TfrmKestrovane::DateText)() = DefaultDateText;
 
 TfrmKestrovane::TfrmKestrovane(QWidget* parent) : TfrmKestroForm(parent) {
   setObjectName(QStringLiteral("TfrmKestrovane"));
-  net_ = std::make_unique<NetSeam>();
+  OwnHandle = "0000000000";
   engines_ = std::make_unique<EngineSeam>();
-  PlayerTable.resize(kPlayerTableSize);
   BuildControls();
   BuildMenus();
+  net_ = std::make_unique<NetSession>(*this);
 
   // The play window's creation handler: the base one, then no network.
   FormCreate();
@@ -171,6 +171,8 @@ void TfrmKestrovane::BuildControls() {
   edName->setToolTip(QStringLiteral("Guest"));
   edName->resize(120, 22);
   btnLogin = button("btnLogin", QStringLiteral("Login"), 0, 0, 60);
+  connect(btnLogin, &QPushButton::clicked, this, &TfrmKestrovane::btnLoginClick);
+  connect(edNetGameMessage, &QLineEdit::returnPressed, this, &TfrmKestrovane::edNetGameMessageKeyDown);
   btnLogin->hide();
   edClientHandle = Named(new QLineEdit(s), "edClientHandle");
   edClientHandle->setReadOnly(true);
@@ -186,6 +188,7 @@ void TfrmKestrovane::BuildControls() {
   udPartnerTellsSLN->resize(60, 22);
   udPartnerTellsSLN->hide();
   btnreNetGameLogClear = button("btnreNetGameLogClear", QStringLiteral("Clear"), 0, 0, 45);
+  connect(btnreNetGameLogClear, &QPushButton::clicked, this, &TfrmKestrovane::btnreNetGameLogClearClick);
   btnReNetGameLogSizeChange = button("btnReNetGameLogSizeChange", QStringLiteral("Size"), 0, 0, 40);
   btnReNetGameLogSizeChangePlus = button("btnReNetGameLogSizeChangePlus", QStringLiteral("+"), 0, 0, 22);
   btnReNetGameLogSizeChangeMinus = button("btnReNetGameLogSizeChangeMinus", QStringLiteral("-"), 0, 0, 22);
@@ -237,7 +240,37 @@ void TfrmKestrovane::BuildMenus() {
   mnuiDisconnect->setEnabled(false);
   net->addSeparator();
   mnuiWhoIsConnected = item(net, "mnuiWhoIsConnected", "Who Is connected");
-  mnuiWhoIsConnected->setEnabled(false);
+  mnuiWho = item(net, "mnuiWho", "Who");
+  QMenu* take = submenu(net, "mnuiTakeRole", "Take chess table");
+  QMenu* leave = submenu(net, "mnuiAbandonRole", "Leave chess table");
+  const char* seatCaptions[4] = {"WhiteA (White on A board)", "BlackA (Black on A board)",
+                                 "WhiteB (White on B board)", "BlackB (Black on B board)"};
+  const char* takeNames[4] = {"mnuiTakeRolePlayerAWhite", "mnuiTakeRolePlayerABlack", "mnuiTakeRolePlayerBWhite",
+                              "mnuiTakeRolePlayerBBlack"};
+  const char* leaveNames[4] = {"mnuiAbandonRolePlayerAWhite", "mnuiAbandonRolePlayerABlack",
+                               "mnuiAbandonRolePlayerBWhite", "mnuiAbandonRolePlayerBBlack"};
+  for (int seat = 0; seat < 4; ++seat) {
+    mnuiTakeRoles[seat] = item(take, takeNames[seat], seatCaptions[seat]);
+    mnuiAbandonRoles[seat] = item(leave, leaveNames[seat], seatCaptions[seat]);
+    connect(mnuiTakeRoles[seat], &QAction::triggered, this, [this, seat] { net_->TakeRole(seat); });
+    connect(mnuiAbandonRoles[seat], &QAction::triggered, this, [this, seat] { net_->AbandonRole(seat); });
+  }
+  mnuiTakeRoleAll4 = item(take, "mnuiTakeRoleAll4", "Take all 4 roles (Hotseat)");
+  mnuiTakeRoleTest = item(take, "mnuiTakeRoleTest", "Take role TEST");
+  mnuiTakeRoleTest->setVisible(false);
+  mnuiCallServerAdministrator = item(net, "mnuiCallServerAdministrator", "Call Server Administrator", true);
+  for (QAction* a : {mnuiWhoIsConnected, mnuiWho, mnuiTakeRoleAll4, mnuiTakeRoleTest, mnuiCallServerAdministrator})
+    a->setEnabled(false);
+  for (QAction* a : mnuiTakeRoles) a->setEnabled(false);
+  for (QAction* a : mnuiAbandonRoles) a->setEnabled(false);
+  connect(mnuiStartServer, &QAction::triggered, this, &TfrmKestrovane::mnuiStartServerClick);
+  connect(mnuiJoinToServer, &QAction::triggered, this, &TfrmKestrovane::mnuiJoinToServerClick);
+  connect(mnuiWho, &QAction::triggered, this, &TfrmKestrovane::mnuiWhoClick);
+  connect(mnuiWhoIsConnected, &QAction::triggered, this, &TfrmKestrovane::mnuiWhoIsConnectedClick);
+  connect(mnuiTakeRoleAll4, &QAction::triggered, this, &TfrmKestrovane::mnuiTakeRoleAll4Click);
+  connect(mnuiTakeRoleTest, &QAction::triggered, this, &TfrmKestrovane::mnuiTakeRoleTestClick);
+  connect(mnuiCallServerAdministrator, &QAction::triggered, this,
+          &TfrmKestrovane::mnuiCallServerAdministratorClick);
   mnuiBughouseLagcompensator = item(net, "mnuiBughouseLagcompensator", "Bughouse Kestro LAG Compensator", true, true);
   mnuiLogGameBeforeStartingNew =
       item(net, "mnuiLogGameBeforeStartingNew", "Log Game into BPGN file before starting new", true, true);
@@ -411,14 +444,7 @@ void TfrmKestrovane::SetTimerInterval(QTimer* timer, int ms) {
   timer->start(ms);
 }
 
-int TfrmKestrovane::TickCount10ms() {
-  static QElapsedTimer started = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return static_cast<int>(started.elapsed() / 10 * 10);
-}
+int64_t TfrmKestrovane::TickCount10ms() { return net::SystemClock().TickCount10ms(); }
 
 void TfrmKestrovane::TimerNetGame1Timer() {
   if (Game() && Visual().ShowPresumptiveTimes == 1) ShowPresumptiveTimes();
@@ -429,6 +455,26 @@ void TfrmKestrovane::timerXBoardEngineTimer() {
 }
 
 void TfrmKestrovane::mnuiDisconnectClick() { net_->Disconnect(); }
+
+// The network game's commands belong to the network session.
+void TfrmKestrovane::mnuiStartServerClick() { net_->StartServer(); }
+void TfrmKestrovane::mnuiJoinToServerClick() { net_->JoinToServer(); }
+void TfrmKestrovane::btnLoginClick() { net_->Login(); }
+void TfrmKestrovane::edNetGameMessageKeyDown() { net_->SendChatLine(); }
+void TfrmKestrovane::mnuiWhoClick() { net_->Who(); }
+void TfrmKestrovane::mnuiWhoIsConnectedClick() { net_->WhoIsConnected(); }
+void TfrmKestrovane::mnuiTakeRolePlayerAWhiteClick() { net_->TakeRole(0); }
+void TfrmKestrovane::mnuiTakeRolePlayerABlackClick() { net_->TakeRole(1); }
+void TfrmKestrovane::mnuiTakeRolePlayerBWhiteClick() { net_->TakeRole(2); }
+void TfrmKestrovane::mnuiTakeRolePlayerBBlackClick() { net_->TakeRole(3); }
+void TfrmKestrovane::mnuiAbandonRolePlayerAWhiteClick() { net_->AbandonRole(0); }
+void TfrmKestrovane::mnuiAbandonRolePlayerABlackClick() { net_->AbandonRole(1); }
+void TfrmKestrovane::mnuiAbandonRolePlayerBWhiteClick() { net_->AbandonRole(2); }
+void TfrmKestrovane::mnuiAbandonRolePlayerBBlackClick() { net_->AbandonRole(3); }
+void TfrmKestrovane::mnuiTakeRoleAll4Click() { net_->TakeAllRoles(); }
+void TfrmKestrovane::mnuiTakeRoleTestClick() { net_->TakeRoleTest(); }
+void TfrmKestrovane::mnuiCallServerAdministratorClick() { net_->CallServerAdministrator(); }
+void TfrmKestrovane::btnreNetGameLogClearClick() { reNetGameLog->clear(); }
 
 void TfrmKestrovane::mnuiBughouseLagcompensatorClick() {
   if (Game()) Game()->LagCompensatorRead = mnuiBughouseLagcompensator->isChecked() ? 1 : 0;
@@ -480,9 +526,9 @@ void TfrmKestrovane::chbShowPresumptiveTimesClick() {
 
 void TfrmKestrovane::ShowPresumptiveTimes() {
   TwoBoardPosition& p = Game()->Position;
-  const int now = TickCount10ms();
+  const int64_t now = TickCount10ms();
   for (int seat : {p.sideToMoveA != 0 ? 1 : 0, p.sideToMoveB != 0 ? 3 : 2})
-    p.runningClock[seat] = p.clock[seat] - (now - TurnStartTick[seat]) + p.lagCredit[seat];
+    p.runningClock[seat] = static_cast<int32_t>(p.clock[seat] - (now - TurnStartTick[seat]) + p.lagCredit[seat]);
   const int seatB = p.sideToMoveB + 2;
   DrawRunningClocks(*Game(), imgBoard->Canvas(), p, p.sideToMoveA == 0, p.sideToMoveA != 0, seatB == 2, seatB != 2);
   imgBoard->update();
@@ -673,11 +719,11 @@ void TfrmKestrovane::PlayLocalMove(const std::string& moveText) {
 void TfrmKestrovane::SendNetworkMove(const BpgnMove& trial, const std::string& token) {
   CKestroGame& g = *Game();
   const int seat = SeatOf(trial.board, trial.side);
-  LastThinkTime = TickCount10ms() - TurnStartTick[seat];
+  LastThinkTime = static_cast<int>(TickCount10ms() - TurnStartTick[seat]);
   g.TrialPosition.clock[seat] -= LastThinkTime;
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]}", g.TrialPosition.clock[seat] / 1000, LastThinkTime, 0);
-  const std::string frame = playnet::BuildFrame(OwnHandle, "PlayMove", token + stamp);
+  const std::string frame = net::BuildFrame(OwnHandle, "PlayMove", token + stamp);
   if (ActsAsServer == 1)
     net_->SendToAll(frame);
   else

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/board_window.h"
+#include "net/core/player_table.h"
 #include "play/engine_seam.h"
 #include "play/net_seam.h"
 #include "play/record_pane.h"
@@ -32,13 +33,6 @@ struct MoveSelection {
 // further words.
 struct SetupPoint {
   int area = 0, index = 0, word3 = 0, word4 = 0;
-};
-
-// One entry of the server's player table.
-struct NetGamePlayer {
-  std::string name, handle;
-  int roles = 0;
-  int inUse = 0;
 };
 
 class TfrmKestrovane : public TfrmKestroForm {
@@ -84,7 +78,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   // Starts the timer with `ms`; 0 stops it.
   static void SetTimerInterval(QTimer* timer, int ms);
   // Milliseconds of the tick count, rounded down to 10 ms.
-  static int TickCount10ms();
+  static int64_t TickCount10ms();
   // Date and time of a new game's header; tests put a fixed one in place.
   static std::string (*DateText)();
 
@@ -99,13 +93,12 @@ class TfrmKestrovane : public TfrmKestroForm {
   int NetworkMode = 0;  // 0 none, 1 server, 2 client
   int ActsAsServer = 0;
   int LastThinkTime = 0;
-  int TurnStartTick[4] = {};
-  int ServerTurnStart[4] = {};
-  NetGamePlayer OwnPlayer;
-  int OwnRoles = 0;  // 8 << seat for each seat held; 1 administrator
-  std::string OwnHandle = "0000000000";
-  std::vector<NetGamePlayer> PlayerTable;
-  int PlayerCount = 0;
+  int64_t TurnStartTick[4] = {};
+  int64_t ServerTurnStart[4] = {};
+  // The window's own participant: name, handle, role bits, seats.
+  net::NetGamePlayer OwnPlayer;
+  int32_t& OwnRoles = OwnPlayer.roles;  // 8 << seat for each seat held; 1 administrator
+  std::string& OwnHandle = OwnPlayer.handle;
   std::string ServerAddress;
   int ServerPort = 6464;
   int EnginesStopped = 0;
@@ -136,6 +129,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   // Menu items other code reads or sets.
   QAction *mnuiStartServer, *mnuiJoinToServer, *mnuiDisconnect, *mnuiBughouseLagcompensator,
       *mnuiLogGameBeforeStartingNew, *mnuiWhoIsConnected, *mnuiPlayersAtTableCanStartGame;
+  QAction *mnuiWho, *mnuiTakeRoleAll4, *mnuiTakeRoleTest, *mnuiCallServerAdministrator;
+  QAction* mnuiTakeRoles[4];     // WhiteA, BlackA, WhiteB, BlackB
+  QAction* mnuiAbandonRoles[4];
   QAction *mnuiAI, *mnuiBughouseKestroEngine, *mnuiXBoardChessEngine, *mnuiXBoardChessEngineTimer;
   QAction* mnuiBugEngineRoles[4];
   QAction *mnuiSoundsOff, *mnuiSoundMoveNone;
@@ -154,6 +150,24 @@ class TfrmKestrovane : public TfrmKestroForm {
   void btnSaveXPGNClick();
   void mnuiBughouseLagcompensatorClick();
   void mnuiDisconnectClick();
+  void mnuiStartServerClick();
+  void mnuiJoinToServerClick();
+  void btnLoginClick();
+  void edNetGameMessageKeyDown();  // the Enter key
+  void mnuiWhoClick();
+  void mnuiWhoIsConnectedClick();
+  void mnuiTakeRolePlayerAWhiteClick();
+  void mnuiTakeRolePlayerABlackClick();
+  void mnuiTakeRolePlayerBWhiteClick();
+  void mnuiTakeRolePlayerBBlackClick();
+  void mnuiAbandonRolePlayerAWhiteClick();
+  void mnuiAbandonRolePlayerABlackClick();
+  void mnuiAbandonRolePlayerBWhiteClick();
+  void mnuiAbandonRolePlayerBBlackClick();
+  void mnuiTakeRoleAll4Click();
+  void mnuiTakeRoleTestClick();
+  void mnuiCallServerAdministratorClick();
+  void btnreNetGameLogClearClick();
   void TimerNetGame1Timer();
   void timerXBoardEngineTimer();
 

@@ -1,0 +1,554 @@
+#include "play/net_session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMetaObject>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include "game/bytes.h"
+#include "game/kestro_game.h"
+#include "net/net_client.h"
+#include "net/net_server.h"
+#include "play/play_window.h"
+#include "platform/dialogs.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+// A port typed by the user: a whole number from 1 to 65535, or nothing.
+std::optional<uint16_t> ReadPort(const QString& text) {
+  bool ok = false;
+  const int port = text.trimmed().toInt(&ok);
+  if (!ok || port < 1 || port > 65535) return std::nullopt;
+  return static_cast<uint16_t>(port);
+}
+
+template <typename T>
+void DeleteLater(std::unique_ptr<T>& owned) {
+  if (!owned) return;
+  T* raw = owned.release();
+  QMetaObject::invokeMethod(qApp, [raw] { delete raw; }, Qt::QueuedConnection);
+}
+
+void Enable(std::initializer_list<QAction*> items, bool on) {
+  for (QAction* a : items) a->setEnabled(on);
+}
+
+}  // namespace
+
+// What the server processor asks of the window.
+class NetSession::ServerSide : public net::ServerHost {
+ public:
+  explicit ServerSide(NetSession& s) : s_(s) {}
+  CKestroGame& Game() override { return *s_.w_.Game(); }
+  net::DebugLog& Log() override { return s_.log_; }
+  net::ServerChecks Checks() const override {
+    TfrmKestrovane& w = s_.w_;
+    net::ServerChecks c;
+    c.playersCanStartGame = w.mnuiPlayersAtTableCanStartGame->isChecked();
+    c.callServerAdministrator = w.mnuiCallServerAdministrator->isChecked();
+    c.soundsOn = !w.mnuiSoundsOff->isChecked();
+    c.soundMoveNone = w.mnuiSoundMoveNone->isChecked();
+    return c;
+  }
+  void ServerSendtoAll(const std::string& frame) override { s_.SendToAll(frame); }
+  void ServerSendtoAllBS(const std::string& frame) override { s_.SendToAllBS(frame); }
+  void ServerSendtoCli(std::string_view handle, const std::string& frame) override {
+    s_.ServerSendtoCli(handle, frame);
+  }
+  void ServerSendtoConnection(int64_t connection, const std::string& frame) override {
+    if (s_.server_) s_.server_->Write(connection, frame);
+  }
+  void AddChatLine(const std::string& line) override { s_.AddChatLine(line); }
+  void StartGameOfKind(int kind) override { s_.w_.StartGameMenuClick(kind); }
+  std::vector<int64_t> LiveConnections() const override {
+    return s_.server_ ? s_.server_->Connections() : std::vector<int64_t>{};
+  }
+  void Redraw() override { s_.w_.DrawBoard(); }
+  void ShowServerMove(int board, const std::string& moveText, const std::string& legalMoves) override {
+    TfrmKestrovane& w = s_.w_;
+    w.RecordPane().InsertMove(moveText);
+    (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
+    w.txtAllMoves->setPlainText(ToQString(legalMoves).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    w.DrawBoard();
+  }
+  void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
+  void PlayMoveSound() override { s_.w_.PlayMoveSoundAndWait(); }
+  void PlayCallAdminSound() override { QApplication::beep(); }
+
+ private:
+  NetSession& s_;
+};
+
+// What the client processor asks of the window.
+class NetSession::ClientSide : public net::ClientHost {
+ public:
+  explicit ClientSide(NetSession& s) : s_(s) {}
+  CKestroGame* Game() override { return s_.w_.Game(); }
+  void AddChatLine(const std::string& line) override { s_.AddChatLine(line); }
+  std::string PartnerTellsText() override { return FromQString(s_.w_.edPartnerTells->text()); }
+  int PartnerTellsLimit() override { return s_.w_.udPartnerTellsSLN->value(); }
+  void SetPartnerTellsText(const std::string& text) override { s_.w_.edPartnerTells->setText(ToQString(text)); }
+  void PlayMoveSoundAndWait() override { s_.w_.PlayMoveSoundAndWait(); }
+  void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
+  void ShowMovePlayed() override {
+    TfrmKestrovane& w = s_.w_;
+    w.DrawBoard();
+    if (w.Visual().ShowPresumptiveTimes == 1) w.ShowPresumptiveTimes();
+  }
+  void AddMoveToRecord(const std::string& moveText) override {
+    std::string record = s_.w_.RecordPane().Text();
+    net::AddNetworkMoveToRecord(record, moveText);
+    s_.w_.RecordPane().SetText(record);
+  }
+  void ShowLegalMoves() override {
+    CKestroGame& g = *s_.w_.Game();
+    s_.w_.txtAllMoves->setPlainText(ToQString(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB))
+                                        .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+  void LogGameBeforeNewGame() override {
+    if (s_.w_.mnuiLogGameBeforeStartingNew->isChecked()) s_.w_.LogGameToDailyFile();
+  }
+  void ClearRecord() override { s_.w_.RecordPane().SetText(""); }
+  void StartNewGame(int kind) override { s_.w_.StartNewGame(kind); }
+  void ShowRunningClocks() override {
+    TfrmKestrovane& w = s_.w_;
+    if (w.chbShowPresumptiveTimes->isChecked()) return;
+    w.chbShowPresumptiveTimes->setChecked(true);
+    w.chbShowPresumptiveTimesClick();
+  }
+  void ShowOwnName(const std::string& name) override {
+    s_.w_.edName->setText(ToQString(name));
+    s_.w_.edName->setToolTip(ToQString(name));
+  }
+  void ShowPlayers() override { s_.w_.DrawBoard(); }
+  void EnableNewGameMenus(int code) override { s_.w_.EnableNewGameMenus(code); }
+
+ private:
+  NetSession& s_;
+};
+
+NetSession::NetSession(TfrmKestrovane& window, net::Clock& clock)
+    : w_(window),
+      clock_(clock),
+      server_side_(std::make_unique<ServerSide>(*this)),
+      client_side_(std::make_unique<ClientSide>(*this)),
+      server_processor_(std::make_unique<net::ServerProcessor>(*server_side_, table_, clock_)),
+      client_processor_(std::make_unique<net::ClientProcessor>(*client_side_, w_.OwnPlayer, log_, clock_)) {}
+
+NetSession::~NetSession() {
+  if (server_) server_->CloseAll();
+  if (client_) client_->Close();
+}
+
+// ---------------------------------------------------------------------------
+// Send operations.
+
+void NetSession::SyncLog() { log_.on = w_.mnuiMakeLogs->isChecked(); }
+
+void NetSession::SendToServer(const std::string& frame) {
+  SyncLog();
+  log_.Add(" <NetGameSendMessageToServer>", frame, "</NetGameSendMessageToServer>\r\n");
+  if (w_.ActsAsServer == 1) {
+    if (w_.Game()) server_processor_->NetGameServerProcessingMessage(std::nullopt, frame);
+  } else if (client_) {
+    client_->Write(frame);
+  }
+}
+
+void NetSession::SendToAll(const std::string& frame) {
+  SyncLog();
+  log_.Add("<ServerSendtoAll>", frame, "</ServerSendtoAll>\r\n");
+  if (server_) server_->WriteAll(frame);
+  ProcessOnClient(frame);
+}
+
+void NetSession::SendToAllBS(const std::string& frame) {
+  SyncLog();
+  log_.Add("<ServerSendtoAllBS>", frame, "</ServerSendtoAllBS>\r\n");
+  if (server_) server_->WriteAll(frame);
+}
+
+void NetSession::ServerSendtoCli(std::string_view handle, const std::string& frame) {
+  SyncLog();
+  log_.Add("<ServerSendtoCli>", frame, "</ServerSendtoCli>\r\n");
+  if (handle == table_.At(0).handle) {
+    ProcessOnClient(frame);
+    return;
+  }
+  if (!server_) return;
+  for (int i = 1; i < table_.Count(); ++i)
+    if (table_.At(i).handle == handle) server_->Write(table_.At(i).socket, frame);
+}
+
+void NetSession::ProcessOnClient(std::string_view frame) {
+  if (w_.Game()) client_processor_->NetGameClientProcessingMessage(frame);
+}
+
+void NetSession::AddChatLine(const std::string& line) {
+  // Chat is plain text: never read as markup.
+  QTextEdit* pane = w_.reNetGameLog;
+  QTextCursor cursor(pane->document());
+  cursor.movePosition(QTextCursor::End);
+  if (!pane->document()->isEmpty()) cursor.insertBlock();
+  cursor.insertText(ToQString(line));
+  pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+}
+
+// ---------------------------------------------------------------------------
+// Reading.
+
+void NetSession::ServerRead(int64_t connection, std::string_view bytes) {
+  SyncLog();
+  log_.Add("<ServerReceived>", bytes, "</ServerReceived>\r\n");
+  auto it = readers_.find(connection);
+  if (it == readers_.end()) return;
+  net::FrameReader::Result cut = it->second.Feed(bytes, log_.on);
+  const std::string address = server_ ? server_->RemoteAddress(connection) : std::string();
+  if (cut.noFrameStart) AddChatLine("Server Info bad client trying comunicate : " + address);
+  if (cut.overflowed) AddChatLine("Server Info too long a frame from " + address + " dropped.");
+  for (size_t i = 0; i < cut.frames.size(); ++i) {
+    log_.Add(" <NGSRCommand>", cut.frames[i], "</NGSRCommand>\r\n");
+    log_.Add("  <lsReceivedRest>", cut.Rest(i), "</lsReceivedRest>\r\n");
+    // Processing may end the server (the window closes): stop then.
+    if (!server_ || !w_.Game()) return;
+    server_processor_->NetGameServerProcessingMessage(connection, cut.frames[i]);
+  }
+}
+
+void NetSession::ClientRead(std::string_view bytes) {
+  SyncLog();
+  log_.Add("<ClientReceived>", bytes, "</ClientReceived>\r\n");
+  net::FrameReader::Result cut = client_reader_.Feed(bytes, log_.on);
+  if (cut.noFrameStart) AddChatLine("Client Info bad server comunication mismas command");
+  if (cut.overflowed) AddChatLine("Client Info too long a frame from the server dropped.");
+  for (size_t i = 0; i < cut.frames.size(); ++i) {
+    log_.Add(" <NGCRCommand>", cut.frames[i], "</NGCRCommand>\r\n");
+    log_.Add("  <lsReceivedRest>", cut.Rest(i), "</lsReceivedRest>\r\n");
+    if (!client_ || !w_.Game()) return;
+    client_processor_->NetGameClientProcessingMessage(cut.frames[i]);
+  }
+}
+
+void NetSession::RefreshClientsConnected() {
+  if (server_) table_.RefreshClientsConnected(server_->Connections());
+}
+
+void NetSession::GameStarted() {
+  if (w_.ActsAsServer == 1) server_processor_->GameStarted();
+}
+
+// ---------------------------------------------------------------------------
+// Start Server, Join, Login.
+
+void NetSession::StartServer() {
+  // A cancelled box answers with its default, as the port box always did.
+  const std::optional<QString> answer = AppDialogs().Input(
+      &w_, QStringLiteral("Net Game Server "), QStringLiteral("Port (try 80 if proxy on road):"),
+      QStringLiteral("6464"));
+  const std::optional<uint16_t> port = ReadPort(answer.value_or(QStringLiteral("6464")));
+  if (!port) {
+    AppDialogs().Message(&w_, QStringLiteral("Net Game Server "),
+                         QStringLiteral("The port must be a whole number from 1 to 65535."), {Dialogs::Answer::Ok},
+                         Dialogs::Answer::Ok);
+    return;
+  }
+  if (!StartServerOn(*port))
+    AppDialogs().Message(&w_, QStringLiteral("Net Game Server "), ToQString(last_error_), {Dialogs::Answer::Ok},
+                         Dialogs::Answer::Ok);
+}
+
+bool NetSession::StartServerOn(uint16_t port) {
+  if (server_) return true;
+  if (client_) client_->Close();
+  DeleteLater(client_);
+  NetServer::Events events;
+  events.accepted = [this](int64_t, const std::string& address) { AddChatLine("Connect to: " + address); };
+  events.connected = [this](int64_t id, const std::string& host, const std::string& address) {
+    readers_[id];
+    AddChatLine("Connected: " + host + " (" + address + ")");
+  };
+  events.read = [this](int64_t id, std::string_view bytes) { ServerRead(id, bytes); };
+  events.overflowed = [this](int64_t id, size_t) {
+    const int index = table_.FindByConnection(id);
+    const std::string who = index > 0 ? table_.At(index).name : server_->RemoteAddress(id);
+    AddChatLine("Server info --> " + who + " does not read what the server sends: disconnected.");
+  };
+  events.disconnected = [this](int64_t id) {
+    readers_.erase(id);
+    w_.PostRefreshClients();
+  };
+  auto server = std::make_unique<NetServer>(std::move(events));
+  if (!server->Listen(port)) {
+    last_error_ = server->ErrorText();
+    AddChatLine(last_error_);
+    return false;
+  }
+  server_ = std::move(server);
+  readers_.clear();
+  server_port_ = server_->Port();
+  AddChatLine("Starting server, listening...");
+  table_.Reset();
+  w_.OwnPlayer = net::NetGamePlayer{};
+  w_.OwnPlayer.handle = std::string(net::kServerHandle);
+  w_.OwnPlayer.name = std::string(net::kSupervisorName);
+  w_.OwnPlayer.roles = 127;
+  table_.At(0).roles = 127;
+  w_.NetworkMode = 1;
+  w_.ActsAsServer = 1;
+
+  w_.StartNewGame(0);
+  w_.btnNewGame->hide();
+  w_.NetworkMode = 1;
+  w_.OwnPlayer.roles = w_.OwnPlayer.engineRoles = 0;
+  table_.At(0).roles = 0;
+  w_.OwnPlayer.ownSeat = w_.OwnPlayer.partnerSeat = w_.OwnPlayer.opponentSeat = w_.OwnPlayer.partnersOpponentSeat =
+      net::kSeatNone;
+  w_.btnLogin->show();
+  w_.edName->setText(QStringLiteral("Supervisor"));
+  w_.edName->setToolTip(QStringLiteral("Supervisor"));
+  w_.edName->setEnabled(true);
+  w_.edName->setFocusPolicy(Qt::StrongFocus);
+
+  Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, false);
+  w_.mnuiDisconnect->setEnabled(true);
+  w_.mnuiLogGameBeforeStartingNew->setChecked(false);
+  w_.chbTestAutoMove->hide();
+  w_.mnuiMakeLogs->setChecked(false);
+  w_.mnuiSoundsOff->setChecked(true);
+  w_.mnuiDebug->menuAction()->setEnabled(true);
+  w_.mnuiPlayersAtTableCanStartGame->setVisible(true);
+
+  w_.LayoutControls(true);
+  server_processor_->GameStarted();
+  w_.pcXBEngines->hide();
+  return true;
+}
+
+void NetSession::JoinToServer() {
+  if (client_) client_->Close();
+  DeleteLater(client_);
+  const std::optional<QString> address = AppDialogs().Input(
+      &w_, QStringLiteral("Net game server "), QStringLiteral("IP address of the server:"),
+      QStringLiteral("127.0.0.1"));
+  std::optional<QString> portText;
+  if (address && !address->trimmed().isEmpty())
+    portText = AppDialogs().Input(&w_, QStringLiteral("Net Game Server"), QStringLiteral("Port :"),
+                                  QStringLiteral("6464"));
+  if (!portText) {
+    w_.NetworkMode = 0;
+    w_.ActsAsServer = 0;
+    return;
+  }
+  const std::optional<uint16_t> port = ReadPort(*portText);
+  if (!port) {
+    AppDialogs().Message(&w_, QStringLiteral("Net Game Server"),
+                         QStringLiteral("The port must be a whole number from 1 to 65535."), {Dialogs::Answer::Ok},
+                         Dialogs::Answer::Ok);
+    return;
+  }
+  JoinServer(FromQString(address->trimmed()), *port);
+}
+
+void NetSession::JoinServer(const std::string& address, uint16_t port) {
+  if (server_) return;  // a server does not join another
+  server_address_ = address;
+  server_port_ = port;
+  NetClient::Events events;
+  events.connected = [this] {
+    w_.reNetGameLog->clear();
+    AddChatLine("Connected to KVX NetGame Server : " + server_address_);
+  };
+  events.error = [this](const std::string&) {
+    AddChatLine("Error connecting to server: " + server_address_ + " port: " + std::to_string(server_port_) +
+                ". Sorry no server found.");
+  };
+  events.read = [this](std::string_view bytes) { ClientRead(bytes); };
+  events.disconnected = [this](const std::string& reason) { ClientDropped(reason); };
+  client_ = std::make_unique<NetClient>(std::move(events));
+  client_reader_.Reset();
+  client_->Connect(address, port);
+  AddChatLine("Trying connect as client (wait please 1 minute) ...");
+
+  w_.btnLogin->show();
+  w_.NetworkMode = 2;
+  w_.ActsAsServer = 0;
+  w_.OwnPlayer.roles = w_.OwnPlayer.engineRoles = 0;
+  w_.OwnPlayer.ownSeat = w_.OwnPlayer.partnerSeat = w_.OwnPlayer.opponentSeat = w_.OwnPlayer.partnersOpponentSeat =
+      net::kSeatNone;
+  w_.btnNewGame->hide();
+  w_.btnSetupPosition->setEnabled(false);
+  w_.edName->setEnabled(true);
+  w_.edName->setFocusPolicy(Qt::StrongFocus);
+  Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, false);
+  w_.mnuiDisconnect->setEnabled(true);
+  for (QAction* a : w_.StartGameItems) a->setEnabled(false);
+  Enable({w_.mnuiPlayersAtTableCanStartGame, w_.mnuiWhoIsConnected}, false);
+  w_.mnuiLogGameBeforeStartingNew->setChecked(true);
+  w_.chbTestAutoMove->show();
+  w_.chbTestAutoMove->setEnabled(true);
+  w_.mnuiAI->setEnabled(true);
+  w_.mnuiMakeLogs->setChecked(false);
+  w_.mnuiDebug->menuAction()->setEnabled(true);
+  w_.mnuiPlayersAtTableCanStartGame->setVisible(false);
+  w_.pcXBEngines->show();
+  w_.LayoutControls(true);
+}
+
+void NetSession::ClientDropped(const std::string& reason) {
+  // The server went away without Disconnect: say so and leave the network
+  // game, so that the user can join again.
+  AddChatLine("Connection to the server lost" + (reason.empty() ? std::string() : ": " + reason) + ".");
+  if (client_) client_->Close();
+  BackToLocal();
+}
+
+void NetSession::Login() {
+  if (!w_.Game()) return;
+  if (w_.ActsAsServer == 1) {
+    const std::string name = table_.ServerLogin(FromQString(w_.edName->text()));
+    w_.OwnPlayer.name = name;
+    w_.OwnPlayer.handle = std::string(net::kServerHandle);
+    w_.OwnPlayer.roles = 7;
+    w_.edName->setText(ToQString(name));
+    w_.btnLogin->hide();
+    for (QWidget* c : std::initializer_list<QWidget*>{w_.edNetGameMessage, w_.reNetGameLog, w_.btnreNetGameLogClear})
+      c->setEnabled(true);
+    Enable({w_.mnuiWhoIsConnected, w_.mnuiWho, w_.mnuiPlayersAtTableCanStartGame, w_.mnuiCallServerAdministrator},
+           true);
+    for (QAction* a : w_.StartGameItems) a->setEnabled(true);
+    for (QAction* a : w_.mnuiAbandonRoles) a->setEnabled(true);
+    AddChatLine(name + " logged in as administrator.");
+    w_.edName->setFocusPolicy(Qt::NoFocus);
+    w_.LayoutControls(true);
+    return;
+  }
+  w_.OwnPlayer.handle = net::NewClientHandle();
+  w_.OwnPlayer.roles = net::kRoleClient;
+  std::string name = net::CleanName(FromQString(w_.edName->text()));
+  w_.OwnPlayer.name = name;
+  w_.edName->setText(ToQString(name));
+  w_.edName->setToolTip(ToQString(name));
+  SendToServer(net::LoginFrame(w_.OwnPlayer.handle, name));
+  w_.btnLogin->hide();
+  w_.edPartnerTells->show();
+  w_.udPartnerTellsSLN->show();
+  for (QWidget* c : std::initializer_list<QWidget*>{w_.edNetGameMessage, w_.reNetGameLog, w_.btnreNetGameLogClear})
+    c->setEnabled(true);
+  Enable({w_.mnuiWho, w_.mnuiTakeRoleAll4, w_.mnuiCallServerAdministrator}, true);
+  for (QAction* a : w_.mnuiTakeRoles) a->setEnabled(true);
+  for (QAction* a : w_.mnuiAbandonRoles) a->setEnabled(true);
+  w_.mnuiPlayersAtTableCanStartGame->setEnabled(false);
+  w_.edClientHandle->setText(ToQString(w_.OwnPlayer.handle));
+  w_.StartNewGame(0);
+  w_.edName->setFocusPolicy(Qt::NoFocus);
+  w_.LayoutControls(true);
+}
+
+// ---------------------------------------------------------------------------
+// Commands of every participant.
+
+void NetSession::SendChatLine() {
+  const std::string text = FromQString(w_.edNetGameMessage->text());
+  SendToServer(net::ChatFrame(w_.OwnPlayer.handle, text));
+  w_.edNetGameMessage->clear();
+}
+
+void NetSession::Who() {
+  if (w_.ActsAsServer == 1)
+    AddChatLine(table_.RolesSummaryText());
+  else
+    SendToServer(net::WhoFrame(w_.OwnPlayer.handle));
+}
+
+void NetSession::WhoIsConnected() {
+  if (!server_) return;
+  std::vector<net::ConnectionText> live;
+  for (int64_t id : server_->Connections()) live.push_back({server_->RemoteHost(id), server_->RemoteAddress(id)});
+  AddChatLine("\n" + net::WhoIsConnectedText(live));
+}
+
+void NetSession::TakeRole(int seat) { SendToServer(net::TakeRoleFrame(w_.OwnPlayer.handle, seat)); }
+
+void NetSession::AbandonRole(int seat) { SendToServer(net::AbandonRoleFrame(w_.OwnPlayer.handle, seat)); }
+
+void NetSession::TakeAllRoles() {
+  for (const std::string& frame : net::TakeAllRolesFrames(w_.OwnPlayer.handle)) SendToServer(frame);
+}
+
+void NetSession::TakeRoleTest() {
+  for (const std::string& frame : net::TakeRoleTestFrames(w_.OwnPlayer.handle)) SendToServer(frame);
+}
+
+void NetSession::CallServerAdministrator() {
+  if (w_.ActsAsServer == 1) {
+    // The item's check mark is the server user's wish to hear calls.
+    if (w_.mnuiCallServerAdministrator->isChecked()) server_side_->PlayCallAdminSound();
+    return;
+  }
+  SendToServer(net::CallServerAdminFrame(w_.OwnPlayer.handle));
+}
+
+// ---------------------------------------------------------------------------
+// Disconnect.
+
+void NetSession::Disconnect() {
+  if (w_.NetworkMode == 0 && !server_ && !client_) return;
+  SendToServer(net::DisconnectText(w_.OwnPlayer.handle, w_.OwnPlayer.roles));
+  w_.Engines().DeleteAgents();
+  BackToLocal();
+}
+
+void NetSession::CloseSockets() {
+  if (server_ || client_) AddChatLine("Disconnecting ...");
+  if (server_) server_->CloseAll();
+  if (client_) client_->Close();
+  readers_.clear();
+  client_reader_.Reset();
+}
+
+void NetSession::BackToLocal() {
+  CloseSockets();
+  // Freed from the event loop: their own events may be on the stack.
+  DeleteLater(server_);
+  DeleteLater(client_);
+  w_.NetworkMode = 0;
+  w_.ActsAsServer = 0;
+  w_.btnNewGame->show();
+  w_.btnSetupPosition->setEnabled(true);
+  w_.edName->setEnabled(false);
+  w_.edPartnerTells->hide();
+  w_.udPartnerTellsSLN->hide();
+  Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, true);
+  w_.mnuiDisconnect->setEnabled(false);
+  for (QAction* a : w_.StartGameItems) a->setEnabled(false);
+  Enable({w_.mnuiPlayersAtTableCanStartGame, w_.mnuiWhoIsConnected, w_.mnuiWho, w_.mnuiTakeRoleAll4,
+          w_.mnuiCallServerAdministrator},
+         false);
+  for (QAction* a : w_.mnuiTakeRoles) a->setEnabled(false);
+  for (QAction* a : w_.mnuiAbandonRoles) a->setEnabled(false);
+  w_.mnuiBughouseLagcompensator->setEnabled(true);
+  w_.chbTestAutoMove->setChecked(false);
+  w_.chbTestAutoMove->show();
+  w_.chbTestAutoMove->setEnabled(false);
+  w_.mnuiAI->setEnabled(false);
+  w_.mnuiDebug->menuAction()->setEnabled(false);
+  w_.mnuiPlayersAtTableCanStartGame->setVisible(false);
+  w_.chbShowPresumptiveTimes->setChecked(false);
+  if (w_.Game()) {
+    w_.Visual().ShowPresumptiveTimes = 0;
+    TfrmKestrovane::SetTimerInterval(w_.TimerNetGame1, 0);
+    w_.LayoutControls(false);
+  }
+}
+
+uint16_t NetSession::ServerPort() const { return server_ ? server_->Port() : 0; }

@@ -1,0 +1,98 @@
+#pragma once
+// The play window's side of the network game: the server or client socket,
+// one frame reader per connection, the player table, the two command
+// processors and the debug log. It implements the window's net seam (the
+// send operations and the NetGame menu's commands) and what the processors
+// ask of the window.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "net/core/client_host.h"
+#include "net/core/client_processor.h"
+#include "net/core/debug_log.h"
+#include "net/core/frame.h"
+#include "net/core/player_table.h"
+#include "net/core/server_host.h"
+#include "net/core/server_processor.h"
+#include "play/net_seam.h"
+
+class NetClient;
+class NetServer;
+class TfrmKestrovane;
+
+class NetSession : public NetSeam {
+ public:
+  explicit NetSession(TfrmKestrovane& window, net::Clock& clock = net::SystemClock());
+  ~NetSession() override;
+
+  // --- the window's send operations ---
+  void SendToServer(const std::string& frame) override;  // NetGameSendMessageToServer
+  void SendToAll(const std::string& frame) override;    // ServerSendtoAll
+  void SendToAllBS(const std::string& frame) override;  // ServerSendtoAllBS
+  void ClearDebugLog() override { log_.Clear(); }
+  void RefreshClientsConnected() override;
+  void GameStarted() override;
+
+  // --- the NetGame menu and the network controls ---
+  void StartServer() override;
+  void JoinToServer() override;
+  void Login() override;
+  void Disconnect() override;
+  void SendChatLine() override;
+  void Who() override;
+  void WhoIsConnected() override;
+  void TakeRole(int seat) override;
+  void AbandonRole(int seat) override;
+  void TakeAllRoles() override;
+  void TakeRoleTest() override;
+  void CallServerAdministrator() override;
+  const std::string& DebugLogText() const override { return log_.Text(); }
+
+  // Without the dialogs: the server on `port` (0: any free one), a client
+  // joining `address`:`port`. False with a line in the chat pane when the
+  // port is taken or the address can not be reached at once.
+  bool StartServerOn(uint16_t port);
+  void JoinServer(const std::string& address, uint16_t port);
+  // The port the server listens on (0 when it does not).
+  uint16_t ServerPort() const;
+  const net::PlayerTable& Table() const { return table_; }
+
+ private:
+  class ServerSide;
+  class ClientSide;
+  friend class ServerSide;
+  friend class ClientSide;
+
+  void ServerSendtoCli(std::string_view handle, const std::string& frame);
+  void AddChatLine(const std::string& line);
+  // Frames cut from reads, each run by its processor.
+  void ServerRead(int64_t connection, std::string_view bytes);
+  void ClientRead(std::string_view bytes);
+  void ClientDropped(const std::string& reason);
+  void ProcessOnClient(std::string_view frame);
+  // The debug log follows "Make Debug Logs".
+  void SyncLog();
+  // The menus and controls of a window that is no longer in a network game.
+  void BackToLocal();
+  // Stops both sockets ("Disconnecting ..." when one was open).
+  void CloseSockets();
+
+  TfrmKestrovane& w_;
+  net::Clock& clock_;
+  net::DebugLog log_;
+  net::PlayerTable table_;
+  std::unique_ptr<ServerSide> server_side_;
+  std::unique_ptr<ClientSide> client_side_;
+  std::unique_ptr<net::ServerProcessor> server_processor_;
+  std::unique_ptr<net::ClientProcessor> client_processor_;
+  std::unique_ptr<NetServer> server_;
+  std::map<int64_t, net::FrameReader> readers_;
+  std::unique_ptr<NetClient> client_;
+  net::FrameReader client_reader_;
+  std::string server_address_;
+  std::string last_error_;
+  uint16_t server_port_ = 6464;
+};
