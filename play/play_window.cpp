@@ -447,7 +447,13 @@ void TfrmKestrovane::SetTimerInterval(QTimer* timer, int ms) {
 int64_t TfrmKestrovane::TickCount10ms() { return net::SystemClock().TickCount10ms(); }
 
 void TfrmKestrovane::TimerNetGame1Timer() {
-  if (Game() && Visual().ShowPresumptiveTimes == 1) ShowPresumptiveTimes();
+  if (!Game()) return;
+  if (Visual().ShowPresumptiveTimes == 1)
+    ShowPresumptiveTimes();
+  else if (ActsAsServer == 1)
+    net_->SendToAll(net::BuildFrame(net::kServerHandle, "Talk",
+                                    "Server shouts --> Hello all chess players ! Thinking and analysing making masters "
+                                    "and discovering new universe !"));
 }
 
 void TfrmKestrovane::timerXBoardEngineTimer() {
