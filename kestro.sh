@@ -13,7 +13,7 @@ SMOKE_PACKAGES=(xvfb)  # an X server without a screen, to start the program in t
 REPORT_PACKAGES=(libreoffice-writer-nogui poppler-utils)  # reads back the saved RTF reports in the tests
 ENGINE_PACKAGES=(sjeng)  # a real XBoard engine for the engine agent's tests
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ and its libFuzzer runtime
-FUZZ_SECONDS=60
+FUZZ_SECONDS=45
 
 STEP="start"
 TIMES=()
@@ -98,7 +98,7 @@ build_asan() {
 
 build_fuzz() {
   configure build-fuzz clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_FUZZ=ON -DKESTRO_BENCH=OFF
-  cmake --build build-fuzz -j "$JOBS" --target move_fuzz replay_fuzz
+  cmake --build build-fuzz -j "$JOBS" --target move_fuzz replay_fuzz net_fuzz
 }
 
 # run_fuzz TARGET SEEDS WHAT: runs one fuzz target for FUZZ_SECONDS.
@@ -135,6 +135,7 @@ run_fuzz() {
 
 fuzz_move_player() { run_fuzz move_fuzz corpus "the move player"; }
 fuzz_replay() { run_fuzz replay_fuzz replay_corpus "loading and replay"; }
+fuzz_net() { run_fuzz net_fuzz net_corpus "the network frames and processors"; }
 
 # Starts the program on a game file on a virtual X server and checks that it
 # is still running a few seconds later, then ends both.
@@ -206,7 +207,7 @@ usage: ./kestro.sh run [FILE...] | test
         file to open in a viewer)
   test  install missing Debian packages, build, and run the unit tests, the
         program under Xvfb, the sanitizer build of the game library's tests,
-        60 seconds of fuzzing for each of two targets and the benchmarks
+        45 seconds of fuzzing for each of three targets and the benchmarks
 USAGE
 }
 
@@ -231,6 +232,7 @@ case "${1:-}" in
     step "build fuzzer (build-fuzz/, clang++)" build_fuzz
     step "fuzz the move player" fuzz_move_player
     step "fuzz loading and replay" fuzz_replay
+    step "fuzz the network frames and processors" fuzz_net
     step "benchmark (quick run)" run_bench
     print_times
     printf '  %-40s %5ds\n' "total" $((SECONDS - total))

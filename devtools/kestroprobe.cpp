@@ -1,12 +1,26 @@
-// kestroprobe replay FILE | legal FILE | repair IN GOOD BAD: see devtools/probe.h.
+// kestroprobe replay FILE | legal FILE | repair IN GOOD BAD: see devtools/probe.h;
+// kestroprobe serve PORT SECONDS: see devtools/probe_serve.h.
 #include <iostream>
 
 #include "devtools/probe.h"
+#ifdef KESTRO_PROBE_SERVE
+#include "devtools/probe_serve.h"
+#endif
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const int status = RunProbe(args, std::cout, std::cerr);
+  int status = 0;
+  if (!args.empty() && args[0] == "serve") {
+#ifdef KESTRO_PROBE_SERVE
+    status = RunServe(argc, argv, args, std::cout, std::cerr);
+#else
+    std::cerr << "kestroprobe: serve needs the program's windows (this build has none)\n";
+    return 2;
+#endif
+  } else {
+    status = RunProbe(args, std::cout, std::cerr);
+  }
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "kestroprobe: cannot write the report\n";

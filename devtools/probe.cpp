@@ -20,7 +20,11 @@ std::string Square(int square) {
 void Usage(std::ostream& err) {
   err << "usage: kestroprobe replay FILE\n"
          "       kestroprobe legal FILE\n"
-         "       kestroprobe repair IN GOOD BAD\n";
+         "       kestroprobe repair IN GOOD BAD\n"
+         "       kestroprobe serve PORT SECONDS\n"
+         "  serve: the play window off-screen as a network game server on PORT (0: any\n"
+         "  free one; prints \"port N\" at once), logged in as administrator without a\n"
+         "  seat; after SECONDS it prints its record pane and its roles summary\n";
 }
 
 }  // namespace
