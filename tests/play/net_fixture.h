@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,6 +31,62 @@ constexpr int kWaitMs = 10000;
 inline bool Wait(const std::function<bool()>& condition, int ms = kWaitMs) { return QTest::qWaitFor(condition, ms); }
 
 inline NetSession& Session(TfrmKestrovane& w) { return dynamic_cast<NetSession&>(w.Net()); }
+
+// A small deterministic generator (the same numbers on every platform).
+class Lcg {
+ public:
+  explicit Lcg(uint64_t seed) : state_(seed) {}
+  uint32_t Next() {
+    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<uint32_t>(state_ >> 33);
+  }
+  uint32_t Below(uint32_t n) { return n == 0 ? 0 : Next() % n; }
+
+ private:
+  uint64_t state_;
+};
+
+inline bool IsDrop(int kind) { return kind >= mkWhiteDropA; }
+inline int BoardOfKind(int kind) { return kind == mkMoveA || kind == mkWhiteDropA || kind == mkBlackDropA ? 1 : 2; }
+
+// The next move of a lively game: the board is picked at random, a capture
+// or a drop is preferred when there is one; no promotion (it would ask).
+inline bool PickMove(CKestroGame& g, Lcg& random, LegalMoveEntry& chosen) {
+  g.GenerateLegalMoves(g.Position);
+  std::vector<LegalMoveEntry> byBoard[3];
+  for (int i = 0; i < g.LegalMoveCount; ++i) {
+    const LegalMoveEntry& e = g.LegalMoves[static_cast<size_t>(i)];
+    if (e.promotion == 0) byBoard[BoardOfKind(e.kind)].push_back(e);
+  }
+  int board = 1 + static_cast<int>(random.Below(2));
+  if (byBoard[board].empty()) board = 3 - board;
+  const std::vector<LegalMoveEntry>& moves = byBoard[board];
+  if (moves.empty()) return false;
+  std::vector<LegalMoveEntry> captures, drops;
+  for (const LegalMoveEntry& e : moves) {
+    if (IsDrop(e.kind))
+      drops.push_back(e);
+    else if (e.capture)
+      captures.push_back(e);
+  }
+  const uint32_t roll = random.Below(10);
+  const std::vector<LegalMoveEntry>& pool =
+      !captures.empty() && roll < 6 ? captures : !drops.empty() && roll < 9 ? drops : moves;
+  chosen = pool[random.Below(static_cast<uint32_t>(pool.size()))];
+  return true;
+}
+
+// The move lines of a network game's record (" " + move text each), in order.
+inline std::vector<std::string> MoveLines(const std::string& record) {
+  std::vector<std::string> lines;
+  for (size_t at = record.find("\r\n "); at != std::string::npos; at = record.find("\r\n ", at + 1)) {
+    const size_t end = record.find("\r\n", at + 2);
+    lines.push_back(record.substr(at + 3, end == std::string::npos ? std::string::npos : end - at - 3));
+  }
+  return lines;
+}
+
+inline std::string HeadOf(const std::string& moveText) { return moveText.substr(0, moveText.find('{')); }
 
 class NetWindowsTest : public testdisplay::ProgramFolderTest {
  protected:
@@ -87,6 +145,24 @@ class NetWindowsTest : public testdisplay::ProgramFolderTest {
           return true;
         },
         ms);
+  }
+
+  // The next move, picked from the server's game, made with the mouse in the
+  // window of the seat that moves; returns when every window has applied it.
+  // `head` gets the move's token as the record will show it.
+  void PlayOneMove(Lcg& random, const std::array<TfrmKestrovane*, 4>& bySeat, LegalMoveEntry& move,
+                   std::string& head) {
+    CKestroGame& g = *server_->Game();
+    ASSERT_TRUE(PickMove(g, random, move)) << "no move left";
+    const int board = BoardOfKind(move.kind);
+    const int seat = SeatOf(board, board == 1 ? g.Position.sideToMoveA : g.Position.sideToMoveB);
+    head = g.MoveToBpgn(g.Position, move.kind, move.from, move.to, 0, g.PliesA, g.PliesB);
+    const int count = g.MoveCount + 1;
+    TfrmKestrovane& mover = *bySeat[static_cast<size_t>(seat)];
+    ClickSquare(mover, move.kind, move.from);
+    ClickSquare(mover, board, move.to);
+    ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.Game()->MoveCount == count; }))
+        << "move " << count << " " << head << " by seat " << seat << ": " << server_->Game()->ErrorLog << Describe();
   }
 
   // What each window shows, for failure messages.

@@ -25,53 +25,13 @@
 
 namespace {
 
+using nettest::BoardOfKind;
+using nettest::IsDrop;
+using nettest::Lcg;
 using nettest::NetWindowsTest;
+using nettest::PickMove;
 using nettest::Session;
 using nettest::Wait;
-
-// A small deterministic generator (the same numbers on every platform).
-class Lcg {
- public:
-  explicit Lcg(uint64_t seed) : state_(seed) {}
-  uint32_t Next() {
-    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<uint32_t>(state_ >> 33);
-  }
-  uint32_t Below(uint32_t n) { return n == 0 ? 0 : Next() % n; }
-
- private:
-  uint64_t state_;
-};
-
-bool IsDrop(int kind) { return kind >= mkWhiteDropA; }
-int BoardOfKind(int kind) { return kind == mkMoveA || kind == mkWhiteDropA || kind == mkBlackDropA ? 1 : 2; }
-
-// The next move of a lively game: the board is picked at random, a capture
-// or a drop is preferred when there is one; no promotion (it would ask).
-bool PickMove(CKestroGame& g, Lcg& random, LegalMoveEntry& chosen) {
-  g.GenerateLegalMoves(g.Position);
-  std::vector<LegalMoveEntry> byBoard[3];
-  for (int i = 0; i < g.LegalMoveCount; ++i) {
-    const LegalMoveEntry& e = g.LegalMoves[static_cast<size_t>(i)];
-    if (e.promotion == 0) byBoard[BoardOfKind(e.kind)].push_back(e);
-  }
-  int board = 1 + static_cast<int>(random.Below(2));
-  if (byBoard[board].empty()) board = 3 - board;
-  const std::vector<LegalMoveEntry>& moves = byBoard[board];
-  if (moves.empty()) return false;
-  std::vector<LegalMoveEntry> captures, drops;
-  for (const LegalMoveEntry& e : moves) {
-    if (IsDrop(e.kind))
-      drops.push_back(e);
-    else if (e.capture)
-      captures.push_back(e);
-  }
-  const uint32_t roll = random.Below(10);
-  const std::vector<LegalMoveEntry>& pool =
-      !captures.empty() && roll < 6 ? captures : !drops.empty() && roll < 9 ? drops : moves;
-  chosen = pool[random.Below(static_cast<uint32_t>(pool.size()))];
-  return true;
-}
 
 class NetGameTest : public NetWindowsTest {};
 
@@ -105,18 +65,14 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   Lcg random(20261208);
   int captures[3] = {}, drops[3] = {};
   constexpr int kMoves = 64;
+  std::vector<std::string> heads;
   for (int n = 0; n < kMoves; ++n) {
     LegalMoveEntry move;
-    ASSERT_TRUE(PickMove(*Server().Game(), random, move)) << "no move left after " << n;
+    std::string head;
+    ASSERT_NO_FATAL_FAILURE(PlayOneMove(random, bySeat, move, head));
+    heads.push_back(head);
     const int board = BoardOfKind(move.kind);
-    const TwoBoardPosition& p = Server().Game()->Position;
-    const int seat = SeatOf(board, board == 1 ? p.sideToMoveA : p.sideToMoveB);
-    TfrmKestrovane& mover = *bySeat[static_cast<size_t>(seat)];
-    ClickSquare(mover, move.kind, move.from);
-    ClickSquare(mover, board, move.to);
     (IsDrop(move.kind) ? drops : captures)[board] += IsDrop(move.kind) || move.capture ? 1 : 0;
-    ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.Game()->MoveCount == n + 1; }))
-        << "move " << n + 1 << " by seat " << seat << ": " << Server().Game()->ErrorLog << Describe();
   }
   EXPECT_GE(captures[1], 3);
   EXPECT_GE(captures[2], 3);
@@ -138,20 +94,19 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
     EXPECT_EQ(g.PliesA, Server().Game()->PliesA);
     EXPECT_EQ(g.PliesB, Server().Game()->PliesB);
   }
-  // Every move of the record carries the server's T and L.
-  const std::string moves = record.substr(header.size() - std::string("\r\n{*} *").size());
-  size_t lines = 0, stamped = 0;
-  for (size_t at = moves.find("\r\n "); at != std::string::npos; at = moves.find("\r\n ", at + 1)) {
-    ++lines;
-    const size_t end = moves.find("\r\n", at + 2);
-    const std::string line = moves.substr(at + 2, end - at - 2);
+  // Every move of the record is the one made, with the server's T and L.
+  const std::vector<std::string> lines = nettest::MoveLines(record);
+  ASSERT_EQ(lines.size(), heads.size()) << record;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    EXPECT_EQ(nettest::HeadOf(line), heads[i]);
     const size_t c = line.find("{C:[T:"), l = line.find("][L:");
-    if (c != std::string::npos && l != std::string::npos && c < l && line.back() == '}') ++stamped;
-    else ADD_FAILURE() << line;
+    EXPECT_TRUE(c != std::string::npos && l != std::string::npos && c < l && line.back() == '}') << line;
   }
-  EXPECT_EQ(lines, static_cast<size_t>(kMoves));
-  EXPECT_EQ(stamped, static_cast<size_t>(kMoves));
-  EXPECT_NE(moves.find(" T=Thinking time per move in miliseconds L=lag per move in ms"), std::string::npos);
+  // The first move of White on board A carries the legend, no other does.
+  for (const std::string& line : lines)
+    EXPECT_EQ(line.find(" T=Thinking time per move in miliseconds L=lag per move in ms") != std::string::npos,
+              line.starts_with("1A.")) << line;
 }
 
 }  // namespace
