@@ -107,6 +107,21 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   for (const std::string& line : lines)
     EXPECT_EQ(line.find(" T=Thinking time per move in miliseconds L=lag per move in ms") != std::string::npos,
               line.starts_with("1A.")) << line;
+
+  // Ann leaves: her seat is free everywhere and her window is local again.
+  Client(0).mnuiDisconnect->trigger();
+  EXPECT_EQ(Client(0).NetworkMode, 0);
+  EXPECT_TRUE(Client(0).mnuiJoinToServer->isEnabled());
+  ASSERT_TRUE(Wait([&] {
+    return Server().Game()->PlayerNames[0] == "WhiteA" && Client(1).Game()->PlayerNames[0] == "WhiteA" &&
+           Client(1).reNetGameLog->toPlainText().contains("Ann departed.");
+  })) << Describe();
+  // The server stops: the clients say so and may join again.
+  Server().mnuiDisconnect->trigger();
+  ASSERT_TRUE(Wait([&] { return Client(1).NetworkMode == 0 && Client(2).NetworkMode == 0; })) << Describe();
+  EXPECT_TRUE(Client(1).reNetGameLog->toPlainText().contains("Connection to the server lost"));
+  EXPECT_TRUE(Client(2).mnuiJoinToServer->isEnabled());
+  EXPECT_EQ(Client(2).RecordPane().Text(), record);
 }
 
 }  // namespace
