@@ -59,8 +59,14 @@ void NetClient::Close() {
   QTcpSocket* socket = socket_;
   socket_ = nullptr;
   QObject::disconnect(socket, nullptr, context_.get(), nullptr);
+  // The socket lingers on its own until its last bytes are out: the client
+  // may be destroyed right after Close (Disconnect's good-bye frames).
+  socket->setParent(nullptr);
   QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-  QTimer::singleShot(kLingerMs, socket, [socket] { socket->abort(); });
+  QTimer::singleShot(kLingerMs, socket, [socket] {
+    socket->abort();
+    socket->deleteLater();
+  });
   socket->disconnectFromHost();
   if (socket->state() == QAbstractSocket::UnconnectedState) socket->deleteLater();
 }

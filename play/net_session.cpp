@@ -76,7 +76,10 @@ class NetSession::ServerSide : public net::ServerHost {
   void Redraw() override { s_.w_.DrawBoard(); }
   void ShowServerMove(int board, const std::string& moveText, const std::string& legalMoves) override {
     TfrmKestrovane& w = s_.w_;
-    w.RecordPane().InsertMove(moveText);
+    // As on the clients: the last line becomes the move, "{*} *" follows.
+    std::string record = w.RecordPane().Text();
+    net::AddNetworkMoveToRecord(record, moveText);
+    w.RecordPane().SetText(record);
     (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
     w.txtAllMoves->setPlainText(ToQString(legalMoves).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     w.DrawBoard();

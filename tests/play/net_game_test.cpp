@@ -1,0 +1,127 @@
+// The network game over loopback with real sockets: one server window and
+// three client windows log in, take the four seats and play a game with the
+// mouse, each move made by the window whose seat moves.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "display/board_display.h"
+#include "play/net_session.h"
+#include "play/play_window.h"
+#include "tests/display/display_fixture.h"
+#include "tests/play/net_fixture.h"
+
+namespace {
+
+using nettest::BoardOfKind;
+using nettest::IsDrop;
+using nettest::Lcg;
+using nettest::NetWindowsTest;
+using nettest::PickMove;
+using nettest::Session;
+using nettest::Wait;
+
+class NetGameTest : public NetWindowsTest {};
+
+TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  const std::array<std::string, 3> names = {"Ann", "Bob", "Cid"};
+  for (const std::string& name : names) ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(name));
+  ASSERT_EQ(Session(Server()).Table().Count(), 4);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Client(i).OwnPlayer.name, names[static_cast<size_t>(i)]);
+
+  // Seats by the menu (the administrator has no take items): Ann WhiteA,
+  // Bob BlackA, Cid both seats of board B.
+  std::array<TfrmKestrovane*, 4> bySeat = {&Client(0), &Client(1), &Client(2), &Client(2)};
+  for (int seat = 0; seat < 4; ++seat) bySeat[static_cast<size_t>(seat)]->mnuiTakeRoles[seat]->trigger();
+  const std::array<std::string, 4> seated = {"Ann", "Bob", "Cid", "Cid"};
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) {
+    for (int seat = 0; seat < 4; ++seat)
+      if (w.Game()->PlayerNames[seat] != seated[static_cast<size_t>(seat)]) return false;
+    return true;
+  })) << Describe();
+  ASSERT_TRUE(Wait([&] { return Client(0).OwnRoles == 6 + 8 && Client(1).OwnRoles == 6 + 16 &&
+                               Client(2).OwnRoles == 6 + 32 + 64; }))
+      << Describe();
+
+  // The administrator starts a 3-minute game; every window shows it.
+  Server().StartGameMenuClick(0);
+  const std::string header = Server().RecordPane().Text();
+  ASSERT_NE(header.find("[WhiteA \"Ann\"]"), std::string::npos) << header;
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.RecordPane().Text() == header; }));
+
+  Lcg random(20261208);
+  int captures[3] = {}, drops[3] = {};
+  constexpr int kMoves = 64;
+  std::vector<std::string> heads;
+  for (int n = 0; n < kMoves; ++n) {
+    LegalMoveEntry move;
+    std::string head;
+    ASSERT_NO_FATAL_FAILURE(PlayOneMove(random, bySeat, move, head));
+    heads.push_back(head);
+    const int board = BoardOfKind(move.kind);
+    (IsDrop(move.kind) ? drops : captures)[board] += IsDrop(move.kind) || move.capture ? 1 : 0;
+  }
+  EXPECT_GE(captures[1], 3);
+  EXPECT_GE(captures[2], 3);
+  EXPECT_GE(drops[1], 2);
+  EXPECT_GE(drops[2], 2);
+
+  // The same record, positions and clocks everywhere.
+  const std::string record = Server().RecordPane().Text();
+  const TwoBoardPosition& sp = Server().Game()->Position;
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(names[static_cast<size_t>(i)]);
+    CKestroGame& g = *Client(i).Game();
+    EXPECT_EQ(Client(i).RecordPane().Text(), record);
+    EXPECT_EQ(CKestroGame::PositionToBfen(g.Position), CKestroGame::PositionToBfen(sp));
+    for (int seat = 0; seat < 4; ++seat) {
+      EXPECT_EQ(g.Position.clock[seat], sp.clock[seat]) << seat;
+      EXPECT_EQ(g.Position.lagCredit[seat], sp.lagCredit[seat]) << seat;
+    }
+    EXPECT_EQ(g.PliesA, Server().Game()->PliesA);
+    EXPECT_EQ(g.PliesB, Server().Game()->PliesB);
+  }
+  // Every move of the record is the one made, with the server's T and L.
+  const std::vector<std::string> lines = nettest::MoveLines(record);
+  ASSERT_EQ(lines.size(), heads.size()) << record;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    EXPECT_EQ(nettest::HeadOf(line), heads[i]);
+    const size_t c = line.find("{C:[T:"), l = line.find("][L:");
+    EXPECT_TRUE(c != std::string::npos && l != std::string::npos && c < l && line.back() == '}') << line;
+  }
+  // The first move of White on board A carries the legend, no other does.
+  for (const std::string& line : lines)
+    EXPECT_EQ(line.find(" T=Thinking time per move in miliseconds L=lag per move in ms") != std::string::npos,
+              line.starts_with("1A.")) << line;
+
+  // Ann leaves: her seat is free everywhere and her window is local again.
+  Client(0).mnuiDisconnect->trigger();
+  EXPECT_EQ(Client(0).NetworkMode, 0);
+  EXPECT_TRUE(Client(0).mnuiJoinToServer->isEnabled());
+  ASSERT_TRUE(Wait([&] {
+    return Server().Game()->PlayerNames[0] == "WhiteA" && Client(1).Game()->PlayerNames[0] == "WhiteA" &&
+           Client(1).reNetGameLog->toPlainText().contains("Ann departed.");
+  })) << Describe();
+  // The server stops: the clients say so and may join again.
+  Server().mnuiDisconnect->trigger();
+  ASSERT_TRUE(Wait([&] { return Client(1).NetworkMode == 0 && Client(2).NetworkMode == 0; })) << Describe();
+  EXPECT_TRUE(Client(1).reNetGameLog->toPlainText().contains("Connection to the server lost"));
+  EXPECT_TRUE(Client(2).mnuiJoinToServer->isEnabled());
+  EXPECT_EQ(Client(2).RecordPane().Text(), record);
+}
+
+}  // namespace
