@@ -205,6 +205,17 @@ void TfrmKestrovane::BuildControls() {
     btnQuicky[i] = button(name, QString::number(i + 1), 0, 0, 24);
     btnQuicky[i]->hide();
   }
+  // The row of the Login button, left to right as the form places it (the
+  // layout sets only its top): Login, the six chat-size buttons, the handle,
+  // the nine game buttons.
+  int left = 1;
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           btnLogin, btnreNetGameLogClear, btnReNetGameLogSizeChange, btnReNetGameLogSizeChangePlus,
+           btnReNetGameLogSizeChangeMinus, btnReNetGameLogSizeChangeWidthPlus, btnReNetGameLogSizeChangeWidthMinus,
+           edClientHandle, btnGame[0]}) {
+    w->move(left, w->y());
+    left = Right(w) + (w == edClientHandle ? 8 : 0);
+  }
 
   TimerNetGame1 = Named(new QTimer(this), "TimerNetGame1");
   timerXBoardEngine = Named(new QTimer(this), "timerXBoardEngine");
