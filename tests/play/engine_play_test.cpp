@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -121,6 +122,64 @@ TEST_F(EnginePlayTest, BuiltInPlayerAndSjengPlayABughouseGameWithoutStalling) {
     EXPECT_EQ(Pane(seat).find("is stuck"), std::string::npos) << Pane(seat);
     std::printf("%s: %d moves sent, %d refused\n", kSeatWords[seat], c.MovesSent[seat], c.RefusedMoves[seat]);
   }
+}
+
+TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHumanSeatWaitsForTheMouse) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  StartServerAndLogIn("Ann");
+  GiveEnginesANewHome();
+  using Answer = Dialogs::Answer;
+  dialogs_.messages = {Answer::Ok, Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
+  Server().mnuiHotseat2Click();
+  std::vector<std::string> questions;
+  for (const AskedDialog& a : dialogs_.asked) {
+    EXPECT_EQ(a.title, QStringLiteral("Hotseat bughouse training"));
+    questions.push_back(a.text.toStdString());
+  }
+  EXPECT_EQ(questions, (std::vector<std::string>{"You will play as white on A board. ", "Sjeng as Black on A board ? ",
+                                                 "Sjeng as White on B board ? ", "Sjeng as Black on B board ? ",
+                                                 "Start new game now ?"}));
+  EXPECT_EQ(Server().OwnRoles & 120, 120);
+  EXPECT_TRUE(Server().mnuiXBoardChessEngine->isChecked());
+  EXPECT_FALSE(Server().mnuiBughouseKestroEngine->isChecked());
+  EXPECT_NE(Server().Game()->SourceText.find("[TimeControl \"bronstein 60+3\"]"), std::string::npos)
+      << Server().Game()->SourceText;
+  EXPECT_EQ(Server().Game()->PlayerNames[1], "Ann");
+  EXPECT_NE(Server().Game()->SourceText.find("[BlackA \"sjeng\"]"), std::string::npos);
+  EngineControl& c = Control();
+  EXPECT_EQ(c.Agent(0), nullptr);
+  for (int seat = 1; seat < 4; ++seat) ASSERT_NE(c.Agent(seat), nullptr) << seat;
+
+  // Board B plays on its own; board A waits for WhiteA's mouse, then BlackA answers.
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB >= 4; }, 20000)) << Pane(2) << Pane(3);
+  EXPECT_EQ(Server().Game()->PliesA, 0);
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesA >= 2; }, 20000)) << Pane(1) << Chat();
+  EXPECT_NE(Pane(1).find("e2e4 --> "), std::string::npos) << Pane(1);
+  EXPECT_NE(Pane(1).find("KVXN <-- 1a."), std::string::npos) << Pane(1);
+}
+
+TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  c.DefaultEnginePath = kSjeng;
+  // A set-up board A: white to move can win the queen.
+  CKestroGame& g = *Server().Game();
+  g.Position.boardA[sq::d1] = pcEmpty;
+  g.Position.boardA[sq::d1 + 12 * 4] = pcWQueen;  // d5
+  Server().cbo_ChessVariant->setCurrentText(QStringLiteral("standard"));
+  Server().btnAnalyzePositionAClick();
+  EXPECT_EQ(Server().timerXBoardEngine->interval(), 500);
+  EXPECT_NE(Pane(0).find("variant chess"), std::string::npos) << Pane(0);
+  EXPECT_EQ(Pane(0).find("holding"), std::string::npos) << Pane(0);
+  EXPECT_NE(Pane(0).find("setboard rnbqkbnr/pppppppp/8/3Q4/8/8/PPPPPPPP/RNB1KBNR"), std::string::npos) << Pane(0);
+  // Sjeng's thinking lines: depth, score, time, nodes and the line of moves.
+  const QRegularExpression line(QStringLiteral("\\n\\s*\\d+\\s+-?\\d+\\s+\\d+\\s+\\d+\\s+[A-Za-z]"));
+  EXPECT_TRUE(Wait([&] { return line.match(Server().reXBoardEngine[0]->toPlainText()).hasMatch(); }, 15000))
+      << Pane(0);
+  EXPECT_NE(Pane(0).find("tellics set 1 Sjeng"), std::string::npos);
 }
 
 }  // namespace
