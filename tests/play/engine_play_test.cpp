@@ -182,4 +182,62 @@ TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
   EXPECT_NE(Pane(0).find("tellics set 1 Sjeng"), std::string::npos);
 }
 
+TEST_F(EnginePlayTest, ComputerPlayerMenuSetsSeatsSpeedsAndTimerAndAnnouncesOnce) {
+  StartServerAndLogIn("Ann");
+  EngineControl& c = Control();
+  auto chatLines = [&](const std::string& text) {
+    int n = 0;
+    for (size_t at = Chat().find(text); at != std::string::npos; at = Chat().find(text, at + 1)) ++n;
+    return n;
+  };
+  // Without the program's own Sjeng the packaged one is offered.
+  if (QFile::exists(kSjeng)) {
+    EXPECT_EQ(c.DefaultEnginePath, kSjeng);
+  }
+
+  Server().mnuiBugEngineRoles[0]->trigger();
+  EXPECT_TRUE(Server().mnuiBughouseKestroEngine->isChecked());
+  EXPECT_EQ(c.EngineRolesMask, 8);
+  dialogs_.files = {QStringLiteral("/opt/engines/MySjeng")};
+  c.SeatItems[0][EngineControl::kSjeng]->trigger();
+  EXPECT_EQ(dialogs_.asked.back().filter, QStringLiteral("Chess engine (*)"));
+  EXPECT_EQ(c.SeatEnginePath[0], "/opt/engines/MySjeng");
+  EXPECT_EQ(c.SeatEngineName(0), "MySjeng");
+  EXPECT_FALSE(Server().mnuiBugEngineRoles[0]->isChecked());
+  EXPECT_FALSE(Server().mnuiBughouseKestroEngine->isChecked());
+  EXPECT_TRUE(Server().mnuiXBoardChessEngine->isChecked());
+
+  // Speed: the hint keeps the number at character 32; anything but 1-9 changes nothing.
+  dialogs_.inputs = {QStringLiteral("7"), QStringLiteral("12")};
+  c.SpeedItems[2]->trigger();
+  c.SpeedItems[2]->trigger();
+  EXPECT_EQ(c.SpeedItems[2]->text(), QStringLiteral("Speed : 7"));
+  EXPECT_EQ(c.SpeedItems[2]->statusTip(), QStringLiteral("Winboard Engine WhiteB speed : 7"));
+  EXPECT_EQ(dialogs_.asked.back().value, QStringLiteral("7"));
+
+  // The engine timer refuses what would make it spin; a non-number is the class library's error.
+  QAction* timer = Server().mnuiXBoardChessEngineTimer;
+  EXPECT_EQ(timer->text(), QStringLiteral("Read engine messages timer : 300ms"));
+  dialogs_.inputs = {QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("250")};
+  for (int i = 0; i < 3; ++i) timer->trigger();
+  EXPECT_EQ(timer->data().toInt(), 250);
+  EXPECT_EQ(timer->text(), QStringLiteral("Read engine messages timer :250"));
+  int errors = 0, messages = 0;
+  for (const AskedDialog& a : dialogs_.asked) {
+    errors += a.kind == AskedDialog::Kind::Error && a.text == QStringLiteral("'abc' is not a valid integer value");
+    messages += a.kind == AskedDialog::Kind::Message && a.title == QStringLiteral("Read engine messages timer");
+  }
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(messages, 1);
+
+  Server().mnuiNoEnginesClick();
+  EXPECT_FALSE(Server().mnuiXBoardChessEngine->isChecked());
+  EXPECT_TRUE(c.SeatItems[0][EngineControl::kNone]->isChecked());
+  ASSERT_TRUE(Wait([&] { return chatLines("All computer chess engines are OFF now.") == 1; })) << Chat();
+  EXPECT_EQ(chatLines("KVX chess engines are ON now."), 1);
+  EXPECT_EQ(chatLines("KVX chess engines are OFF now."), 1);
+  EXPECT_EQ(chatLines("Winboard chess engines are ON now."), 1);
+  EXPECT_EQ(chatLines("Winboard chess engines are OFF now."), 0);
+}
+
 }  // namespace
