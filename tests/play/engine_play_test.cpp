@@ -266,6 +266,8 @@ TEST_F(EnginePlayTest, StuckSilentAndDeadEnginesAreSaidOnceAndTheirSeatsLeftAlon
   c.GiveSeatEngine(1, EngineControl::kSjeng, silent);
   c.GiveSeatEngine(2, EngineControl::kSjeng, stuck);
   c.GiveSeatEngine(3, EngineControl::kSjeng, dead);
+  // As after an earlier disconnect: a new game's engines are polled again.
+  Server().EnginesStopped = 1;
   Server().StartGameMenuClick(0);
 
   ASSERT_TRUE(Wait([&] { return Pane(2).find("is stuck") != std::string::npos; })) << Pane(2);
@@ -321,6 +323,25 @@ TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
   ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 3; })) << Chat();
   // White took a pawn on B: its partner, BlackA, holds it now.
   for (int seat : {0, 1}) EXPECT_NE(Pane(seat).find("holding [] [p] --> listener"), std::string::npos) << Pane(seat);
+}
+
+TEST_F(EnginePlayTest, AChattyEnginesPaneKeepsItsLastMegabyte) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  const std::string chatty =
+      WriteEngine(engines, "chatty", "echo 'tellics set 1 Sjeng chatty'\nexec yes 'thinking very hard about it'\n");
+  Control().GiveSeatEngine(1, EngineControl::kSjeng, chatty);
+  Server().StartGameMenuClick(0);
+  QPlainTextEdit* pane = Server().reXBoardEngine[1];
+  constexpr int kMegabyte = 1 << 20;
+  ASSERT_TRUE(Wait([&] { return pane->document()->characterCount() > kMegabyte - 100000; }, 20000))
+      << pane->document()->characterCount();
+  QTest::qWait(1000);
+  EXPECT_LE(pane->document()->characterCount(), kMegabyte);
+  // The oldest output went, the newest stayed.
+  EXPECT_FALSE(pane->toPlainText().contains(QStringLiteral("tellics set 1 Sjeng chatty")));
+  EXPECT_TRUE(pane->toPlainText().right(200).contains(QStringLiteral("thinking very hard about it")));
 }
 
 }  // namespace
