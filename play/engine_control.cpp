@@ -329,7 +329,7 @@ void EngineControl::AddPaneLine(int seat, const std::string& line) {
 void EngineControl::ClearSeatNotes() {
   for (int seat = 0; seat < 4; ++seat) {
     greetingNoted_[seat] = dead_[seat] = stuck_[seat] = false;
-    RefusedMoves[seat] = MovesSent[seat] = 0;
+    RefusedMoves[seat] = MovesSent[seat] = Resyncs[seat] = 0;
     gateCarry_[seat].clear();
   }
 }
@@ -543,6 +543,7 @@ void EngineControl::PollSeat(int seat, int64_t now) {
     ++RefusedMoves[seat];
     const bool retries = agent->ResyncsLeft() > 0;
     AppendToPane(seat, agent->RefuseMove(move, g.Position, row.board));
+    if (retries) ++Resyncs[seat];
     if (!retries && !stuck_[seat]) {
       stuck_[seat] = true;
       const std::string note = std::string("The ") + kSeatWords[seat] + " engine " + agent->Name +

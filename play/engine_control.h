@@ -78,9 +78,11 @@ class EngineControl : public EngineSeam {
   QPushButton* SendButtons[4] = {};
   CXBoardEngineAgent* Agent(int seat) const { return agents_[seat & 3].get(); }
   CKestroEngine* BuiltIn() const { return builtIn_.get(); }
-  // Moves refused by the rules, per seat, since the game started.
-  int RefusedMoves[4] = {};
+  // Per seat since its game started: moves sent, moves the rules refused,
+  // and the times the engine was set up again after a refusal.
   int MovesSent[4] = {};
+  int RefusedMoves[4] = {};
+  int Resyncs[4] = {};
 
  private:
   void BuildMenu();

@@ -71,11 +71,3 @@ int ExtraPawnSteps(int from, int to) {
   const int steps = std::abs(RankOf(from) - RankOf(to)) - 1;
   return steps > 0 ? steps : 0;
 }
-
-void KeepLogTail(std::string& log, size_t limit) {
-  if (log.size() <= limit) return;
-  size_t cut = log.size() - limit;
-  const size_t lineStart = log.find('\n', cut);
-  if (lineStart != std::string::npos && lineStart - cut < 1024) cut = lineStart + 1;
-  log.erase(0, cut);
-}

@@ -47,6 +47,3 @@ std::string CheckedEngineMove(CKestroGame& game, int seat, const std::string& co
 
 // The number of extra pawn steps BpgnToEngineText needs: 1 for a double step.
 int ExtraPawnSteps(int from, int to);
-
-// Keeps the last `limit` bytes of a growing log, cut at a line start when one is near.
-void KeepLogTail(std::string& log, size_t limit);

@@ -49,13 +49,4 @@ TEST(EngineSeats, EngineMovesAreCheckedOnTheScratchPositionOnly) {
   EXPECT_EQ(BpgnToEngineText("1B.e3{178}", ExtraPawnSteps(sq::e4 - 24, sq::e4 - 12)), "e2e3");
 }
 
-TEST(EngineSeats, LogTailKeepsTheLastBytesFromALineStart) {
-  std::string log;
-  for (int i = 0; i < 1000; ++i) log += "line " + std::to_string(i) + "\r\n";
-  KeepLogTail(log, 100);
-  EXPECT_LE(log.size(), 100u);
-  EXPECT_EQ(log.substr(0, 5), "line ");
-  EXPECT_EQ(log.substr(log.size() - 10), "line 999\r\n");
-}
-
 }  // namespace

@@ -240,4 +240,108 @@ TEST_F(EnginePlayTest, ComputerPlayerMenuSetsSeatsSpeedsAndTimerAndAnnouncesOnce
   EXPECT_EQ(chatLines("Winboard chess engines are OFF now."), 0);
 }
 
+// A shell script standing in for an engine.
+std::string WriteEngine(const QTemporaryDir& dir, const char* name, const char* body) {
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("#!/bin/sh\n") + body);
+  file.close();
+  file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+  return path.toStdString();
+}
+
+TEST_F(EnginePlayTest, StuckSilentAndDeadEnginesAreSaidOnceAndTheirSeatsLeftAlone) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  // Drops a queen it does not hold whenever it is told to go.
+  const std::string stuck = WriteEngine(engines, "stuck", "echo 'tellics set 1 Sjeng stuck'\n"
+                                                          "while read line; do [ \"$line\" = go ] && echo 'move Q@e5'; done\n");
+  // Never greets.
+  const std::string silent = WriteEngine(engines, "silent", "while read line; do echo 'move e7e5'; done\n");
+  // Greets and ends.
+  const std::string dead = WriteEngine(engines, "dead", "echo 'tellics set 1 Sjeng dead'\nsleep 1\nexit 3\n");
+  EngineControl& c = Control();
+  c.GiveSeatEngine(1, EngineControl::kSjeng, silent);
+  c.GiveSeatEngine(2, EngineControl::kSjeng, stuck);
+  c.GiveSeatEngine(3, EngineControl::kSjeng, dead);
+  // As after an earlier disconnect: a new game's engines are polled again.
+  Server().EnginesStopped = 1;
+  Server().StartGameMenuClick(0);
+
+  ASSERT_TRUE(Wait([&] { return Pane(2).find("is stuck") != std::string::npos; })) << Pane(2);
+  EXPECT_EQ(c.RefusedMoves[2], 4);
+  EXPECT_EQ(c.Resyncs[2], 3);
+  EXPECT_NE(Pane(2).find("Setting the engine up again (3 of 3)"), std::string::npos) << Pane(2);
+  ASSERT_TRUE(Wait([&] { return Pane(3).find("has ended") != std::string::npos; })) << Pane(3);
+  ASSERT_TRUE(Wait([&] { return Pane(1).find("No greeting line came from silent") != std::string::npos; }, 15000))
+      << Pane(1);
+  // WhiteA plays e4: the silent engine's answer is never read, nothing else moves.
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  QTest::qWait(1000);
+  EXPECT_EQ(Server().Game()->PliesA, 1);
+  EXPECT_EQ(Server().Game()->PliesB, 0);
+  for (const char* note : {"is stuck", "has ended"}) {
+    const std::string chat = Chat();
+    const size_t first = chat.find(note);
+    EXPECT_NE(first, std::string::npos) << chat;
+    EXPECT_EQ(chat.find(note, first + 1), std::string::npos) << chat;
+  }
+  EXPECT_EQ(Pane(1).find("move e7e5"), std::string::npos) << Pane(1);
+}
+
+TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  const std::string listener =
+      WriteEngine(engines, "listener", "echo 'tellics set 1 Sjeng listener'\ncat > /dev/null\n");
+  EngineControl& c = Control();
+  c.GiveSeatEngine(0, EngineControl::kSjeng, listener);
+  c.GiveSeatEngine(1, EngineControl::kSjeng, listener);
+  Server().StartGameMenuClick(0);
+  auto holdings = [&](int seat) {
+    int n = 0;
+    const std::string pane = Pane(seat);
+    for (size_t at = pane.find("holding ["); at != std::string::npos; at = pane.find("holding [", at + 1))
+      if (pane.substr(at, pane.find('\n', at) - at).find(" --> ") != std::string::npos) ++n;
+    return n;
+  };
+  const int before[2] = {holdings(0), holdings(1)};
+  const int e2 = sq::e4 - 24, d7 = sq::d1 + 72, d5 = sq::d1 + 48;
+  for (auto [from, to] : {std::pair{e2, sq::e4}, std::pair{d7, d5}}) {
+    ClickSquare(Server(), 2, from);
+    ClickSquare(Server(), 2, to);
+  }
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 2; })) << Chat();
+  EXPECT_EQ(holdings(0), before[0]);
+  EXPECT_EQ(holdings(1), before[1]);
+  ClickSquare(Server(), 2, sq::e4);
+  ClickSquare(Server(), 2, d5);
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 3; })) << Chat();
+  // White took a pawn on B: its partner, BlackA, holds it now.
+  for (int seat : {0, 1}) EXPECT_NE(Pane(seat).find("holding [] [p] --> listener"), std::string::npos) << Pane(seat);
+}
+
+TEST_F(EnginePlayTest, AChattyEnginesPaneKeepsItsLastMegabyte) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  const std::string chatty =
+      WriteEngine(engines, "chatty", "echo 'tellics set 1 Sjeng chatty'\nexec yes 'thinking very hard about it'\n");
+  Control().GiveSeatEngine(1, EngineControl::kSjeng, chatty);
+  Server().StartGameMenuClick(0);
+  QPlainTextEdit* pane = Server().reXBoardEngine[1];
+  constexpr int kMegabyte = 1 << 20;
+  ASSERT_TRUE(Wait([&] { return pane->document()->characterCount() > kMegabyte - 100000; }, 20000))
+      << pane->document()->characterCount();
+  QTest::qWait(1000);
+  EXPECT_LE(pane->document()->characterCount(), kMegabyte);
+  // The oldest output went, the newest stayed.
+  EXPECT_FALSE(pane->toPlainText().contains(QStringLiteral("tellics set 1 Sjeng chatty")));
+  EXPECT_TRUE(pane->toPlainText().right(200).contains(QStringLiteral("thinking very hard about it")));
+}
+
 }  // namespace
