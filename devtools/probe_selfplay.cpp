@@ -127,8 +127,15 @@ int RunSelfplay(int& argc, char** argv, const std::vector<std::string>& args, st
   out << "reBPGNGames " << record.size() << '\n';
   out.write(record.data(), static_cast<std::streamsize>(record.size()));
   out << '\n';
+  // Moves made: those of the seat in the game's record.
+  int made[4] = {0, 0, 0, 0};
+  if (const CKestroGame* g = w.Game())
+    for (int i = 0; i < g->MoveCount && i < static_cast<int>(g->Moves.size()); ++i) {
+      const BpgnMove& m = g->Moves[static_cast<size_t>(i)];
+      made[SeatOf(m.board, m.side) & 3] += 1;
+    }
   for (int seat = 0; seat < 4; ++seat)
-    out << "seat " << args[static_cast<size_t>(seat) + 1] << " moves " << control->MovesSent[seat] << " refused "
+    out << "seat " << args[static_cast<size_t>(seat) + 1] << " moves " << made[seat] << " refused "
         << control->RefusedMoves[seat] << " resyncs " << control->Resyncs[seat] << '\n';
   out << "end " << end << '\n';
   out.flush();

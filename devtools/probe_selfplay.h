@@ -13,7 +13,9 @@
 // plies were played on both boards together, a seat to move waits 30 s, or
 // 10 minutes pass. Then it prints:
 //   reBPGNGames <byte count>\n<text>\n
-//   seat <word> moves <n> refused <n> resyncs <n>\n   (four lines, seat order)
+//   seat <word> moves <n> refused <n> resyncs <n>\n   (four lines, seat order:
+//   moves of the seat in the record; engine moves the rules refused; engine
+//   set-ups after a refusal)
 //   end <mate|plies|stalled SEAT|time>\n
 // Returns 0, 1 when a seat stalled, 2 for bad usage.
 int RunSelfplay(int& argc, char** argv, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
