@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcessEnvironment>
 #include <QPushButton>
@@ -325,6 +326,11 @@ TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
   ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 3; })) << Chat();
   // White took a pawn on B: its partner, BlackA, holds it now.
   for (int seat : {0, 1}) EXPECT_NE(Pane(seat).find("holding [] [p] --> listener"), std::string::npos) << Pane(seat);
+  // A line typed under an engine's pane goes to that engine.
+  c.SendEdits[1]->setText(QStringLiteral("hint"));
+  c.SendButtons[1]->click();
+  EXPECT_NE(Pane(1).find("Engine<--hint"), std::string::npos) << Pane(1);
+  EXPECT_EQ(Pane(0).find("Engine<--hint"), std::string::npos) << Pane(0);
 }
 
 TEST_F(EnginePlayTest, AChattyEnginesPaneKeepsItsLastMegabyte) {
