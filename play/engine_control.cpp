@@ -12,8 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextCursor>
-#include <QTimer>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "engines/core/engine_seats.h"
@@ -322,8 +323,9 @@ void EngineControl::AppendToPane(int seat, const std::string& text) {
 }
 
 void EngineControl::AddPaneLine(int seat, const std::string& line) {
-  const QString shown = w_.reXBoardEngine[seat]->toPlainText();
-  AppendToPane(seat, (shown.isEmpty() || shown.endsWith(QLatin1Char('\n')) ? "" : "\r\n") + line + "\r\n");
+  // An empty last block: the pane is empty or ends with a line end.
+  const bool atLineStart = w_.reXBoardEngine[seat]->document()->lastBlock().text().isEmpty();
+  AppendToPane(seat, (atLineStart ? "" : "\r\n") + line + "\r\n");
 }
 
 void EngineControl::ClearSeatNotes() {

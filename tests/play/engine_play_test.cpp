@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcessEnvironment>
 #include <QPushButton>
@@ -104,7 +105,9 @@ TEST_F(EnginePlayTest, BuiltInPlayerAndSjengPlayABughouseGameWithoutStalling) {
   }
   std::printf("bughouse game: %d plies on A, %d on B in %lld ms%s\n", plies[1], plies[2],
               static_cast<long long>(total.elapsed()), over ? ", a board ended" : "");
-  EXPECT_GE(plies[1] + plies[2], 20);
+  // Every seat has moved (a quick mate is a fine end).
+  EXPECT_GE(plies[1], 2);
+  EXPECT_GE(plies[2], 2);
 
   // The record replays in the game model, move for move.
   const std::string record = Server().RecordPane().Text();
@@ -323,6 +326,11 @@ TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
   ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 3; })) << Chat();
   // White took a pawn on B: its partner, BlackA, holds it now.
   for (int seat : {0, 1}) EXPECT_NE(Pane(seat).find("holding [] [p] --> listener"), std::string::npos) << Pane(seat);
+  // A line typed under an engine's pane goes to that engine.
+  c.SendEdits[1]->setText(QStringLiteral("hint"));
+  c.SendButtons[1]->click();
+  EXPECT_NE(Pane(1).find("Engine<--hint"), std::string::npos) << Pane(1);
+  EXPECT_EQ(Pane(0).find("Engine<--hint"), std::string::npos) << Pane(0);
 }
 
 TEST_F(EnginePlayTest, AChattyEnginesPaneKeepsItsLastMegabyte) {
