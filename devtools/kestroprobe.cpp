@@ -1,9 +1,11 @@
 // kestroprobe replay FILE | legal FILE | repair IN GOOD BAD: see devtools/probe.h;
-// kestroprobe serve PORT SECONDS: see devtools/probe_serve.h.
+// kestroprobe serve PORT SECONDS: see devtools/probe_serve.h;
+// kestroprobe selfplay SEATS PLIES: see devtools/probe_selfplay.h.
 #include <iostream>
 
 #include "devtools/probe.h"
 #ifdef KESTRO_PROBE_SERVE
+#include "devtools/probe_selfplay.h"
 #include "devtools/probe_serve.h"
 #endif
 
@@ -11,11 +13,12 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   int status = 0;
-  if (!args.empty() && args[0] == "serve") {
+  if (!args.empty() && (args[0] == "serve" || args[0] == "selfplay")) {
 #ifdef KESTRO_PROBE_SERVE
-    status = RunServe(argc, argv, args, std::cout, std::cerr);
+    status = args[0] == "serve" ? RunServe(argc, argv, args, std::cout, std::cerr)
+                                : RunSelfplay(argc, argv, args, std::cout, std::cerr);
 #else
-    std::cerr << "kestroprobe: serve needs the program's windows (this build has none)\n";
+    std::cerr << "kestroprobe: " << args[0] << " needs the program's windows (this build has none)\n";
     return 2;
 #endif
   } else {

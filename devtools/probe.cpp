@@ -24,7 +24,15 @@ void Usage(std::ostream& err) {
          "       kestroprobe serve PORT SECONDS\n"
          "  serve: the play window off-screen as a network game server on PORT (0: any\n"
          "  free one; prints \"port N\" at once), logged in as administrator without a\n"
-         "  seat; after SECONDS it prints its record pane and its roles summary\n";
+         "  seat; after SECONDS it prints its record pane and its roles summary\n"
+         "       kestroprobe selfplay WHITEA BLACKA WHITEB BLACKB PLIES\n"
+         "  selfplay: one bughouse game of computer players in the play window\n"
+         "  off-screen (a server without clients); each seat is kvx100, kvx500, kvx600,\n"
+         "  kvx700 (the built-in player), sjeng or the path of an XBoard engine; it ends\n"
+         "  at mate, after PLIES plies, when a seat to move waits 30 s (exit code 1) or\n"
+         "  after 10 minutes, and prints the record pane (\"reBPGNGames <bytes>\"), a line\n"
+         "  \"seat WORD moves N refused N resyncs N\" per seat and \"end mate|plies|\n"
+         "  stalled SEAT|time\"\n";
 }
 
 }  // namespace

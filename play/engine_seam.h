@@ -1,8 +1,14 @@
 #pragma once
 // What the play window asks of the computer players: the built-in player's
-// turn, polling the external engines, and freeing them. The default owns
-// nothing and does nothing; the engine code and tests put their own in place.
+// turn, polling the external engines, the ComputerPlayer menu's commands,
+// what follows a move, the analysis and the trainings. The default owns
+// nothing and does nothing; the engine control replaces it.
 #include <string>
+
+struct BpgnMove;
+namespace net {
+struct RelayedMove;
+}
 
 class EngineSeam {
  public:
@@ -23,4 +29,21 @@ class EngineSeam {
   // A bughouse or Coin game of `kind` has started: start the seats' engines
   // and, when it plays, the built-in computer player.
   virtual void StartEngines(int kind) { (void)kind; }
+
+  // --- after a move of a bughouse or Coin game ---
+  // A relayed move this window has applied.
+  virtual void TellComputerPlayers(const net::RelayedMove& move) { (void)move; }
+  // A move the server has applied (its own window does not apply it again).
+  virtual void ServerAppliedMove(const BpgnMove& move, const std::string& text) {
+    (void)move;
+    (void)text;
+  }
+
+  // --- commands ---
+  virtual void NoComputerPlayers() {}
+  virtual void EngineTimerItem() {}
+  virtual void AutoMoveClicked() {}
+  virtual void AnalyzePositionA() {}
+  virtual void ChooseEngineForAnalysis() {}
+  virtual void HotseatTraining(int n) { (void)n; }
 };

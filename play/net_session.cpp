@@ -83,6 +83,10 @@ class NetSession::ServerSide : public net::ServerHost {
     (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
     w.txtAllMoves->setPlainText(ToQString(legalMoves).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     w.DrawBoard();
+    // The server's own computer players answer its clients too.
+    CKestroGame& g = *w.Game();
+    if ((g.GameKind == gkBughouse || g.GameKind == gkCoin) && !g.Moves.empty())
+      w.Engines().ServerAppliedMove(g.Moves.back(), moveText);
   }
   void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
   void PlayMoveSound() override { s_.w_.PlayMoveSoundAndWait(); }
@@ -135,6 +139,7 @@ class NetSession::ClientSide : public net::ClientHost {
   }
   void ShowPlayers() override { s_.w_.DrawBoard(); }
   void EnableNewGameMenus(int code) override { s_.w_.EnableNewGameMenus(code); }
+  void TellComputerPlayers(const net::RelayedMove& move) override { s_.w_.Engines().TellComputerPlayers(move); }
 
  private:
   NetSession& s_;

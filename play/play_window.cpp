@@ -23,6 +23,7 @@
 
 #include "display/board_display.h"
 #include "net/core/frame.h"
+#include "play/engine_control.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
 #include "platform/dialogs.h"
@@ -55,6 +56,7 @@ TfrmKestrovane::TfrmKestrovane(QWidget* parent) : TfrmKestroForm(parent) {
   BuildControls();
   BuildMenus();
   net_ = std::make_unique<NetSession>(*this);
+  engines_ = std::make_unique<EngineControl>(*this);
 
   // The play window's creation handler: the base one, then no network.
   FormCreate();
@@ -118,7 +120,7 @@ void TfrmKestrovane::BuildControls() {
   for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove, btnBFEN}) b->setEnabled(false);
   btnAnalyzePositionA = button("btnAnalyzePositionA", QStringLiteral("Analyze A"), 300, 0, 80, 18);
   cbo_ChessVariant = Named(new QComboBox(s), "cbo_ChessVariant");
-  cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("standard")});
+  cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("coin"), QStringLiteral("standard")});
   cbo_ChessVariant->setEditable(true);
   cbo_ChessVariant->setCurrentText(QStringLiteral("bughouse"));
   cbo_ChessVariant->setGeometry(Right(btnAnalyzePositionA), 0, 90, 18);
@@ -307,7 +309,7 @@ void TfrmKestrovane::BuildMenus() {
     power->addAction(item(ai, name, caption, true, checked));
   ai->addSeparator();
   mnuiXBoardChessEngine = item(ai, "mnuiXBoardChessEngine", "XBoard (Bughouse) Chess Engine", true);
-  mnuiXBoardChessEngineTimer = item(ai, "mnuiXBoardChessEngineTimer", "Engine Timer");
+  mnuiXBoardChessEngineTimer = item(ai, "mnuiXBoardChessEngineTimer", "Read engine messages timer : 300ms");
   mnuiXBoardChessEngineTimer->setData(300);  // the timer's interval in ms
 
   QMenu* sounds = topMenu("mnuiSounds", "Sounds");
@@ -470,6 +472,17 @@ void TfrmKestrovane::TimerNetGame1Timer() {
 void TfrmKestrovane::timerXBoardEngineTimer() {
   if (Game() && !EnginesStopped) engines_->PollEngines();
 }
+
+// The computer players' commands belong to the engine control.
+void TfrmKestrovane::mnuiNoEnginesClick() { engines_->NoComputerPlayers(); }
+void TfrmKestrovane::mnuiXBoardChessEngineTimerClick() { engines_->EngineTimerItem(); }
+void TfrmKestrovane::chbTestAutoMoveClick() { engines_->AutoMoveClicked(); }
+void TfrmKestrovane::btnAnalyzePositionAClick() { engines_->AnalyzePositionA(); }
+void TfrmKestrovane::btnEngineForAnalysisClick() { engines_->ChooseEngineForAnalysis(); }
+void TfrmKestrovane::mnuiHotseat1Click() { engines_->HotseatTraining(1); }
+void TfrmKestrovane::mnuiHotseat2Click() { engines_->HotseatTraining(2); }
+void TfrmKestrovane::mnuiHotseat3Click() { engines_->HotseatTraining(3); }
+void TfrmKestrovane::mnuiHotseat4Click() { engines_->HotseatTraining(4); }
 
 void TfrmKestrovane::mnuiDisconnectClick() { net_->Disconnect(); }
 

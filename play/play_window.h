@@ -74,6 +74,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   void PostComputerTurn();
   void RefreshClientsConnected();
   void ComputerPlayerTurn();
+  // The two ends of a move's road: played here, or sent as a frame.
+  void PlayLocalMove(const std::string& moveText);
+  void SendNetworkMove(const BpgnMove& trial, const std::string& token);
 
   // Starts the timer with `ms`; 0 stops it.
   static void SetTimerInterval(QTimer* timer, int ms);
@@ -170,6 +173,15 @@ class TfrmKestrovane : public TfrmKestroForm {
   void btnreNetGameLogClearClick();
   void TimerNetGame1Timer();
   void timerXBoardEngineTimer();
+  void mnuiNoEnginesClick();
+  void mnuiXBoardChessEngineTimerClick();
+  void chbTestAutoMoveClick();
+  void btnAnalyzePositionAClick();
+  void btnEngineForAnalysisClick();
+  void mnuiHotseat1Click();
+  void mnuiHotseat2Click();
+  void mnuiHotseat3Click();
+  void mnuiHotseat4Click();
 
  protected:
   void FormActivate() override {}
@@ -183,8 +195,6 @@ class TfrmKestrovane : public TfrmKestroForm {
   void Mark(int kind, int square, bool on);
   // Ends a move: asks the promotion, tries and plays or sends it.
   void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
-  void PlayLocalMove(const std::string& moveText);
-  void SendNetworkMove(const BpgnMove& trial, const std::string& token);
 
   std::unique_ptr<GameRecordPane> record_;
   std::unique_ptr<NetSeam> net_;

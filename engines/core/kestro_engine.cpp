@@ -702,6 +702,8 @@ void CKestroEngine::SearchRoot(TwoBoardPosition& position) {
     Log[0] = logStart;
     SearchNode(*copy, maxDepth, 0, -30000, 30000);
     if (SearchAborted) break;
+    // A depth whose lines all reach a seat not to move finds nothing: keep the last answer.
+    if (BestRootMove.kind == 0) continue;
     best = BestRootMove;
     SearchDepthReached = maxDepth;
   }

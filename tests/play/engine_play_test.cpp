@@ -1,0 +1,355 @@
+// The computer players in a real window: a server with no clients whose four
+// seats are played by the built-in player and Debian's sjeng.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcessEnvironment>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "engines/xboard_engine_agent.h"
+#include "play/engine_control.h"
+#include "tests/play/net_fixture.h"
+
+namespace {
+
+using nettest::Wait;
+
+constexpr const char* kSjeng = "/usr/games/sjeng";
+
+class EnginePlayTest : public nettest::NetWindowsTest {
+ protected:
+  EngineControl& Control() { return dynamic_cast<EngineControl&>(Server().Engines()); }
+
+  // Engines run on a new account: an empty home, which the preloaded
+  // fake_home also makes the home of the password entry.
+  void GiveEnginesANewHome() {
+    ASSERT_TRUE(home_.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home_.path());
+    environment.insert("LD_PRELOAD", KESTRO_BIN_DIR "/libfake_home.so");
+    const QString asan = environment.value("ASAN_OPTIONS");
+    environment.insert("ASAN_OPTIONS", (asan.isEmpty() ? "" : asan + ":") + "verify_asan_link_order=0");
+    Control().SetEngineEnvironment(environment);
+  }
+
+  void ServeAllFourSeats() {
+    StartServerAndLogIn("Ann");
+    // The administrator has no take items; the hotseat trainings take seats this way.
+    for (int seat = 0; seat < 4; ++seat) Server().Net().TakeRole(seat);
+    ASSERT_TRUE(Wait([&] { return (Server().OwnRoles & 120) == 120; })) << Describe();
+  }
+
+  std::string Pane(int seat) { return Server().reXBoardEngine[seat]->toPlainText().toStdString(); }
+  std::string Chat() { return Server().reNetGameLog->toPlainText().toStdString(); }
+
+  QTemporaryDir home_;
+};
+
+bool BoardHasMove(CKestroGame& g, int board) {
+  g.GenerateLegalMoves(g.Position);
+  for (int i = 0; i < g.LegalMoveCount; ++i)
+    if (nettest::BoardOfKind(g.LegalMoves[static_cast<size_t>(i)].kind) == board) return true;
+  return false;
+}
+
+TEST_F(EnginePlayTest, BuiltInPlayerAndSjengPlayABughouseGameWithoutStalling) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  c.GiveSeatBuiltIn(0, 700);
+  c.GiveSeatBuiltIn(3, 700);
+  c.GiveSeatEngine(1, EngineControl::kSjeng, kSjeng);
+  c.GiveSeatEngine(2, EngineControl::kSjeng, kSjeng);
+  ASSERT_TRUE(Server().mnuiBughouseKestroEngine->isChecked());
+  ASSERT_TRUE(Server().mnuiXBoardChessEngine->isChecked());
+  Server().StartGameMenuClick(0);
+  ASSERT_EQ(Server().Game()->GameKind, gkBughouse);
+  EXPECT_TRUE(Server().chbTestAutoMove->isChecked());
+  EXPECT_NE(Chat().find("Tolvo bughouse engine are ON :WhiteA,BlackB"), std::string::npos) << Chat();
+
+  // Until a board has no move left, 150 plies, or the time bound.
+  constexpr int kPlies = 150;
+  constexpr int kStallMs = 10000;
+  constexpr int kBoundMs = 60000;
+  QElapsedTimer total, sinceMove[3];
+  total.start();
+  sinceMove[1].start();
+  sinceMove[2].start();
+  int plies[3] = {0, 0, 0};
+  bool over = false;
+  while (!over && plies[1] + plies[2] < kPlies && total.elapsed() < kBoundMs) {
+    QTest::qWait(20);
+    CKestroGame& g = *Server().Game();
+    for (int board = 1; board <= 2; ++board) {
+      const int now = board == 1 ? g.PliesA : g.PliesB;
+      if (now != plies[board]) {
+        plies[board] = now;
+        sinceMove[board].restart();
+      }
+      if (!BoardHasMove(g, board)) over = true;
+    }
+    // The built-in player says when a board is mate (also one a drop could mend).
+    if (Chat().find("Checkmate !") != std::string::npos) over = true;
+    for (int board = 1; board <= 2 && !over; ++board) {
+      const int side = board == 1 ? g.Position.sideToMoveA : g.Position.sideToMoveB;
+      ASSERT_LT(sinceMove[board].elapsed(), kStallMs)
+          << kSeatWords[SeatOf(board, side)] << " stalled after " << plies[1] << "+" << plies[2] << " plies\n"
+          << Pane(SeatOf(board, side)) << "\n--- chat\n" << Chat();
+    }
+  }
+  std::printf("bughouse game: %d plies on A, %d on B in %lld ms%s\n", plies[1], plies[2],
+              static_cast<long long>(total.elapsed()), over ? ", a board ended" : "");
+  // Every seat has moved (a quick mate is a fine end).
+  EXPECT_GE(plies[1], 2);
+  EXPECT_GE(plies[2], 2);
+
+  // The record replays in the game model, move for move.
+  const std::string record = Server().RecordPane().Text();
+  const std::vector<std::string> lines = nettest::MoveLines(record);
+  CKestroGame replay(record, 1);
+  EXPECT_FALSE(replay.LoadFailed) << replay.ErrorLog;
+  EXPECT_EQ(replay.MoveCount, static_cast<int>(lines.size()));
+  EXPECT_EQ(replay.MoveCount, Server().Game()->MoveCount);
+  EXPECT_EQ(std::memcmp(replay.Position.boardA, Server().Game()->Position.boardA, sizeof replay.Position.boardA), 0);
+
+  // Both sjeng panes: the greeting, then moves sent; no refused move left a seat stuck.
+  for (int seat : {1, 2}) {
+    EXPECT_NE(Pane(seat).find("tellics set 1 Sjeng"), std::string::npos) << Pane(seat);
+    EXPECT_NE(Pane(seat).find("KVXN <-- "), std::string::npos) << Pane(seat);
+    EXPECT_EQ(Pane(seat).find("is stuck"), std::string::npos) << Pane(seat);
+    std::printf("%s: %d moves sent, %d refused\n", kSeatWords[seat], c.MovesSent[seat], c.RefusedMoves[seat]);
+  }
+}
+
+TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHumanSeatWaitsForTheMouse) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  StartServerAndLogIn("Ann");
+  GiveEnginesANewHome();
+  using Answer = Dialogs::Answer;
+  dialogs_.messages = {Answer::Ok, Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
+  Server().mnuiHotseat2Click();
+  std::vector<std::string> questions;
+  for (const AskedDialog& a : dialogs_.asked) {
+    EXPECT_EQ(a.title, QStringLiteral("Hotseat bughouse training"));
+    questions.push_back(a.text.toStdString());
+  }
+  EXPECT_EQ(questions, (std::vector<std::string>{"You will play as white on A board. ", "Sjeng as Black on A board ? ",
+                                                 "Sjeng as White on B board ? ", "Sjeng as Black on B board ? ",
+                                                 "Start new game now ?"}));
+  EXPECT_EQ(Server().OwnRoles & 120, 120);
+  EXPECT_TRUE(Server().mnuiXBoardChessEngine->isChecked());
+  EXPECT_FALSE(Server().mnuiBughouseKestroEngine->isChecked());
+  EXPECT_NE(Server().Game()->SourceText.find("[TimeControl \"bronstein 60+3\"]"), std::string::npos)
+      << Server().Game()->SourceText;
+  EXPECT_EQ(Server().Game()->PlayerNames[1], "Ann");
+  EXPECT_NE(Server().Game()->SourceText.find("[BlackA \"sjeng\"]"), std::string::npos);
+  EngineControl& c = Control();
+  EXPECT_EQ(c.Agent(0), nullptr);
+  for (int seat = 1; seat < 4; ++seat) ASSERT_NE(c.Agent(seat), nullptr) << seat;
+
+  // Board B plays on its own; board A waits for WhiteA's mouse, then BlackA answers.
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB >= 4; }, 20000)) << Pane(2) << Pane(3);
+  EXPECT_EQ(Server().Game()->PliesA, 0);
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesA >= 2; }, 20000)) << Pane(1) << Chat();
+  EXPECT_NE(Pane(1).find("e2e4 --> "), std::string::npos) << Pane(1);
+  EXPECT_NE(Pane(1).find("KVXN <-- 1a."), std::string::npos) << Pane(1);
+}
+
+TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  c.DefaultEnginePath = kSjeng;
+  // A set-up board A: white to move can win the queen.
+  CKestroGame& g = *Server().Game();
+  g.Position.boardA[sq::d1] = pcEmpty;
+  g.Position.boardA[sq::d1 + 12 * 4] = pcWQueen;  // d5
+  Server().cbo_ChessVariant->setCurrentText(QStringLiteral("standard"));
+  Server().btnAnalyzePositionAClick();
+  EXPECT_EQ(Server().timerXBoardEngine->interval(), 500);
+  EXPECT_NE(Pane(0).find("variant chess"), std::string::npos) << Pane(0);
+  EXPECT_EQ(Pane(0).find("holding"), std::string::npos) << Pane(0);
+  EXPECT_NE(Pane(0).find("setboard rnbqkbnr/pppppppp/8/3Q4/8/8/PPPPPPPP/RNB1KBNR"), std::string::npos) << Pane(0);
+  // Sjeng's thinking lines: depth, score, time, nodes and the line of moves.
+  const QRegularExpression line(QStringLiteral("\\n\\s*\\d+\\s+-?\\d+\\s+\\d+\\s+\\d+\\s+[A-Za-z]"));
+  EXPECT_TRUE(Wait([&] { return line.match(Server().reXBoardEngine[0]->toPlainText()).hasMatch(); }, 15000))
+      << Pane(0);
+  EXPECT_NE(Pane(0).find("tellics set 1 Sjeng"), std::string::npos);
+}
+
+TEST_F(EnginePlayTest, ComputerPlayerMenuSetsSeatsSpeedsAndTimerAndAnnouncesOnce) {
+  StartServerAndLogIn("Ann");
+  EngineControl& c = Control();
+  auto chatLines = [&](const std::string& text) {
+    int n = 0;
+    for (size_t at = Chat().find(text); at != std::string::npos; at = Chat().find(text, at + 1)) ++n;
+    return n;
+  };
+  // Without the program's own Sjeng the packaged one is offered.
+  if (QFile::exists(kSjeng)) {
+    EXPECT_EQ(c.DefaultEnginePath, kSjeng);
+  }
+
+  Server().mnuiBugEngineRoles[0]->trigger();
+  EXPECT_TRUE(Server().mnuiBughouseKestroEngine->isChecked());
+  EXPECT_EQ(c.EngineRolesMask, 8);
+  dialogs_.files = {QStringLiteral("/opt/engines/MySjeng")};
+  c.SeatItems[0][EngineControl::kSjeng]->trigger();
+  EXPECT_EQ(dialogs_.asked.back().filter, QStringLiteral("Chess engine (*)"));
+  EXPECT_EQ(c.SeatEnginePath[0], "/opt/engines/MySjeng");
+  EXPECT_EQ(c.SeatEngineName(0), "MySjeng");
+  EXPECT_FALSE(Server().mnuiBugEngineRoles[0]->isChecked());
+  EXPECT_FALSE(Server().mnuiBughouseKestroEngine->isChecked());
+  EXPECT_TRUE(Server().mnuiXBoardChessEngine->isChecked());
+
+  // Speed: the hint keeps the number at character 32; anything but 1-9 changes nothing.
+  dialogs_.inputs = {QStringLiteral("7"), QStringLiteral("12")};
+  c.SpeedItems[2]->trigger();
+  c.SpeedItems[2]->trigger();
+  EXPECT_EQ(c.SpeedItems[2]->text(), QStringLiteral("Speed : 7"));
+  EXPECT_EQ(c.SpeedItems[2]->statusTip(), QStringLiteral("Winboard Engine WhiteB speed : 7"));
+  EXPECT_EQ(dialogs_.asked.back().value, QStringLiteral("7"));
+
+  // The engine timer refuses what would make it spin; a non-number is the class library's error.
+  QAction* timer = Server().mnuiXBoardChessEngineTimer;
+  EXPECT_EQ(timer->text(), QStringLiteral("Read engine messages timer : 300ms"));
+  dialogs_.inputs = {QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("250")};
+  for (int i = 0; i < 3; ++i) timer->trigger();
+  EXPECT_EQ(timer->data().toInt(), 250);
+  EXPECT_EQ(timer->text(), QStringLiteral("Read engine messages timer :250"));
+  int errors = 0, messages = 0;
+  for (const AskedDialog& a : dialogs_.asked) {
+    errors += a.kind == AskedDialog::Kind::Error && a.text == QStringLiteral("'abc' is not a valid integer value");
+    messages += a.kind == AskedDialog::Kind::Message && a.title == QStringLiteral("Read engine messages timer");
+  }
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(messages, 1);
+
+  Server().mnuiNoEnginesClick();
+  EXPECT_FALSE(Server().mnuiXBoardChessEngine->isChecked());
+  EXPECT_TRUE(c.SeatItems[0][EngineControl::kNone]->isChecked());
+  ASSERT_TRUE(Wait([&] { return chatLines("All computer chess engines are OFF now.") == 1; })) << Chat();
+  EXPECT_EQ(chatLines("KVX chess engines are ON now."), 1);
+  EXPECT_EQ(chatLines("KVX chess engines are OFF now."), 1);
+  EXPECT_EQ(chatLines("Winboard chess engines are ON now."), 1);
+  EXPECT_EQ(chatLines("Winboard chess engines are OFF now."), 0);
+}
+
+// A shell script standing in for an engine.
+std::string WriteEngine(const QTemporaryDir& dir, const char* name, const char* body) {
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("#!/bin/sh\n") + body);
+  file.close();
+  file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+  return path.toStdString();
+}
+
+TEST_F(EnginePlayTest, StuckSilentAndDeadEnginesAreSaidOnceAndTheirSeatsLeftAlone) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  // Drops a queen it does not hold whenever it is told to go.
+  const std::string stuck = WriteEngine(engines, "stuck", "echo 'tellics set 1 Sjeng stuck'\n"
+                                                          "while read line; do [ \"$line\" = go ] && echo 'move Q@e5'; done\n");
+  // Never greets.
+  const std::string silent = WriteEngine(engines, "silent", "while read line; do echo 'move e7e5'; done\n");
+  // Greets and ends.
+  const std::string dead = WriteEngine(engines, "dead", "echo 'tellics set 1 Sjeng dead'\nsleep 1\nexit 3\n");
+  EngineControl& c = Control();
+  c.GiveSeatEngine(1, EngineControl::kSjeng, silent);
+  c.GiveSeatEngine(2, EngineControl::kSjeng, stuck);
+  c.GiveSeatEngine(3, EngineControl::kSjeng, dead);
+  // As after an earlier disconnect: a new game's engines are polled again.
+  Server().EnginesStopped = 1;
+  Server().StartGameMenuClick(0);
+
+  ASSERT_TRUE(Wait([&] { return Pane(2).find("is stuck") != std::string::npos; })) << Pane(2);
+  EXPECT_EQ(c.RefusedMoves[2], 4);
+  EXPECT_EQ(c.Resyncs[2], 3);
+  EXPECT_NE(Pane(2).find("Setting the engine up again (3 of 3)"), std::string::npos) << Pane(2);
+  ASSERT_TRUE(Wait([&] { return Pane(3).find("has ended") != std::string::npos; })) << Pane(3);
+  ASSERT_TRUE(Wait([&] { return Pane(1).find("No greeting line came from silent") != std::string::npos; }, 15000))
+      << Pane(1);
+  // WhiteA plays e4: the silent engine's answer is never read, nothing else moves.
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  QTest::qWait(1000);
+  EXPECT_EQ(Server().Game()->PliesA, 1);
+  EXPECT_EQ(Server().Game()->PliesB, 0);
+  for (const char* note : {"is stuck", "has ended"}) {
+    const std::string chat = Chat();
+    const size_t first = chat.find(note);
+    EXPECT_NE(first, std::string::npos) << chat;
+    EXPECT_EQ(chat.find(note, first + 1), std::string::npos) << chat;
+  }
+  EXPECT_EQ(Pane(1).find("move e7e5"), std::string::npos) << Pane(1);
+}
+
+TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  const std::string listener =
+      WriteEngine(engines, "listener", "echo 'tellics set 1 Sjeng listener'\ncat > /dev/null\n");
+  EngineControl& c = Control();
+  c.GiveSeatEngine(0, EngineControl::kSjeng, listener);
+  c.GiveSeatEngine(1, EngineControl::kSjeng, listener);
+  Server().StartGameMenuClick(0);
+  auto holdings = [&](int seat) {
+    int n = 0;
+    const std::string pane = Pane(seat);
+    for (size_t at = pane.find("holding ["); at != std::string::npos; at = pane.find("holding [", at + 1))
+      if (pane.substr(at, pane.find('\n', at) - at).find(" --> ") != std::string::npos) ++n;
+    return n;
+  };
+  const int before[2] = {holdings(0), holdings(1)};
+  const int e2 = sq::e4 - 24, d7 = sq::d1 + 72, d5 = sq::d1 + 48;
+  for (auto [from, to] : {std::pair{e2, sq::e4}, std::pair{d7, d5}}) {
+    ClickSquare(Server(), 2, from);
+    ClickSquare(Server(), 2, to);
+  }
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 2; })) << Chat();
+  EXPECT_EQ(holdings(0), before[0]);
+  EXPECT_EQ(holdings(1), before[1]);
+  ClickSquare(Server(), 2, sq::e4);
+  ClickSquare(Server(), 2, d5);
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesB == 3; })) << Chat();
+  // White took a pawn on B: its partner, BlackA, holds it now.
+  for (int seat : {0, 1}) EXPECT_NE(Pane(seat).find("holding [] [p] --> listener"), std::string::npos) << Pane(seat);
+  // A line typed under an engine's pane goes to that engine.
+  c.SendEdits[1]->setText(QStringLiteral("hint"));
+  c.SendButtons[1]->click();
+  EXPECT_NE(Pane(1).find("Engine<--hint"), std::string::npos) << Pane(1);
+  EXPECT_EQ(Pane(0).find("Engine<--hint"), std::string::npos) << Pane(0);
+}
+
+TEST_F(EnginePlayTest, AChattyEnginesPaneKeepsItsLastMegabyte) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  const std::string chatty =
+      WriteEngine(engines, "chatty", "echo 'tellics set 1 Sjeng chatty'\nexec yes 'thinking very hard about it'\n");
+  Control().GiveSeatEngine(1, EngineControl::kSjeng, chatty);
+  Server().StartGameMenuClick(0);
+  QPlainTextEdit* pane = Server().reXBoardEngine[1];
+  constexpr int kMegabyte = 1 << 20;
+  ASSERT_TRUE(Wait([&] { return pane->document()->characterCount() > kMegabyte - 100000; }, 20000))
+      << pane->document()->characterCount();
+  QTest::qWait(1000);
+  EXPECT_LE(pane->document()->characterCount(), kMegabyte);
+  // The oldest output went, the newest stayed.
+  EXPECT_FALSE(pane->toPlainText().contains(QStringLiteral("tellics set 1 Sjeng chatty")));
+  EXPECT_TRUE(pane->toPlainText().right(200).contains(QStringLiteral("thinking very hard about it")));
+}
+
+}  // namespace
