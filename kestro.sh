@@ -195,6 +195,9 @@ run_bench() {
   # A server and 8 clients on loopback relay 10,000 moves (aim: median under
   # 1 ms, 99th percentile under 5 ms); the frame cutter's speed per read size.
   QT_QPA_PLATFORM=offscreen build/bin/net_bench --benchmark_min_time=0.05
+  # The engine timer's tick with four sjeng engines playing (median tick, the
+  # window's CPU between ticks).
+  QT_QPA_PLATFORM=offscreen build/bin/engine_tick_bench
 }
 
 print_times() {
