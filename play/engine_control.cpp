@@ -456,20 +456,8 @@ void EngineControl::ComputerPlayerTurn() {
     const int seat = g.SquareOwner(result.kind, result.from, g.Position);
     MoveSelection& highlight = seat >= 2 ? w_.SelectionB : w_.SelectionA;
     highlight = MoveSelection{result.kind, result.from, result.to, result.promotion};
-    if (g.CountMoves(result.kind, result.from, result.to) != 0) {
-      const std::string token =
-          g.MoveToBpgn(g.Position, result.kind, result.from, result.to, result.promotion, g.PliesA, g.PliesB);
-      const std::string moveText = token + "{180}";
-      g.TrialPosition = g.Position;
-      BpgnMove trial;
-      trial.token = moveText;
-      if (g.PlayMove(trial, g.TrialPosition)) {
-        if (w_.NetworkMode == 0)
-          w_.PlayLocalMove(moveText);
-        else
-          w_.SendNetworkMove(trial, token);
-      }
-    }
+    if (g.CountMoves(result.kind, result.from, result.to) != 0)
+      w_.PlayOrSendMove(result.kind, result.from, result.to, result.promotion);
     // The move may have started another game or closed the window.
     if (w_.Game() == game) highlight = MoveSelection{};
   }

@@ -714,20 +714,23 @@ void TfrmKestrovane::CompleteMove(MoveSelection& selection, int area, int square
     }
   }
 
+  if (!PlayOrSendMove(selection.kind, selection.from, selection.to, selection.promotion)) return;
+  selection = MoveSelection{};
+}
+
+bool TfrmKestrovane::PlayOrSendMove(int kind, int from, int to, int promotion) {
   CKestroGame& g = *Game();
-  const std::string token =
-      g.MoveToBpgn(g.Position, selection.kind, selection.from, selection.to, selection.promotion, g.PliesA, g.PliesB);
+  const std::string token = g.MoveToBpgn(g.Position, kind, from, to, promotion, g.PliesA, g.PliesB);
   const std::string moveText = token + "{180}";
   g.TrialPosition = g.Position;
   BpgnMove trial;
   trial.token = moveText;
-  if (!g.PlayMove(trial, g.TrialPosition)) return;
-
+  if (!g.PlayMove(trial, g.TrialPosition)) return false;
   if (NetworkMode == 0)
     PlayLocalMove(moveText);
   else
     SendNetworkMove(trial, token);
-  selection = MoveSelection{};
+  return true;
 }
 
 void TfrmKestrovane::PlayLocalMove(const std::string& moveText) {

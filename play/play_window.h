@@ -75,6 +75,10 @@ class TfrmKestrovane : public TfrmKestroForm {
   void RefreshClientsConnected();
   void ComputerPlayerTurn();
   // The two ends of a move's road: played here, or sent as a frame.
+  // The one road of a move, whoever makes it: the token is tried on the
+  // scratch position, then played here (local game) or sent (network game).
+  // False when the rules refuse it.
+  bool PlayOrSendMove(int kind, int from, int to, int promotion);
   void PlayLocalMove(const std::string& moveText);
   void SendNetworkMove(const BpgnMove& trial, const std::string& token);
 
