@@ -22,8 +22,8 @@
 #include <tuple>
 
 #include "display/board_display.h"
-#include "net/core/frame.h"
 #include "net/core/clock.h"
+#include "net/core/frame.h"
 #include "play/core/running_clock.h"
 #include "play/engine_control.h"
 #include "play/game_log.h"
