@@ -8,10 +8,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTextCursor>
 #include <QTextEdit>
 
 #include "game/bytes.h"
@@ -123,9 +121,13 @@ class NetSession::ClientSide : public net::ClientHost {
                                         .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   }
   void LogGameBeforeNewGame() override {
-    if (s_.w_.mnuiLogGameBeforeStartingNew->isChecked()) s_.w_.LogGameToDailyFile();
+    logFailed_ = s_.w_.mnuiLogGameBeforeStartingNew->isChecked() && !s_.w_.LogGameToDailyFile();
   }
-  void ClearRecord() override { s_.w_.RecordPane().SetText(""); }
+  // A game record that could not be logged stays in the pane.
+  void ClearRecord() override {
+    if (!logFailed_) s_.w_.RecordPane().SetText("");
+    logFailed_ = false;
+  }
   void StartNewGame(int kind) override { s_.w_.StartNewGame(kind); }
   void ShowRunningClocks() override {
     TfrmKestrovane& w = s_.w_;
@@ -143,6 +145,7 @@ class NetSession::ClientSide : public net::ClientHost {
 
  private:
   NetSession& s_;
+  bool logFailed_ = false;
 };
 
 NetSession::NetSession(TfrmKestrovane& window, net::Clock& clock)
@@ -202,15 +205,7 @@ void NetSession::ProcessOnClient(std::string_view frame) {
   if (w_.Game()) client_processor_->NetGameClientProcessingMessage(frame);
 }
 
-void NetSession::AddChatLine(const std::string& line) {
-  // Chat is plain text: never read as markup.
-  QTextEdit* pane = w_.reNetGameLog;
-  QTextCursor cursor(pane->document());
-  cursor.movePosition(QTextCursor::End);
-  if (!pane->document()->isEmpty()) cursor.insertBlock();
-  cursor.insertText(ToQString(line));
-  pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
-}
+void NetSession::AddChatLine(const std::string& line) { w_.AddChatLine(line); }
 
 // ---------------------------------------------------------------------------
 // Reading.

@@ -98,8 +98,8 @@ void StartGameMenuClick(TfrmKestrovane& w, int kind) {
   const NewGameKindRow* row = FindNewGameKind(kind);
   if (!row || !w.Game()) return;
   if (w.ActsAsServer == 1) {
-    if (w.mnuiLogGameBeforeStartingNew->isChecked()) w.LogGameToDailyFile();
-    w.RecordPane().SetText("");
+    // A game record that could not be logged stays in the pane.
+    if (!w.mnuiLogGameBeforeStartingNew->isChecked() || w.LogGameToDailyFile()) w.RecordPane().SetText("");
     StartNewGame(w, kind);
   } else {
     w.Net().SendToServer(net::BuildFrame(w.OwnHandle, row->request));

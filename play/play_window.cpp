@@ -6,27 +6,31 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
 #include <cstdio>
 #include <tuple>
 
 #include "display/board_display.h"
+#include "net/core/clock.h"
 #include "net/core/frame.h"
+#include "play/core/running_clock.h"
 #include "play/engine_control.h"
+#include "play/game_log.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
 #include "platform/dialogs.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
@@ -321,7 +325,8 @@ void TfrmKestrovane::BuildMenus() {
   moveGroup->addAction(item(move, "mnuiSoundMoveWavFile", "MOVE.WAV", true, true));
 
   mnuiDebug = topMenu("mnuiDebug", "Debug");
-  item(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog");
+  connect(item(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog"), &QAction::triggered, this,
+          &TfrmKestrovane::mnuiShowsClientLogClick);
   mnuiMakeLogs = item(mnuiDebug, "mnuiMakeLogs", "Make Debug Logs", true, true);
   item(mnuiDebug, "mnuiDebugComputerThinking001", "Debug Comp. Thinking I");
   mnuiDebug->menuAction()->setVisible(false);
@@ -457,7 +462,9 @@ void TfrmKestrovane::SetTimerInterval(QTimer* timer, int ms) {
   timer->start(ms);
 }
 
-int64_t TfrmKestrovane::TickCount10ms() { return net::SystemClock().TickCount10ms(); }
+net::Clock* TfrmKestrovane::TickClock = nullptr;
+
+int64_t TfrmKestrovane::TickCount10ms() { return (TickClock ? *TickClock : net::SystemClock()).TickCount10ms(); }
 
 void TfrmKestrovane::TimerNetGame1Timer() {
   if (!Game()) return;
@@ -558,7 +565,7 @@ void TfrmKestrovane::ShowPresumptiveTimes() {
   TwoBoardPosition& p = Game()->Position;
   const int64_t now = TickCount10ms();
   for (int seat : {p.sideToMoveA != 0 ? 1 : 0, p.sideToMoveB != 0 ? 3 : 2})
-    p.runningClock[seat] = static_cast<int32_t>(p.clock[seat] - (now - TurnStartTick[seat]) + p.lagCredit[seat]);
+    p.runningClock[seat] = RunningClock(p.clock[seat], now, TurnStartTick[seat], p.lagCredit[seat]);
   const int seatB = p.sideToMoveB + 2;
   DrawRunningClocks(*Game(), imgBoard->Canvas(), p, p.sideToMoveA == 0, p.sideToMoveA != 0, seatB == 2, seatB != 2);
   imgBoard->update();
@@ -579,33 +586,63 @@ void TfrmKestrovane::StartGameMenuClick(int kind) { new_game::StartGameMenuClick
 
 void TfrmKestrovane::EnableNewGameMenus(int code) { new_game::EnableNewGameMenus(*this, code); }
 
-// The daily game log and the sounds come with their own pieces.
-void TfrmKestrovane::LogGameToDailyFile() {}
+bool TfrmKestrovane::LogGameToDailyFile() {
+  std::string error;
+  if (game_log::AppendToDailyLog(paths::Resolve(paths::Below("Bpgn/KVXGames")), record_->Text(), error)) return true;
+  AddChatLine("Game not logged, the game record stays in its pane: " + error);
+  return false;
+}
 
+void TfrmKestrovane::AddChatLine(const std::string& line) {
+  // Chat is plain text: never read as markup.
+  QTextCursor cursor(reNetGameLog->document());
+  cursor.movePosition(QTextCursor::End);
+  if (!reNetGameLog->document()->isEmpty()) cursor.insertBlock();
+  cursor.insertText(ToQString(line));
+  reNetGameLog->verticalScrollBar()->setValue(reNetGameLog->verticalScrollBar()->maximum());
+}
+
+// The sounds come with their own piece.
 void TfrmKestrovane::PlayMoveSoundAndWait() {}
 
 void TfrmKestrovane::btnSaveXPGNClick() {
   if (Game()) SaveGameRecordAs();
 }
 
+namespace {
+
+// Asks for a file with `name` proposed in the save dialog's folder; `text`
+// replaces the chosen file whole (written beside it, then renamed over it, so
+// a failed write leaves the old file). A name without extension gets
+// `extension` when one is set.
+void SaveThroughDialog(QWidget* parent, const QString& title, const std::string& folder, const QString& name,
+                       const QString& extension, const std::string& text) {
+  const QString filter = extension.isEmpty() ? QStringLiteral("All files (*)")
+                                             : QStringLiteral("Bughouse Portable Game Notation (*.%1);;All files (*)")
+                                                   .arg(extension);
+  std::optional<QString> file = AppDialogs().SaveFile(parent, title, PathToQString(folder), name, filter);
+  if (!file || file->isEmpty()) return;
+  if (!extension.isEmpty() && QFileInfo(*file).suffix().isEmpty()) *file += QStringLiteral(".") + extension;
+  if (!file_io::WriteFileAtomic(PathFromQString(*file), text))
+    AppDialogs().Error(parent, QStringLiteral("Cannot create file \"%1\"").arg(*file));
+}
+
+}  // namespace
+
 void TfrmKestrovane::SaveGameRecordAs() {
-  const QString folder = PathToQString(paths::Below("Bpgn/KVXGames/"));
-  SaveDialogFolder = PathFromQString(folder);
-  const QString name = QStringLiteral("KVXN") +
-                       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")) +
-                       QStringLiteral(".BPGN");
-  std::optional<QString> file =
-      AppDialogs().SaveFile(this, QStringLiteral("Save BPGN"), folder, name,
-                            QStringLiteral("Bughouse Portable Game Notation (*.BPGN);;All files (*)"));
-  if (!Game() || !file || file->isEmpty()) return;
-  if (QFileInfo(*file).suffix().isEmpty()) *file += QStringLiteral(".BPGN");
-  std::string text = record_->Text();
-  if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
-  QFile out(*file);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-      out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-    AppDialogs().Error(this, QStringLiteral("Cannot create file \"%1\"").arg(*file));
-  }
+  SaveDialogFolder = paths::Resolve(paths::Below("Bpgn/KVXGames/"));
+  saveDialogExtension_ = QStringLiteral("BPGN");
+  const QString name = ToQString("KVXN" + game_log::Stamp(game_log::Now()) + ".BPGN");
+  SaveThroughDialog(this, QStringLiteral("Save BPGN"), SaveDialogFolder, name, saveDialogExtension_,
+                    game_log::AsCrLfLines(record_->Text()));
+}
+
+void TfrmKestrovane::mnuiShowsClientLogClick() {
+  if (!Game()) return;
+  const QString name = ToQString("KVXNDebug" + game_log::Stamp(game_log::Now()) + ".LOG");
+  const std::string chat = FromQString(reNetGameLog->toPlainText());
+  SaveThroughDialog(this, QStringLiteral("Save ClientLog"), SaveDialogFolder, name, saveDialogExtension_,
+                    game_log::DebugFileText(net_->DebugLogText(), record_->Text(), chat));
 }
 
 // ---------------------------------------------------------------------------

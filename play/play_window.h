@@ -22,6 +22,9 @@ class QSpinBox;
 class QTabWidget;
 class QTextEdit;
 class QTimer;
+namespace net {
+class Clock;
+}
 
 // A move being put together on one board: kind (MoveKind of the first
 // square, 0 = none), from (square or holding slot), to, promotion code.
@@ -58,8 +61,11 @@ class TfrmKestrovane : public TfrmKestroForm {
   void StartGameMenuClick(int kind);
   // Code 30000: the start-game items enabled when a seat is held.
   void EnableNewGameMenus(int code);
-  // Logs the game so far into the daily game file.
-  void LogGameToDailyFile();
+  // Appends the game-record pane to the day's game log; on failure says so
+  // in the chat pane and returns false (the pane must then keep its text).
+  bool LogGameToDailyFile();
+  // Appends a line to the chat pane, as plain text.
+  void AddChatLine(const std::string& line);
   // Plays the move sound from memory and returns when it has finished.
   void PlayMoveSoundAndWait();
   // Draws the position with fresh attack maps; lists the legal moves.
@@ -84,8 +90,10 @@ class TfrmKestrovane : public TfrmKestroForm {
 
   // Starts the timer with `ms`; 0 stops it.
   static void SetTimerInterval(QTimer* timer, int ms);
-  // Milliseconds of the tick count, rounded down to 10 ms.
+  // Milliseconds of the tick count, rounded down to 10 ms, from TickClock
+  // (the system clock unless a test put a fake one in place).
   static int64_t TickCount10ms();
+  static net::Clock* TickClock;
   // Date and time of a new game's header; tests put a fixed one in place.
   static std::string (*DateText)();
 
@@ -155,6 +163,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   void chbShowCoordinatesClick();
   void chbShowPresumptiveTimesClick();
   void btnSaveXPGNClick();
+  void mnuiShowsClientLogClick();
   void mnuiBughouseLagcompensatorClick();
   void mnuiDisconnectClick();
   void mnuiStartServerClick();
@@ -204,4 +213,5 @@ class TfrmKestrovane : public TfrmKestroForm {
   std::unique_ptr<NetSeam> net_;
   std::unique_ptr<EngineSeam> engines_;
   bool buttonDown_ = false;
+  QString saveDialogExtension_;  // the save dialog's default extension, once "Save BPGN Now" set it
 };

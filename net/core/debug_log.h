@@ -1,6 +1,7 @@
 #pragma once
 // The client log text that "Make Debug Logs" fills. Bounded: once kMaxBytes
-// are reached a note is appended and logging stops until Clear().
+// are reached a note is appended and logging stops until Clear(), which every
+// new game calls.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,8 +10,9 @@ namespace net {
 
 class DebugLog {
  public:
-  static constexpr size_t kMaxBytes = 4 * 1024 * 1024;
-  static constexpr std::string_view kFullNote = "<DebugLogFull>logging stopped at 4 MiB</DebugLogFull>\r\n";
+  static constexpr size_t kMaxBytes = 16 * 1024 * 1024;
+  static constexpr std::string_view kFullNote =
+      "<DebugLogFull>logging stopped at 16 MiB until the next game</DebugLogFull>\r\n";
 
   bool on = false;
   // Appends open + text + close when on.
