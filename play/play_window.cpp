@@ -26,6 +26,7 @@
 #include "play/engine_control.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
+#include "play/sounds_menu.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
@@ -312,13 +313,9 @@ void TfrmKestrovane::BuildMenus() {
   mnuiXBoardChessEngineTimer = item(ai, "mnuiXBoardChessEngineTimer", "Read engine messages timer : 300ms");
   mnuiXBoardChessEngineTimer->setData(300);  // the timer's interval in ms
 
-  QMenu* sounds = topMenu("mnuiSounds", "Sounds");
-  mnuiSoundsOff = item(sounds, "mnuiSoundsOff", "Off", true);
-  QMenu* move = submenu(sounds, "mnuiSoundMove", "Move");
-  auto* moveGroup = new QActionGroup(this);
-  mnuiSoundMoveNone = item(move, "mnuiSoundMoveNone", "None", true);
-  moveGroup->addAction(mnuiSoundMoveNone);
-  moveGroup->addAction(item(move, "mnuiSoundMoveWavFile", "MOVE.WAV", true, true));
+  sounds_ = std::make_unique<sound::SoundsMenu>(this, topMenu("mnuiSounds", "Sounds"));
+  mnuiSoundsOff = sounds_->mnuiSoundsOff;
+  mnuiSoundMoveNone = sounds_->mnuiSoundMoveNone;
 
   mnuiDebug = topMenu("mnuiDebug", "Debug");
   item(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog");
@@ -579,10 +576,21 @@ void TfrmKestrovane::StartGameMenuClick(int kind) { new_game::StartGameMenuClick
 
 void TfrmKestrovane::EnableNewGameMenus(int code) { new_game::EnableNewGameMenus(*this, code); }
 
-// The daily game log and the sounds come with their own pieces.
+// The daily game log comes with its own piece.
 void TfrmKestrovane::LogGameToDailyFile() {}
 
-void TfrmKestrovane::PlayMoveSoundAndWait() {}
+void TfrmKestrovane::PlayMoveSoundAndWait() { sounds_->PlayMoveSoundAndWait(); }
+
+void TfrmKestrovane::SpeakChatLine(const std::string& sender, const std::string& text) {
+  sound::SeatNames seats;
+  if (const CKestroGame* game = Game())
+    for (size_t i = 0; i < 4; ++i) seats.names[i] = game->PlayerNames[i];
+  seats.own = OwnPlayer.ownSeat;
+  seats.partner = OwnPlayer.partnerSeat;
+  seats.opponent = OwnPlayer.opponentSeat;
+  seats.partnersOpponent = OwnPlayer.partnersOpponentSeat;
+  sounds_->SpeakChatLine(seats, sender, text);
+}
 
 void TfrmKestrovane::btnSaveXPGNClick() {
   if (Game()) SaveGameRecordAs();
