@@ -216,6 +216,11 @@ TEST(ShippedSounds, EveryFileDecodesAndEveryMessageHasItsFileInEveryVoice) {
       EXPECT_EQ(file.find("/Hey.WAV"), std::string::npos) << message << " in voice " << voice;
     }
   }
+  // A sender's name is a folder name, never a way out of the voices' folder.
+  const std::string voices = sounds + "PlayersVoice/";
+  EXPECT_EQ(sound::HandleVoiceFolder(voices, "voicesynth2"), voices + "VoiceSynth2/");
+  for (const char* name : {".", "..", "../PlayersVoice/VoiceSynth2", "VoiceSynth2/", "C:\\VoiceSynth2", ""})
+    EXPECT_EQ(sound::HandleVoiceFolder(voices + "VoiceSynth1/", name), "") << name;
   for (const char* name : {"MOVE.WAV", "DEFAULT.WAV", "CallAdmin.WAV"})
     EXPECT_TRUE(QFile::exists(QString::fromStdString(sounds + name))) << name;
 }
