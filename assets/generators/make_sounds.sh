@@ -5,6 +5,8 @@
 set -e
 cd "$(dirname "$0")/../data/Sounds"
 RATE=8000
+# no dither and a fixed seed: a rebuild gives the same bytes
+export SOX_OPTS="-D -R"
 norm() { sox "$1" -r $RATE -c 1 -b 16 "$2" silence 1 0.02 1% reverse silence 1 0.02 1% reverse norm -1; }
 
 # move sound: a short wooden click (under 100 ms)
