@@ -17,6 +17,7 @@
 #include "net/net_client.h"
 #include "net/net_server.h"
 #include "play/play_window.h"
+#include "play/sounds_menu.h"
 #include "platform/dialogs.h"
 #include "platform/text_codec.h"
 
@@ -88,7 +89,7 @@ class NetSession::ServerSide : public net::ServerHost {
   }
   void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
   void PlayMoveSound() override { s_.w_.PlayMoveSoundAndWait(); }
-  void PlayCallAdminSound() override { QApplication::beep(); }
+  void PlayCallAdminSound() override { s_.w_.Sounds().PlayCallAdminSound(); }
 
  private:
   NetSession& s_;
@@ -104,6 +105,9 @@ class NetSession::ClientSide : public net::ClientHost {
   int PartnerTellsLimit() override { return s_.w_.udPartnerTellsSLN->value(); }
   void SetPartnerTellsText(const std::string& text) override { s_.w_.edPartnerTells->setText(ToQString(text)); }
   void PlayMoveSoundAndWait() override { s_.w_.PlayMoveSoundAndWait(); }
+  void SpeakChatLine(const std::string& sender, const std::string& text) override {
+    s_.w_.SpeakChatLine(sender, text);
+  }
   void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
   void ShowMovePlayed() override {
     TfrmKestrovane& w = s_.w_;

@@ -29,6 +29,7 @@
 #include "play/game_log.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
+#include "play/sounds_menu.h"
 #include "platform/dialogs.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -316,13 +317,9 @@ void TfrmKestrovane::BuildMenus() {
   mnuiXBoardChessEngineTimer = item(ai, "mnuiXBoardChessEngineTimer", "Read engine messages timer : 300ms");
   mnuiXBoardChessEngineTimer->setData(300);  // the timer's interval in ms
 
-  QMenu* sounds = topMenu("mnuiSounds", "Sounds");
-  mnuiSoundsOff = item(sounds, "mnuiSoundsOff", "Off", true);
-  QMenu* move = submenu(sounds, "mnuiSoundMove", "Move");
-  auto* moveGroup = new QActionGroup(this);
-  mnuiSoundMoveNone = item(move, "mnuiSoundMoveNone", "None", true);
-  moveGroup->addAction(mnuiSoundMoveNone);
-  moveGroup->addAction(item(move, "mnuiSoundMoveWavFile", "MOVE.WAV", true, true));
+  sounds_ = std::make_unique<sound::SoundsMenu>(this, topMenu("mnuiSounds", "Sounds"));
+  mnuiSoundsOff = sounds_->mnuiSoundsOff;
+  mnuiSoundMoveNone = sounds_->mnuiSoundMoveNone;
 
   mnuiDebug = topMenu("mnuiDebug", "Debug");
   connect(item(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog"), &QAction::triggered, this,
@@ -602,8 +599,18 @@ void TfrmKestrovane::AddChatLine(const std::string& line) {
   reNetGameLog->verticalScrollBar()->setValue(reNetGameLog->verticalScrollBar()->maximum());
 }
 
-// The sounds come with their own piece.
-void TfrmKestrovane::PlayMoveSoundAndWait() {}
+void TfrmKestrovane::PlayMoveSoundAndWait() { sounds_->PlayMoveSoundAndWait(); }
+
+void TfrmKestrovane::SpeakChatLine(const std::string& sender, const std::string& text) {
+  sound::SeatNames seats;
+  if (const CKestroGame* game = Game())
+    for (size_t i = 0; i < 4; ++i) seats.names[i] = game->PlayerNames[i];
+  seats.own = OwnPlayer.ownSeat;
+  seats.partner = OwnPlayer.partnerSeat;
+  seats.opponent = OwnPlayer.opponentSeat;
+  seats.partnersOpponent = OwnPlayer.partnersOpponentSeat;
+  sounds_->SpeakChatLine(seats, sender, text);
+}
 
 void TfrmKestrovane::btnSaveXPGNClick() {
   if (Game()) SaveGameRecordAs();

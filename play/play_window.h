@@ -38,6 +38,10 @@ struct SetupPoint {
   int area = 0, index = 0, word3 = 0, word4 = 0;
 };
 
+namespace sound {
+class SoundsMenu;
+}
+
 class TfrmKestrovane : public TfrmKestroForm {
   Q_OBJECT
  public:
@@ -68,6 +72,10 @@ class TfrmKestrovane : public TfrmKestroForm {
   void AddChatLine(const std::string& line);
   // Plays the move sound from memory and returns when it has finished.
   void PlayMoveSoundAndWait();
+  // Speaks a received chat line in the voice its sender gets.
+  void SpeakChatLine(const std::string& sender, const std::string& text);
+  // The "Sounds" menu and the sound output.
+  sound::SoundsMenu& Sounds() { return *sounds_; }
   // Draws the position with fresh attack maps; lists the legal moves.
   void RedrawWithMaps();
   void ShowLegalMoves();
@@ -210,6 +218,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
 
   std::unique_ptr<GameRecordPane> record_;
+  std::unique_ptr<sound::SoundsMenu> sounds_;
   std::unique_ptr<NetSeam> net_;
   std::unique_ptr<EngineSeam> engines_;
   bool buttonDown_ = false;
