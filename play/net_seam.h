@@ -33,6 +33,8 @@ class NetSeam {
   virtual void JoinToServer() {}
   virtual void Login() {}
   virtual void SendChatLine() {}
+  // A chat text to everybody, from the window's own handle.
+  virtual void SendTalk(const std::string& text) { (void)text; }
   virtual void Who() {}
   virtual void WhoIsConnected() {}
   // seat: 0 WhiteA, 1 BlackA, 2 WhiteB, 3 BlackB.

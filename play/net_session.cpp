@@ -465,10 +465,11 @@ void NetSession::Login() {
 // Commands of every participant.
 
 void NetSession::SendChatLine() {
-  const std::string text = FromQString(w_.edNetGameMessage->text());
-  SendToServer(net::ChatFrame(w_.OwnPlayer.handle, text));
+  SendTalk(FromQString(w_.edNetGameMessage->text()));
   w_.edNetGameMessage->clear();
 }
+
+void NetSession::SendTalk(const std::string& text) { SendToServer(net::ChatFrame(w_.OwnPlayer.handle, text)); }
 
 void NetSession::Who() {
   if (w_.ActsAsServer == 1)

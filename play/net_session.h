@@ -42,6 +42,7 @@ class NetSession : public NetSeam {
   void Login() override;
   void Disconnect() override;
   void SendChatLine() override;
+  void SendTalk(const std::string& text) override;
   void Who() override;
   void WhoIsConnected() override;
   void TakeRole(int seat) override;

@@ -18,12 +18,14 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 
 #include "display/board_display.h"
 #include "net/core/clock.h"
 #include "net/core/frame.h"
+#include "play/core/communicator.h"
 #include "play/core/running_clock.h"
 #include "play/engine_control.h"
 #include "play/game_log.h"
@@ -201,17 +203,22 @@ void TfrmKestrovane::BuildControls() {
   btnReNetGameLogSizeChangeMinus = button("btnReNetGameLogSizeChangeMinus", QStringLiteral("-"), 0, 0, 22);
   btnReNetGameLogSizeChangeWidthPlus = button("btnReNetGameLogSizeChangeWidthPlus", QStringLiteral("+"), 0, 0, 22);
   btnReNetGameLogSizeChangeWidthMinus = button("btnReNetGameLogSizeChangeWidthMinus", QStringLiteral("-"), 0, 0, 22);
-  for (int i = 0; i < 9; ++i) {
-    const std::string name = "btnGame" + std::to_string(i + 1);
-    btnGame[i] = button(name.c_str(), QString::number(i + 1), 0, 0, 40);
-    btnGame[i]->hide();
+  // The communicator: 15 pixels high, as wide as the caption needs.
+  for (int i = 0; i < communicator::kButtons; ++i) {
+    const communicator::Button& row = communicator::kTable[static_cast<size_t>(i)];
+    const QString caption = QString::fromLatin1(row.caption);
+    QPushButton* b = button(row.name, caption, 0, 0, 0, 15);
+    b->resize(std::clamp(b->fontMetrics().horizontalAdvance(caption) + 8, 14, 65), 15);
+    b->hide();
+    connect(b, &QPushButton::clicked, this, [this, i] { CommunicatorClick(i); });
+    if (i < communicator::kGameButtons)
+      btnGame[static_cast<size_t>(i)] = b;
+    else
+      btnQuicky[static_cast<size_t>(i - communicator::kGameButtons)] = b;
+    communicatorControls_[static_cast<size_t>(i) + 1] = b;
   }
-  for (int i = 0; i < 38; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "btnQuicky%02d", i + 1);
-    btnQuicky[i] = button(name, QString::number(i + 1), 0, 0, 24);
-    btnQuicky[i]->hide();
-  }
+  communicatorControls_[0] = btnLogin;
+  for (size_t i = 0; i < communicatorControls_.size(); ++i) communicatorSizes_[i] = communicatorControls_[i]->size();
   // The row of the Login button, left to right as the form places it (the
   // layout sets only its top): Login, the six chat-size buttons, the handle,
   // the nine game buttons.
@@ -336,6 +343,11 @@ void TfrmKestrovane::BuildMenus() {
           [this] { mnuiDebug->menuAction()->setVisible(!mnuiDebug->menuAction()->isVisible()); });
 
   QMenu* special = topMenu("mnuiSpecial", "Special");
+  QMenu* communicatorSize = submenu(special, "mnuiCommunicatorButtons", "Communicator Buttons");
+  mnuiCommunicatorButtonsSize2 = item(communicatorSize, "mnuiCommunicatorButtonsSize2", "Bigger");
+  mnuiCommunicatorButtonsSize1 = item(communicatorSize, "mnuiCommunicatorButtonsSize1", "Smaller");
+  connect(mnuiCommunicatorButtonsSize2, &QAction::triggered, this, &TfrmKestrovane::mnuiCommunicatorButtonsSize2Click);
+  connect(mnuiCommunicatorButtonsSize1, &QAction::triggered, this, &TfrmKestrovane::mnuiCommunicatorButtonsSize1Click);
   mnuiPlayersAtTableCanStartGame =
       item(special, "mnuiPlayersAtTableCanStartGame", "Players at the table can start new games", true, true);
   mnuiPlayersAtTableCanStartGame->setEnabled(false);
@@ -495,6 +507,24 @@ void TfrmKestrovane::mnuiStartServerClick() { net_->StartServer(); }
 void TfrmKestrovane::mnuiJoinToServerClick() { net_->JoinToServer(); }
 void TfrmKestrovane::btnLoginClick() { net_->Login(); }
 void TfrmKestrovane::edNetGameMessageKeyDown() { net_->SendChatLine(); }
+
+void TfrmKestrovane::CommunicatorClick(int button) {
+  net_->SendTalk(communicator::kTable[static_cast<size_t>(button)].text);
+}
+
+void TfrmKestrovane::mnuiCommunicatorButtonsSize2Click() { ResizeCommunicator(1); }
+
+void TfrmKestrovane::mnuiCommunicatorButtonsSize1Click() { ResizeCommunicator(-1); }
+
+void TfrmKestrovane::ResizeCommunicator(int steps) {
+  for (size_t i = 0; i < communicatorControls_.size(); ++i) {
+    QSize& size = communicatorSizes_[i];
+    size.setHeight(size.height() + steps * communicator::kHeightStep);
+    size.setWidth(size.width() + steps * communicator::kWidthStep);
+    communicatorControls_[i]->resize(std::max(size.width(), 0), std::max(size.height(), 0));
+  }
+  LayoutControls(NetworkMode != 0);
+}
 void TfrmKestrovane::mnuiWhoClick() { net_->Who(); }
 void TfrmKestrovane::mnuiWhoIsConnectedClick() { net_->WhoIsConnected(); }
 void TfrmKestrovane::mnuiTakeRolePlayerAWhiteClick() { net_->TakeRole(0); }

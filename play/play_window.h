@@ -1,6 +1,7 @@
 #pragma once
 // The play window: games played with the mouse on one computer or across
 // the network, with the computer players in any seat.
+#include <QSize>
 #include <QString>
 #include <array>
 #include <memory>
@@ -147,6 +148,13 @@ class TfrmKestrovane : public TfrmKestroForm {
       *btnReNetGameLogSizeChangeMinus, *btnReNetGameLogSizeChangeWidthPlus, *btnReNetGameLogSizeChangeWidthMinus;
   std::array<QPushButton*, 9> btnGame{};     // btnGame1..9
   std::array<QPushButton*, 38> btnQuicky{};  // btnQuicky01..38
+  QAction* mnuiCommunicatorButtonsSize1 = nullptr;  // "Smaller"
+  QAction* mnuiCommunicatorButtonsSize2 = nullptr;  // "Bigger"
+  // A communicator button (0..8 the game buttons, 9..46 the quick-chat ones)
+  // sends its chat text to everybody.
+  void CommunicatorClick(int button);
+  void mnuiCommunicatorButtonsSize1Click();
+  void mnuiCommunicatorButtonsSize2Click();
   QTimer *TimerNetGame1, *timerXBoardEngine;
 
   // Menu items other code reads or sets.
@@ -222,5 +230,10 @@ class TfrmKestrovane : public TfrmKestroForm {
   std::unique_ptr<NetSeam> net_;
   std::unique_ptr<EngineSeam> engines_;
   bool buttonDown_ = false;
+  // The Login and communicator buttons grow and shrink together; their
+  // logical sizes go below zero, the widgets stop at zero.
+  void ResizeCommunicator(int steps);
+  std::array<QPushButton*, 48> communicatorControls_{};
+  std::array<QSize, 48> communicatorSizes_{};
   QString saveDialogExtension_;  // the save dialog's default extension, once "Save BPGN Now" set it
 };

@@ -1,0 +1,94 @@
+// The communicator over loopback: the buttons carry the captions of the
+// golden list, a click on a client reaches every window as a Talk line from
+// the sender, and the size menu grows and shrinks the block without losing
+// its logical sizes.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QPushButton>
+#include <QTextEdit>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "play/core/communicator.h"
+#include "play/play_window.h"
+#include "tests/play/net_fixture.h"
+
+namespace {
+
+using nettest::NetWindowsTest;
+
+struct GoldenButton {
+  std::string name, caption, text;
+};
+
+std::vector<GoldenButton> ReadGolden() {
+  std::ifstream in(std::string(KESTRO_SOURCE_DIR) + "/tests/data/communicator_texts.txt", std::ios::binary);
+  std::vector<GoldenButton> rows;
+  for (std::string line; std::getline(in, line);) {
+    const size_t a = line.find('\t');
+    const size_t b = line.find('\t', a + 1);
+    rows.push_back({line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)});
+  }
+  return rows;
+}
+
+bool PaneHasLine(TfrmKestrovane& w, const std::string& line) {
+  return w.reNetGameLog->toPlainText().split('\n').contains(QString::fromLatin1(line.c_str()));
+}
+
+class CommunicatorTest : public NetWindowsTest {};
+
+TEST_F(CommunicatorTest, ClicksReachEveryWindowAsTalkAndButtonsFollowTheGoldenList) {
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  ASSERT_NO_FATAL_FAILURE(JoinAndLogIn("Ann"));
+  TfrmKestrovane& client = Client(0);
+
+  const std::vector<GoldenButton> golden = ReadGolden();
+  ASSERT_EQ(golden.size(), static_cast<size_t>(communicator::kButtons));
+  for (size_t i = 0; i < golden.size(); ++i) {
+    const GoldenButton& g = golden[i];
+    EXPECT_EQ(communicator::kTable[i].name, g.name);
+    EXPECT_EQ(communicator::kTable[i].caption, g.caption);
+    EXPECT_EQ(communicator::kTable[i].text, g.text);
+    auto* b = client.findChild<QPushButton*>(QString::fromStdString(g.name));
+    ASSERT_NE(b, nullptr) << g.name;
+    EXPECT_EQ(b->text().toStdString(), g.caption) << g.name;
+    EXPECT_EQ(b->height(), 15) << g.name;
+    EXPECT_TRUE(b->isVisibleTo(&client)) << g.name;
+  }
+
+  // Every button of the client, in turn: the server relays it to all.
+  for (const GoldenButton& g : golden) {
+    client.findChild<QPushButton*>(QString::fromStdString(g.name))->click();
+    const std::string line = "Ann>" + g.text;
+    ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return PaneHasLine(w, line); })) << g.name << "\n" << Describe();
+  }
+  // The server's own click goes through its processor with its handle.
+  Server().btnQuicky[10]->click();
+  EXPECT_TRUE(WaitAll([&](TfrmKestrovane& w) { return PaneHasLine(w, "Admin>+ I need something to drop ..."); }))
+      << Describe();
+
+  // Three "Smaller" bring the 15-pixel buttons to 0; a fourth keeps the
+  // widgets at 0 and as many "Bigger" restore every size.
+  QPushButton* quick = client.btnQuicky[0];
+  const QSize quickSize = quick->size(), loginSize = client.btnLogin->size(), gameSize = client.btnGame[8]->size();
+  for (int i = 0; i < 3; ++i) client.mnuiCommunicatorButtonsSize1->trigger();
+  EXPECT_EQ(quick->height(), 0);
+  EXPECT_EQ(quick->width(), quickSize.width() - 6);
+  client.mnuiCommunicatorButtonsSize1->trigger();
+  EXPECT_EQ(quick->height(), 0);
+  EXPECT_EQ(client.btnLogin->height(), std::max(loginSize.height() - 20, 0));
+  for (int i = 0; i < 6; ++i) client.mnuiCommunicatorButtonsSize2->trigger();
+  EXPECT_EQ(quick->size(), quickSize + QSize(4, 10));
+  EXPECT_EQ(client.btnGame[8]->size(), gameSize + QSize(4, 10));
+  EXPECT_EQ(client.btnLogin->size(), loginSize + QSize(4, 10));
+  // Laid out again: the quick-chat row follows the grown widths.
+  EXPECT_EQ(client.btnQuicky[1]->x(), quick->x() + quick->width());
+  for (int i = 0; i < 2; ++i) client.mnuiCommunicatorButtonsSize1->trigger();
+  EXPECT_EQ(quick->size(), quickSize);
+  EXPECT_EQ(client.btnLogin->size(), loginSize);
+}
+
+}  // namespace
