@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "game/bpgn_file.h"
 #include "platform/file_io.h"
 
 namespace game_log {
@@ -70,21 +71,9 @@ bool AppendToDailyLog(const std::string& folder, const std::string& record, std:
 }
 
 std::string AsCrLfLines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  if (out.size() < 2 || out.compare(out.size() - 2, 2, "\r\n") != 0) out += "\r\n";
-  return out;
+  // The lines as a file of lines holds them: each ends with CR LF.
+  std::string out = CBpgn::JoinLines(text);
+  return out.empty() ? "\r\n" : out;
 }
 
 std::string DebugFileText(const std::string& clientLog, const std::string& record, const std::string& chat) {

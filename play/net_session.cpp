@@ -80,7 +80,7 @@ class NetSession::ServerSide : public net::ServerHost {
     net::AddNetworkMoveToRecord(record, moveText);
     w.RecordPane().SetText(record);
     (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
-    w.txtAllMoves->setPlainText(ToQString(legalMoves).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    w.ShowLegalMovesText(legalMoves);
     w.DrawBoard();
     // The server's own computer players answer its clients too.
     CKestroGame& g = *w.Game();
@@ -121,9 +121,9 @@ class NetSession::ClientSide : public net::ClientHost {
   }
   void ShowLegalMoves() override {
     CKestroGame& g = *s_.w_.Game();
-    s_.w_.txtAllMoves->setPlainText(ToQString(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB))
-                                        .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    s_.w_.ShowLegalMovesText(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB));
   }
+
   void LogGameBeforeNewGame() override {
     logFailed_ = s_.w_.mnuiLogGameBeforeStartingNew->isChecked() && !s_.w_.LogGameToDailyFile();
   }

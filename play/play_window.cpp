@@ -556,8 +556,11 @@ void TfrmKestrovane::RedrawWithMaps() {
 void TfrmKestrovane::ShowLegalMoves() {
   CKestroGame& g = *Game();
   g.GenerateLegalMoves(g.Position);
-  txtAllMoves->setPlainText(ToQString(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB))
-                                .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  ShowLegalMovesText(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB));
+}
+
+void TfrmKestrovane::ShowLegalMovesText(const std::string& text) {
+  txtAllMoves->setPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void TfrmKestrovane::chbEnergyBoardClick() {

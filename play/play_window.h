@@ -80,6 +80,8 @@ class TfrmKestrovane : public TfrmKestroForm {
   // Draws the position with fresh attack maps; lists the legal moves.
   void RedrawWithMaps();
   void ShowLegalMoves();
+  // The legal-move pane shows `text` (the game's numbered list).
+  void ShowLegalMovesText(const std::string& text);
   void ShowPresumptiveTimes();
   void SaveGameRecordAs();
 
