@@ -116,7 +116,59 @@ void SoundsMenu::PlayCallAdminSound() {
   if (!file.empty()) out_->PlayFileAsync(file);
 }
 
-void SoundsMenu::mnuiSoundsOffClick() {
+std::string SoundsMenu::VoiceHint(int role) const { return Hint(mnuiVoiceWavDir[static_cast<size_t>(role)]); }
+
+std::string SoundsMenu::MoveSoundHint() const { return Hint(mnuiSoundMoveWavFile); }
+
+std::string SoundsMenu::PathOfHint(const std::string& hint, const std::string& base) const {
+  if (IsRelativeHint(hint)) return paths::ResolveBelow(base, hint);
+  const std::string path = Slashes(hint);
+  const std::string found = FindPath(path);
+  if (!found.empty()) return found;
+  const size_t at = cp1252::Upper(path).rfind("/SOUNDS/");
+  if (at != std::string::npos) {
+    const std::string here = FindPath(soundsFolder_ + path.substr(at + 8));
+    if (!here.empty()) return here;
+  }
+  return path;
+}
+
+void SoundsMenu::SetVoiceHint(int role, const std::string& hint) {
+  QAction* dir = mnuiVoiceWavDir[static_cast<size_t>(role)];
+  dir->setStatusTip(ToQString(hint));
+  dir->setText(ToQString(hint + "*.WAV"));
+  std::string folder = PathOfHint(hint, soundsFolder_ + "PlayersVoice/");
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  folders_[static_cast<size_t>(role)] = folder;
+}
+
+bool SoundsMenu::LoadMoveSoundHint(const std::string& hint) {
+  mnuiSoundMoveWavFile->setStatusTip(ToQString(hint));
+  mnuiSoundMoveWavFile->setText(ToQString(hint));
+  const std::string file = PathOfHint(hint, soundsFolder_);
+  if (LoadSoundBuffers(buffers_, file, soundsFolder_)) return true;
+  CannotOpen(PathToQString(file));
+  return false;
+}
+
+void SoundsMenu::MarkVoiceFolder(int role, bool on) {
+  mnuiVoiceWavDir[static_cast<size_t>(role)]->setChecked(on);
+  if (on) mnuiVoiceMute[static_cast<size_t>(role)]->setChecked(false);
+}
+
+void SoundsMenu::MarkMoveSoundFile(bool on) {
+  mnuiSoundMoveWavFile->setChecked(on);
+  if (on) mnuiSoundMoveNone->setChecked(false);
+}
+
+void SoundsMenu::CannotOpen(const QString& file) {
+  AppDialogs().Message(window_, QStringLiteral("Kestrovane"), QStringLiteral("Cannot open file \"%1\".").arg(file),
+                       {Dialogs::Answer::Ok}, Dialogs::Answer::Ok);
+}
+
+void SoundsMenu::mnuiSoundsOffClick() { EnableFromSoundsOff(); }
+
+void SoundsMenu::EnableFromSoundsOff() {
   const bool on = !mnuiSoundsOff->isChecked();
   for (QAction* a : mnuiVoice) a->setEnabled(on);
   mnuiUseWavesPerHandleIfExistsDir->setEnabled(on);
@@ -174,8 +226,7 @@ void SoundsMenu::mnuiSoundMoveWavFileClick() {
   if (!chosen) return;
   const std::string file = PathFromQString(*chosen);
   if (!LoadSoundBuffers(buffers_, file, soundsFolder_)) {
-    AppDialogs().Message(window_, QStringLiteral("Kestrovane"), QStringLiteral("Cannot open file \"%1\".").arg(*chosen),
-                         {Dialogs::Answer::Ok}, Dialogs::Answer::Ok);
+    CannotOpen(*chosen);
     return;
   }
   out_->PlayImageAndWait(*buffers_.move);

@@ -39,6 +39,24 @@ class SoundsMenu : public QObject {
   // The administrator call's sound, not waited for.
   void PlayCallAdminSound();
 
+  // The hints: a voice folder or the move sound as the user chose it,
+  // relative to "Sounds\PlayersVoice\" (or "Sounds\") or absolute.
+  std::string VoiceHint(int role) const;
+  std::string MoveSoundHint() const;
+  // Caption, hint and folder of a voice from a hint.
+  void SetVoiceHint(int role, const std::string& hint);
+  // Caption and hint of the move sound from a hint, and the sound loaded from
+  // it. A file that cannot be read is said in a message box and the previous
+  // sound stays; false then.
+  bool LoadMoveSoundHint(const std::string& hint);
+  // Check marks set without the handlers: marking a voice folder (or the
+  // move sound file) clears its Mute (or "None") partner; clearing it leaves
+  // the partner as it is.
+  void MarkVoiceFolder(int role, bool on);
+  void MarkMoveSoundFile(bool on);
+  // The seven sub-menus enabled exactly while "Off" is unchecked.
+  void EnableFromSoundsOff();
+
   // The menu handlers.
   void mnuiSoundsOffClick();
   void MuteClick(int role);
@@ -56,6 +74,13 @@ class SoundsMenu : public QObject {
   std::array<QAction*, kRoles> mnuiVoiceWavDir{};
 
  private:
+  // The path a hint names: below `base` when relative; a path written on
+  // another machine that does not exist here is taken below this program's
+  // "Sounds" folder when its part below "\Sounds\" exists there.
+  std::string PathOfHint(const std::string& hint, const std::string& base) const;
+  // Says that `file` cannot be opened.
+  void CannotOpen(const QString& file);
+
   QWidget* window_ = nullptr;
   Sounds qt_;
   SoundOutput* out_ = &qt_;
