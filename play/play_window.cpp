@@ -31,6 +31,7 @@
 #include "play/game_log.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
+#include "play/profile.h"
 #include "play/sounds_menu.h"
 #include "platform/dialogs.h"
 #include "platform/file_io.h"
@@ -301,6 +302,13 @@ void TfrmKestrovane::BuildMenus() {
       item(net, "mnuiLogGameBeforeStartingNew", "Log Game into BPGN file before starting new", true, true);
   connect(mnuiDisconnect, &QAction::triggered, this, &TfrmKestrovane::mnuiDisconnectClick);
   connect(mnuiBughouseLagcompensator, &QAction::triggered, this, &TfrmKestrovane::mnuiBughouseLagcompensatorClick);
+  net->addSeparator();
+  mnuiSaveProfile = item(net, "mnuiSaveProfile", "Save Profile");
+  mnuiSaveProfile->setStatusTip(QStringLiteral("Many options like board graphic can be saved into profile."));
+  mnuiLoadProfile = item(net, "mnuiLoadProfile", "Load Profile");
+  mnuiLoadProfile->setStatusTip(QStringLiteral("Many options like graphic can be restored from saved profile."));
+  connect(mnuiSaveProfile, &QAction::triggered, this, &TfrmKestrovane::mnuiSaveProfileClick);
+  connect(mnuiLoadProfile, &QAction::triggered, this, &TfrmKestrovane::mnuiLoadProfileClick);
 
   mnuiStartNewGame = topMenu("mnuiStartNewGame", "Start New Game");
   new_game::BuildStartGameMenus(*this);
@@ -501,6 +509,12 @@ void TfrmKestrovane::mnuiHotseat3Click() { engines_->HotseatTraining(3); }
 void TfrmKestrovane::mnuiHotseat4Click() { engines_->HotseatTraining(4); }
 
 void TfrmKestrovane::mnuiDisconnectClick() { net_->Disconnect(); }
+
+// The profile's commands live in play/profile.
+void TfrmKestrovane::mnuiSaveProfileClick() { SaveProfile(); }
+void TfrmKestrovane::mnuiLoadProfileClick() { profile::LoadProfileCommand(*this); }
+void TfrmKestrovane::SaveProfile() { profile::SaveProfileCommand(*this); }
+void TfrmKestrovane::LoadProfile(const std::string& fileName) { profile::LoadProfile(*this, fileName); }
 
 // The network game's commands belong to the network session.
 void TfrmKestrovane::mnuiStartServerClick() { net_->StartServer(); }

@@ -169,6 +169,12 @@ class TfrmKestrovane : public TfrmKestroForm {
   QAction* mnuiBugEngineRoles[4];
   QAction *mnuiSoundsOff, *mnuiSoundMoveNone;
   QAction *mnuiDebugShowOn, *mnuiMakeLogs;
+  // The profile: "Save Profile" and "Load Profile" of the NetGame menu.
+  QAction *mnuiSaveProfile = nullptr, *mnuiLoadProfile = nullptr;
+  void mnuiSaveProfileClick();
+  void mnuiLoadProfileClick();
+  void SaveProfile();
+  void LoadProfile(const std::string& fileName);
   QMenu *mnuiDebug, *mnuiStartNewGame;
   std::vector<QAction*> StartGameItems;  // the 27 start-game items, in table order
 
