@@ -102,7 +102,7 @@ class NetSession::ClientSide : public net::ClientHost {
   CKestroGame* Game() override { return s_.w_.Game(); }
   void AddChatLine(const std::string& line) override { s_.AddChatLine(line); }
   std::string PartnerTellsText() override { return FromQString(s_.w_.edPartnerTells->text()); }
-  int PartnerTellsLimit() override { return s_.w_.udPartnerTellsSLN->value(); }
+  int PartnerTellsLimit() override { return s_.w_.PartnerTellsLength; }
   void SetPartnerTellsText(const std::string& text) override { s_.w_.edPartnerTells->setText(ToQString(text)); }
   void PlayMoveSoundAndWait() override { s_.w_.PlayMoveSoundAndWait(); }
   void SpeakChatLine(const std::string& sender, const std::string& text) override {
@@ -139,10 +139,7 @@ class NetSession::ClientSide : public net::ClientHost {
     w.chbShowPresumptiveTimes->setChecked(true);
     w.chbShowPresumptiveTimesClick();
   }
-  void ShowOwnName(const std::string& name) override {
-    s_.w_.edName->setText(ToQString(name));
-    s_.w_.edName->setToolTip(ToQString(name));
-  }
+  void ShowOwnName(const std::string& name) override { s_.w_.ShowName(ToQString(name)); }
   void ShowPlayers() override { s_.w_.DrawBoard(); }
   void EnableNewGameMenus(int code) override { s_.w_.EnableNewGameMenus(code); }
   void TellComputerPlayers(const net::RelayedMove& move) override { s_.w_.Engines().TellComputerPlayers(move); }
@@ -321,10 +318,9 @@ bool NetSession::StartServerOn(uint16_t port) {
   w_.OwnPlayer.ownSeat = w_.OwnPlayer.partnerSeat = w_.OwnPlayer.opponentSeat = w_.OwnPlayer.partnersOpponentSeat =
       net::kSeatNone;
   w_.btnLogin->show();
-  w_.edName->setText(QStringLiteral("Supervisor"));
-  w_.edName->setToolTip(QStringLiteral("Supervisor"));
+  w_.ShowName(QStringLiteral("Supervisor"));
   w_.edName->setEnabled(true);
-  w_.edName->setFocusPolicy(Qt::StrongFocus);
+  w_.SetNameEditing(true);
 
   Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, false);
   w_.mnuiDisconnect->setEnabled(true);
@@ -332,6 +328,8 @@ bool NetSession::StartServerOn(uint16_t port) {
   w_.chbTestAutoMove->hide();
   w_.mnuiMakeLogs->setChecked(false);
   w_.mnuiSoundsOff->setChecked(true);
+  w_.mnuiClientOptions->menuAction()->setEnabled(true);
+  w_.mnuiPartnerTellsFont->setVisible(false);
   w_.mnuiDebug->menuAction()->setEnabled(true);
   w_.mnuiPlayersAtTableCanStartGame->setVisible(true);
 
@@ -395,7 +393,7 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
   w_.btnNewGame->hide();
   w_.btnSetupPosition->setEnabled(false);
   w_.edName->setEnabled(true);
-  w_.edName->setFocusPolicy(Qt::StrongFocus);
+  w_.SetNameEditing(true);
   Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, false);
   w_.mnuiDisconnect->setEnabled(true);
   for (QAction* a : w_.StartGameItems) a->setEnabled(false);
@@ -405,6 +403,8 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
   w_.chbTestAutoMove->setEnabled(true);
   w_.mnuiAI->setEnabled(true);
   w_.mnuiMakeLogs->setChecked(false);
+  w_.mnuiClientOptions->menuAction()->setEnabled(true);
+  w_.mnuiPartnerTellsFont->setVisible(true);
   w_.mnuiDebug->menuAction()->setEnabled(true);
   w_.mnuiPlayersAtTableCanStartGame->setVisible(false);
   w_.pcXBEngines->show();
@@ -426,7 +426,7 @@ void NetSession::Login() {
     w_.OwnPlayer.name = name;
     w_.OwnPlayer.handle = std::string(net::kServerHandle);
     w_.OwnPlayer.roles = 7;
-    w_.edName->setText(ToQString(name));
+    w_.ShowName(ToQString(name));
     w_.btnLogin->hide();
     for (QWidget* c : std::initializer_list<QWidget*>{w_.edNetGameMessage, w_.reNetGameLog, w_.btnreNetGameLogClear})
       c->setEnabled(true);
@@ -435,7 +435,7 @@ void NetSession::Login() {
     for (QAction* a : w_.StartGameItems) a->setEnabled(true);
     for (QAction* a : w_.mnuiAbandonRoles) a->setEnabled(true);
     AddChatLine(name + " logged in as administrator.");
-    w_.edName->setFocusPolicy(Qt::NoFocus);
+    w_.SetNameEditing(false);
     w_.LayoutControls(true);
     return;
   }
@@ -443,8 +443,7 @@ void NetSession::Login() {
   w_.OwnPlayer.roles = net::kRoleClient;
   std::string name = net::CleanName(FromQString(w_.edName->text()));
   w_.OwnPlayer.name = name;
-  w_.edName->setText(ToQString(name));
-  w_.edName->setToolTip(ToQString(name));
+  w_.ShowName(ToQString(name));
   SendToServer(net::LoginFrame(w_.OwnPlayer.handle, name));
   w_.btnLogin->hide();
   w_.edPartnerTells->show();
@@ -457,7 +456,7 @@ void NetSession::Login() {
   w_.mnuiPlayersAtTableCanStartGame->setEnabled(false);
   w_.edClientHandle->setText(ToQString(w_.OwnPlayer.handle));
   w_.StartNewGame(0);
-  w_.edName->setFocusPolicy(Qt::NoFocus);
+  w_.SetNameEditing(false);
   w_.LayoutControls(true);
 }
 
@@ -549,6 +548,8 @@ void NetSession::BackToLocal() {
   w_.chbTestAutoMove->show();
   w_.chbTestAutoMove->setEnabled(false);
   w_.mnuiAI->setEnabled(false);
+  w_.mnuiClientOptions->menuAction()->setEnabled(false);
+  w_.mnuiPartnerTellsFont->setVisible(false);
   w_.mnuiDebug->menuAction()->setEnabled(false);
   w_.mnuiPlayersAtTableCanStartGame->setVisible(false);
   w_.chbShowPresumptiveTimes->setChecked(false);

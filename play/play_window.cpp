@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
+#include <utility>
 
 #include "display/board_display.h"
 #include "net/core/clock.h"
@@ -31,6 +32,7 @@
 #include "play/game_log.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
+#include "play/panes.h"
 #include "play/profile.h"
 #include "play/sounds_menu.h"
 #include "platform/dialogs.h"
@@ -173,13 +175,14 @@ void TfrmKestrovane::BuildControls() {
 
   // Network controls.
   reNetGameLog = Named(new QTextEdit(s), "reNetGameLog");
-  reNetGameLog->resize(500, 70);
+  reNetGameLog->resize(ChatPaneWidth, ChatPaneHeight);
   edNetGameMessage = Named(new QLineEdit(s), "edNetGameMessage");
-  edNetGameMessage->resize(500, 22);
+  edNetGameMessage->resize(ChatLineWidth, 22);
   edName = Named(new QLineEdit(QStringLiteral("Guest"), s), "edName");
   edName->setMaxLength(20);
   edName->setToolTip(QStringLiteral("Guest"));
   edName->resize(120, 22);
+  edName->setFocusPolicy(Qt::NoFocus);  // editing off until Start Server or Join
   btnLogin = button("btnLogin", QStringLiteral("Login"), 0, 0, 60);
   connect(btnLogin, &QPushButton::clicked, this, &TfrmKestrovane::btnLoginClick);
   connect(edNetGameMessage, &QLineEdit::returnPressed, this, &TfrmKestrovane::edNetGameMessageKeyDown);
@@ -204,6 +207,15 @@ void TfrmKestrovane::BuildControls() {
   btnReNetGameLogSizeChangeMinus = button("btnReNetGameLogSizeChangeMinus", QStringLiteral("-"), 0, 0, 22);
   btnReNetGameLogSizeChangeWidthPlus = button("btnReNetGameLogSizeChangeWidthPlus", QStringLiteral("+"), 0, 0, 22);
   btnReNetGameLogSizeChangeWidthMinus = button("btnReNetGameLogSizeChangeWidthMinus", QStringLiteral("-"), 0, 0, 22);
+  using W = TfrmKestrovane;
+  for (auto [b, handler] : {std::pair{btnReNetGameLogSizeChange, &W::btnReNetGameLogSizeChangeClick},
+                            std::pair{btnReNetGameLogSizeChangePlus, &W::btnReNetGameLogSizeChangePlusClick},
+                            std::pair{btnReNetGameLogSizeChangeMinus, &W::btnReNetGameLogSizeChangeMinusClick},
+                            std::pair{btnReNetGameLogSizeChangeWidthPlus, &W::btnReNetGameLogSizeChangeWidthPlusClick},
+                            std::pair{btnReNetGameLogSizeChangeWidthMinus, &W::btnReNetGameLogSizeChangeWidthMinusClick}})
+    connect(b, &QPushButton::clicked, this, handler);
+  connect(udPartnerTellsSLN, &QSpinBox::valueChanged, this, &W::udPartnerTellsSLNChanging);
+  connect(edName, &QLineEdit::textChanged, this, &W::edNameChange);
   // The communicator: 15 pixels high, as wide as the caption needs.
   for (int i = 0; i < communicator::kButtons; ++i) {
     const communicator::Button& row = communicator::kTable[static_cast<size_t>(i)];
@@ -347,8 +359,7 @@ void TfrmKestrovane::BuildMenus() {
   mnuiDebugShowOn->setObjectName(QStringLiteral("mnuiDebugShowOn"));
   mnuiDebugShowOn->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+D")));
   addAction(mnuiDebugShowOn);
-  connect(mnuiDebugShowOn, &QAction::triggered, this,
-          [this] { mnuiDebug->menuAction()->setVisible(!mnuiDebug->menuAction()->isVisible()); });
+  connect(mnuiDebugShowOn, &QAction::triggered, this, &TfrmKestrovane::mnuiDebugShowOnClick);
 
   QMenu* special = topMenu("mnuiSpecial", "Special");
   QMenu* communicatorSize = submenu(special, "mnuiCommunicatorButtons", "Communicator Buttons");
@@ -361,6 +372,13 @@ void TfrmKestrovane::BuildMenus() {
   mnuiPlayersAtTableCanStartGame->setEnabled(false);
   mnuiPlayersAtTableCanStartGame->setStatusTip(QStringLiteral(
       "Server will automatically run new game if both opponents asking for (Using Start New Game/... menu). "));
+  connect(mnuiPlayersAtTableCanStartGame, &QAction::triggered, this,
+          &TfrmKestrovane::mnuiPlayersAtTableCanStartGameClick);
+
+  panes::BuildMenus(*this);
+  // The Board menu's item (the base window's handler) and the check box stay in step.
+  connect(mnuiShowCoordinates, &QAction::triggered, this,
+          [this] { chbShowCoordinates->setChecked(mnuiShowCoordinates->isChecked()); });
 }
 
 // ---------------------------------------------------------------------------
@@ -507,6 +525,44 @@ void TfrmKestrovane::mnuiHotseat1Click() { engines_->HotseatTraining(1); }
 void TfrmKestrovane::mnuiHotseat2Click() { engines_->HotseatTraining(2); }
 void TfrmKestrovane::mnuiHotseat3Click() { engines_->HotseatTraining(3); }
 void TfrmKestrovane::mnuiHotseat4Click() { engines_->HotseatTraining(4); }
+
+// ---------------------------------------------------------------------------
+// Panes and toggles.
+
+void TfrmKestrovane::btnReNetGameLogSizeChangeClick() { panes::CycleChatHeight(*this); }
+void TfrmKestrovane::btnReNetGameLogSizeChangePlusClick() { panes::StepChatHeight(*this, 10); }
+void TfrmKestrovane::btnReNetGameLogSizeChangeMinusClick() { panes::StepChatHeight(*this, -10); }
+void TfrmKestrovane::btnReNetGameLogSizeChangeWidthPlusClick() { panes::StepChatWidths(*this, 10); }
+void TfrmKestrovane::btnReNetGameLogSizeChangeWidthMinusClick() { panes::StepChatWidths(*this, -10); }
+void TfrmKestrovane::mnuiChatWindowFontClick() { panes::ChatWindowFont(*this); }
+void TfrmKestrovane::mnuiChatWindowColorClick() { panes::ChatWindowColor(*this); }
+void TfrmKestrovane::mnuiChatWindowPartnerTellsFontClick() { panes::PartnerTellsFont(*this); }
+void TfrmKestrovane::mnuiPartnerTellsFontClick() { panes::PartnerTellsFont(*this); }
+void TfrmKestrovane::mnuiChatWindowPartnerTellsColorClick() { panes::PartnerTellsColor(*this); }
+void TfrmKestrovane::mnuiBPGNWindowFontClick() { panes::BpgnWindowFont(*this); }
+void TfrmKestrovane::mnuiBPGNWindowColorClick() { panes::BpgnWindowColor(*this); }
+void TfrmKestrovane::mnuiWindowColorClick() {
+  if (Game()) panes::WindowColor(*this);
+}
+void TfrmKestrovane::udPartnerTellsSLNChanging() { panes::PartnerTellsLengthChanging(*this); }
+void TfrmKestrovane::edNameChange() { panes::NameGuard(*this); }
+// The checkable item has already toggled its own mark, which the server reads.
+void TfrmKestrovane::mnuiPlayersAtTableCanStartGameClick() {}
+void TfrmKestrovane::mnuiDebugShowOnClick() {
+  mnuiDebug->menuAction()->setVisible(!mnuiDebug->menuAction()->isVisible());
+}
+void TfrmKestrovane::actWindowLayoutExecute() { LayoutControls(NetworkMode != 0); }
+void TfrmKestrovane::mnuiBoardPhoenixClick() { panes::BoardPhoenix(*this); }
+
+void TfrmKestrovane::SetNameEditing(bool on) {
+  NameEditing = on;
+  edName->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void TfrmKestrovane::ShowName(const QString& name) {
+  edName->setToolTip(name);
+  edName->setText(name);
+}
 
 void TfrmKestrovane::mnuiDisconnectClick() { net_->Disconnect(); }
 

@@ -128,7 +128,15 @@ class TfrmKestrovane : public TfrmKestroForm {
   std::string ServerAddress;
   int ServerPort = 6464;
   int EnginesStopped = 0;
-  int PartnerTellsLength = 80;
+  int PartnerTellsLength = 80;  // the partner-tells line's length; the client's partner lines keep to it
+  // The chat pane's logical height and widths of the pane and the chat line.
+  int ChatPaneHeight = 70, ChatPaneWidth = 500, ChatLineWidth = 500;
+  // Whether the name may be edited; off, the name edit keeps the accepted
+  // name, which its tooltip holds.
+  bool NameEditing = false;
+  void SetNameEditing(bool on);
+  // The accepted name: hint first, then text, so the guard lets it through.
+  void ShowName(const QString& name);
 
   // --- controls ---
   QCheckBox *chbEnergyBoard, *chbFlipSides, *chbShowCoordinates, *chbShowPresumptiveTimes, *chbTestAutoMove;
@@ -176,6 +184,8 @@ class TfrmKestrovane : public TfrmKestroForm {
   void SaveProfile();
   void LoadProfile(const std::string& fileName);
   QMenu *mnuiDebug, *mnuiStartNewGame;
+  QMenu* mnuiClientOptions = nullptr;
+  QAction* mnuiPartnerTellsFont = nullptr;
   std::vector<QAction*> StartGameItems;  // the 27 start-game items, in table order
 
  public slots:
@@ -219,11 +229,31 @@ class TfrmKestrovane : public TfrmKestroForm {
   void mnuiHotseat2Click();
   void mnuiHotseat3Click();
   void mnuiHotseat4Click();
+  // Panes and toggles.
+  void btnReNetGameLogSizeChangeClick();
+  void btnReNetGameLogSizeChangePlusClick();
+  void btnReNetGameLogSizeChangeMinusClick();
+  void btnReNetGameLogSizeChangeWidthPlusClick();
+  void btnReNetGameLogSizeChangeWidthMinusClick();
+  void mnuiChatWindowFontClick();
+  void mnuiChatWindowColorClick();
+  void mnuiChatWindowPartnerTellsFontClick();
+  void mnuiPartnerTellsFontClick();
+  void mnuiChatWindowPartnerTellsColorClick();
+  void mnuiBPGNWindowFontClick();
+  void mnuiBPGNWindowColorClick();
+  void mnuiWindowColorClick();
+  void udPartnerTellsSLNChanging();
+  void edNameChange();
+  void mnuiPlayersAtTableCanStartGameClick();
+  void mnuiDebugShowOnClick();
+  void actWindowLayoutExecute();
+  void mnuiBoardPhoenixClick();
 
  protected:
   void FormActivate() override {}
   void FormClose() override;
-  void WindowLayout() override { LayoutControls(NetworkMode != 0); }
+  void WindowLayout() override { actWindowLayoutExecute(); }
 
  private:
   void BuildControls();
