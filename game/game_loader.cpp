@@ -171,16 +171,28 @@ void CKestroGame::SetupStartPosition(TwoBoardPosition& position) const {
     case StartSetup::Qrrbb: SetupPositionQrrbb(position); break;
     case StartSetup::Ingols: SetupIngolsPosition(position); break;
     case StartSetup::Standard: SetupStandardPosition(position); break;
+    case StartSetup::Bfen: {
+      std::string error;
+      if (!BfenToPosition(StartBfen, position, error)) SetupStandardPosition(position);
+      break;
+    }
   }
   if (GameKind == gkCoin) position.coinSquare[0] = position.coinSquare[1] = sq::e4;
-  if (GameKind == gkIngols) SetupIngolsPosition(position);
+  // An Ingols game starts from its own position unless a set-up gave another.
+  if (GameKind == gkIngols && StartKind != StartSetup::Bfen) SetupIngolsPosition(position);
 }
 
 void CKestroGame::LoadGameText(int firstMoveThreshold) {
   const std::string& text = SourceText;
   const int tagsEnd = TagPairsEnd(text);
-  const int a = FindFirstMove(text, "1A.", tagsEnd);
-  const int b = FindFirstMove(text, "1B.", tagsEnd);
+  int a = FindFirstMove(text, "1A.", tagsEnd);
+  int b = FindFirstMove(text, "1B.", tagsEnd);
+  // A set-up may give Black the first move on a board: "1a." or "1b." then starts it.
+  if (bytes::Pos("[Setup \"1\"]", bytes::Copy(text, 1, tagsEnd - 1))) {
+    auto earlier = [](int found, int other) { return other && (!found || other < found) ? other : found; };
+    a = earlier(a, FindFirstMove(text, "1a.", tagsEnd));
+    b = earlier(b, FindFirstMove(text, "1b.", tagsEnd));
+  }
   BoardsFound = (a > 0) + (b > 0);
   if (a + b < firstMoveThreshold || a + b == 0) {
     SetupStandardPosition(Position);
@@ -214,6 +226,22 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     if (found) {
       StartKind = s.setup;
       break;
+    }
+  }
+  // Any other set-up is read from its FEN tag; what cannot be read leaves the standard start.
+  if (setupTag && StartKind == StartSetup::Standard) {
+    std::string fen, error;
+    TwoBoardPosition probe;
+    if (!BpgnTagValue(TagPart, "FEN", fen))
+      error = "no FEN tag";
+    else if (BfenToPosition(fen, probe, error))
+      error.clear();
+    if (error.empty()) {
+      StartKind = StartSetup::Bfen;
+      StartBfen = fen;
+      SetupLine = "[FEN \"" + fen + "\"]";
+    } else {
+      ErrorLog += "\r\nBad set-up position (" + error + "), the standard position is used.";
     }
   }
   if (bytes::Pos("[Variant \"Coin\"]", TagPart))
@@ -355,7 +383,17 @@ void CKestroGame::NormalizeMoveTextNoComments(std::string& text) {
 }
 
 int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std::string& moveText) {
-  const AirDropOutcome r = PutAirDropsRight(moves, moveCount, ErrorLog, ErrorLog);
+  // Only a set-up read from its FEN tag can start with pieces in hand.
+  int startHands[20] = {};
+  if (StartKind == StartSetup::Bfen) {
+    TwoBoardPosition start;
+    SetupStartPosition(start);
+    for (int slot = 0; slot < kSlots; ++slot) {
+      startHands[slot] = start.holdingsA[slot];
+      startHands[kSlots + slot] = start.holdingsB[slot];
+    }
+  }
+  const AirDropOutcome r = PutAirDropsRight(moves, moveCount, ErrorLog, ErrorLog, startHands);
   if (r.kind != AirDropOutcome::Ok) return 0;
   if (r.fixes > 0)
     for (size_t i = 0; i < moves.size(); ++i) moves[i].serial = static_cast<int32_t>(i) + 1;

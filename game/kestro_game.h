@@ -47,7 +47,7 @@ using GameDisplayFactory = std::shared_ptr<GameDisplay> (*)();
 void SetGameDisplayFactory(GameDisplayFactory factory);
 
 // The start position a loaded game was set up from.
-enum class StartSetup { Standard, Rqbn, R3k2r, Qrrbb, Ingols };
+enum class StartSetup { Standard, Rqbn, R3k2r, Qrrbb, Ingols, Bfen };
 
 class CKestroGame {
  public:
@@ -100,6 +100,11 @@ class CKestroGame {
 
   // --- record texts ---
   static std::string PositionToBfen(const TwoBoardPosition& position);
+  // Reads a BFEN as PositionToBfen writes it (runs of blanks count as one)
+  // into a whole new position: both boards, marks "~", hands, sides to move,
+  // castling, en passant and clocks. Malformed text leaves `out` as it was
+  // and says why in `error`.
+  static bool BfenToPosition(std::string_view bfen, TwoBoardPosition& out, std::string& error);
   std::string ReadBpgnTags(const std::string& tagText);
   std::string DefaultBpgnTags() const;
   std::string BpgnSetupText(const TwoBoardPosition& position) const;
@@ -150,6 +155,7 @@ class CKestroGame {
   std::shared_ptr<GameDisplay> Display;
   int32_t LoadFailed = 0;
   StartSetup StartKind = StartSetup::Standard;
+  std::string StartBfen;  // the position read from a set-up's FEN tag, when StartKind is Bfen
   int32_t IngolsPromotionWhite[kSquares] = {};
   int32_t IngolsPromotionBlack[kSquares] = {};
 
