@@ -182,6 +182,60 @@ void CKestroGame::SetupStartPosition(TwoBoardPosition& position) const {
   if (GameKind == gkIngols && StartKind != StartSetup::Bfen) SetupIngolsPosition(position);
 }
 
+void CKestroGame::ReadStartFromTags(const std::string& tagPart) {
+  // Start position from a recognised set-up text (CR LF or LF between the lines).
+  StartKind = StartSetup::Standard;
+  SetupLine.clear();
+  // Every set-up text starts with the Setup tag, so without it none is searched for.
+  const bool setupTag = bytes::Pos("[Setup \"1\"]", tagPart) != 0;
+  for (const SetupText& s : kSetupTexts) {
+    if (!setupTag) break;
+    const std::string fen = FenLine(s.bfen);
+    bool found = false;
+    for (const char* eol : {"\r\n", "\n"}) {
+      const std::string whole = std::string("[Setup \"1\"]") + eol + fen;
+      if (bytes::Pos(whole, tagPart)) {
+        SetupLine = s.lineAlone ? fen : whole;
+        found = true;
+        break;
+      }
+    }
+    if (found) {
+      StartKind = s.setup;
+      break;
+    }
+  }
+  // Any other set-up is read from its FEN tag; what cannot be read leaves the standard start.
+  if (setupTag && StartKind == StartSetup::Standard) {
+    std::string fen, error;
+    TwoBoardPosition probe;
+    if (!BpgnTagValue(tagPart, "FEN", fen))
+      error = "no FEN tag";
+    else if (BfenToPosition(fen, probe, error))
+      error.clear();
+    if (error.empty()) {
+      StartKind = StartSetup::Bfen;
+      StartBfen = fen;
+      SetupLine = "[FEN \"" + fen + "\"]";
+    } else {
+      ErrorLog += "\r\nBad set-up position (" + error + "), the standard position is used.";
+    }
+  }
+  if (bytes::Pos("[Variant \"Coin\"]", tagPart))
+    GameKind = gkCoin;
+  else if (bytes::Pos("[Variant \"Ingols\"]", tagPart))
+    GameKind = gkIngols;
+  else
+    GameKind = bytes::Pos("bughouse", bytes::LowerAscii(tagPart)) ? gkBughouse : gkOther;
+}
+
+bool CKestroGame::SetupPositionOfTags(const std::string& tagPart, TwoBoardPosition& position) {
+  ReadStartFromTags(tagPart);
+  if (StartKind == StartSetup::Standard) return false;
+  SetupStartPosition(position);
+  return true;
+}
+
 void CKestroGame::LoadGameText(int firstMoveThreshold) {
   const std::string& text = SourceText;
   const int tagsEnd = TagPairsEnd(text);
@@ -206,50 +260,7 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
   MovePart = bytes::From(text, start);
   TailPart.clear();
 
-  // Start position from a recognised set-up text (CR LF or LF between the lines).
-  StartKind = StartSetup::Standard;
-  SetupLine.clear();
-  // Every set-up text starts with the Setup tag, so without it none is searched for.
-  const bool setupTag = bytes::Pos("[Setup \"1\"]", TagPart) != 0;
-  for (const SetupText& s : kSetupTexts) {
-    if (!setupTag) break;
-    const std::string fen = FenLine(s.bfen);
-    bool found = false;
-    for (const char* eol : {"\r\n", "\n"}) {
-      const std::string whole = std::string("[Setup \"1\"]") + eol + fen;
-      if (bytes::Pos(whole, TagPart)) {
-        SetupLine = s.lineAlone ? fen : whole;
-        found = true;
-        break;
-      }
-    }
-    if (found) {
-      StartKind = s.setup;
-      break;
-    }
-  }
-  // Any other set-up is read from its FEN tag; what cannot be read leaves the standard start.
-  if (setupTag && StartKind == StartSetup::Standard) {
-    std::string fen, error;
-    TwoBoardPosition probe;
-    if (!BpgnTagValue(TagPart, "FEN", fen))
-      error = "no FEN tag";
-    else if (BfenToPosition(fen, probe, error))
-      error.clear();
-    if (error.empty()) {
-      StartKind = StartSetup::Bfen;
-      StartBfen = fen;
-      SetupLine = "[FEN \"" + fen + "\"]";
-    } else {
-      ErrorLog += "\r\nBad set-up position (" + error + "), the standard position is used.";
-    }
-  }
-  if (bytes::Pos("[Variant \"Coin\"]", TagPart))
-    GameKind = gkCoin;
-  else if (bytes::Pos("[Variant \"Ingols\"]", TagPart))
-    GameKind = gkIngols;
-  else
-    GameKind = bytes::Pos("bughouse", bytes::LowerAscii(TagPart)) ? gkBughouse : gkOther;
+  ReadStartFromTags(TagPart);
   // Every start position writes all that the standard one would on this new object.
   SetupStartPosition(Position);
   LoadedKind = GameKind;

@@ -117,6 +117,10 @@ class CKestroGame {
   void GetPositionAtMove(TwoBoardPosition& out, int n);
   void StepToNextMoveOnBoard(TwoBoardPosition& out, int board);
   void SetupStartPosition(TwoBoardPosition& position) const;
+  // Reads a tag part's set-up text and variant as the loader does (setting
+  // StartKind, SetupLine and GameKind); when it names a set-up, writes that
+  // start into `position` and returns true.
+  bool SetupPositionOfTags(const std::string& tagPart, TwoBoardPosition& position);
   // Forget the kept replay position (after the record was changed other than
   // by appending); from then on the replay reads every token again.
   void InvalidateReplay() {
@@ -161,6 +165,7 @@ class CKestroGame {
 
  private:
   void LoadGameText(int firstMoveThreshold);
+  void ReadStartFromTags(const std::string& tagPart);
   // Pins the move player put off: for each board, the squares its last move
   // changed with their codes before it, and the king squares before it, to
   // compute the pins PlayBpgnMove would have left from them later.
