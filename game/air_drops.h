@@ -13,9 +13,11 @@ struct AirDropOutcome {
 };
 
 // board(r) gives 1 or 2, captured(r) and dropped(r) piece codes (0 none).
+// `startHands`, when given, holds the 20 hand counts the game starts with
+// (board A's ten holding slots, then board B's); else the hands start empty.
 template <class Record, class BoardOf, class CapturedOf, class DroppedOf>
 AirDropOutcome FindAirDropOrder(const std::vector<Record>& moves, int count, BoardOf board, CapturedOf captured,
-                                DroppedOf dropped, int maxPasses = 10000) {
+                                DroppedOf dropped, int maxPasses = 10000, const int* startHands = nullptr) {
   AirDropOutcome out;
   if (count > static_cast<int>(moves.size())) count = static_cast<int>(moves.size());
   if (count < 0) count = 0;
@@ -28,6 +30,8 @@ AirDropOutcome FindAirDropOrder(const std::vector<Record>& moves, int count, Boa
   for (int pass = 0; pass < maxPasses; ++pass) {
     t = w;
     int counts[20] = {};
+    if (startHands)
+      for (int i = 0; i < 20; ++i) counts[i] = startHands[i];
     int dropAt = -1, captureAt = -1, dropSlot = -1;
     for (int i = 0; i < count && (dropAt < 0 || captureAt < 0); ++i) {
       const Record& m = moves[static_cast<size_t>(t[static_cast<size_t>(i)])];
@@ -88,14 +92,15 @@ void ApplyAirDropOrder(std::vector<Record>& moves, const std::vector<int>& order
 }
 
 // The air-drop pass over a record of moves with fields board, captured and
-// dropped: on failure its error line goes to `log` and its mark ("ErrC," or
+// dropped, from the hands `startHands` (see FindAirDropOrder): on failure its error line goes to `log` and its mark ("ErrC," or
 // "ErrA,") to `marks`, and the record is left as it is; else the moves are
 // put into the order found.
 template <class Record>
-AirDropOutcome PutAirDropsRight(std::vector<Record>& moves, int count, std::string& log, std::string& marks) {
+AirDropOutcome PutAirDropsRight(std::vector<Record>& moves, int count, std::string& log, std::string& marks,
+                                const int* startHands = nullptr) {
   AirDropOutcome r = FindAirDropOrder(
       moves, count, [](const Record& m) { return m.board; }, [](const Record& m) { return m.captured; },
-      [](const Record& m) { return m.dropped; });
+      [](const Record& m) { return m.dropped; }, 10000, startHands);
   if (r.kind == AirDropOutcome::PassLimit) {
     log += "\r\nErrC=Cyclic error in AirDrops removing function.";
     marks += "ErrC,";

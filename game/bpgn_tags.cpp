@@ -207,10 +207,10 @@ std::string CKestroGame::DefaultBpgnTags() const {
   return t;
 }
 
-// The tag part without any Setup or FEN pair, so a new set-up never doubles them.
+// The tag part without any Setup, FEN or Variant pair, so a new set-up never doubles them.
 static std::string WithoutSetupTags(const std::string& tags) {
   std::string out = tags;
-  for (const char* name : {"Setup", "FEN"}) {
+  for (const char* name : {"Setup", "FEN", "Variant"}) {
     for (int at = FindBpgnTag(out, name); at; at = FindBpgnTag(out, name)) {
       int q1 = bytes::Pos("\"", out, at);
       int q2 = q1 ? bytes::Pos("\"", out, q1 + 1) : 0;
@@ -225,6 +225,9 @@ static std::string WithoutSetupTags(const std::string& tags) {
 
 std::string CKestroGame::BpgnSetupText(const TwoBoardPosition& position) const {
   std::string tags = TagPart.size() >= 40 ? WithoutSetupTags(TagPart) : DefaultBpgnTags();
+  // The variant is the game's as it is now, so the text reads back as the same kind.
+  if (GameKind == gkCoin) tags += "\r\n[Variant \"Coin\"]";
+  if (GameKind == gkIngols) tags += "\r\n[Variant \"Ingols\"]";
   return tags + "\r\n[Setup \"1\"]\r\n[FEN \"" + PositionToBfen(position) + "\"]\r\n\r\n{*} *";
 }
 

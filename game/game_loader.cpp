@@ -171,16 +171,82 @@ void CKestroGame::SetupStartPosition(TwoBoardPosition& position) const {
     case StartSetup::Qrrbb: SetupPositionQrrbb(position); break;
     case StartSetup::Ingols: SetupIngolsPosition(position); break;
     case StartSetup::Standard: SetupStandardPosition(position); break;
+    case StartSetup::Bfen: {
+      std::string error;
+      if (!BfenToPosition(StartBfen, position, error)) SetupStandardPosition(position);
+      break;
+    }
   }
   if (GameKind == gkCoin) position.coinSquare[0] = position.coinSquare[1] = sq::e4;
-  if (GameKind == gkIngols) SetupIngolsPosition(position);
+  // An Ingols game starts from its own position unless a set-up gave another.
+  if (GameKind == gkIngols && StartKind != StartSetup::Bfen) SetupIngolsPosition(position);
+}
+
+void CKestroGame::ReadStartFromTags(const std::string& tagPart) {
+  // Start position from a recognised set-up text (CR LF or LF between the lines).
+  StartKind = StartSetup::Standard;
+  SetupLine.clear();
+  // Every set-up text starts with the Setup tag, so without it none is searched for.
+  const bool setupTag = bytes::Pos("[Setup \"1\"]", tagPart) != 0;
+  for (const SetupText& s : kSetupTexts) {
+    if (!setupTag) break;
+    const std::string fen = FenLine(s.bfen);
+    bool found = false;
+    for (const char* eol : {"\r\n", "\n"}) {
+      const std::string whole = std::string("[Setup \"1\"]") + eol + fen;
+      if (bytes::Pos(whole, tagPart)) {
+        SetupLine = s.lineAlone ? fen : whole;
+        found = true;
+        break;
+      }
+    }
+    if (found) {
+      StartKind = s.setup;
+      break;
+    }
+  }
+  // Any other set-up is read from its FEN tag; what cannot be read leaves the standard start.
+  if (setupTag && StartKind == StartSetup::Standard) {
+    std::string fen, error;
+    TwoBoardPosition probe;
+    if (!BpgnTagValue(tagPart, "FEN", fen))
+      error = "no FEN tag";
+    else if (BfenToPosition(fen, probe, error))
+      error.clear();
+    if (error.empty()) {
+      StartKind = StartSetup::Bfen;
+      StartBfen = fen;
+      SetupLine = "[FEN \"" + fen + "\"]";
+    } else {
+      ErrorLog += "\r\nBad set-up position (" + error + "), the standard position is used.";
+    }
+  }
+  if (bytes::Pos("[Variant \"Coin\"]", tagPart))
+    GameKind = gkCoin;
+  else if (bytes::Pos("[Variant \"Ingols\"]", tagPart))
+    GameKind = gkIngols;
+  else
+    GameKind = bytes::Pos("bughouse", bytes::LowerAscii(tagPart)) ? gkBughouse : gkOther;
+}
+
+bool CKestroGame::SetupPositionOfTags(const std::string& tagPart, TwoBoardPosition& position) {
+  ReadStartFromTags(tagPart);
+  if (StartKind == StartSetup::Standard) return false;
+  SetupStartPosition(position);
+  return true;
 }
 
 void CKestroGame::LoadGameText(int firstMoveThreshold) {
   const std::string& text = SourceText;
   const int tagsEnd = TagPairsEnd(text);
-  const int a = FindFirstMove(text, "1A.", tagsEnd);
-  const int b = FindFirstMove(text, "1B.", tagsEnd);
+  int a = FindFirstMove(text, "1A.", tagsEnd);
+  int b = FindFirstMove(text, "1B.", tagsEnd);
+  // A set-up may give Black the first move on a board: "1a." or "1b." then starts it.
+  if (bytes::Pos("[Setup \"1\"]", bytes::Copy(text, 1, tagsEnd - 1))) {
+    auto earlier = [](int found, int other) { return other && (!found || other < found) ? other : found; };
+    a = earlier(a, FindFirstMove(text, "1a.", tagsEnd));
+    b = earlier(b, FindFirstMove(text, "1b.", tagsEnd));
+  }
   BoardsFound = (a > 0) + (b > 0);
   if (a + b < firstMoveThreshold || a + b == 0) {
     SetupStandardPosition(Position);
@@ -194,34 +260,7 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
   MovePart = bytes::From(text, start);
   TailPart.clear();
 
-  // Start position from a recognised set-up text (CR LF or LF between the lines).
-  StartKind = StartSetup::Standard;
-  SetupLine.clear();
-  // Every set-up text starts with the Setup tag, so without it none is searched for.
-  const bool setupTag = bytes::Pos("[Setup \"1\"]", TagPart) != 0;
-  for (const SetupText& s : kSetupTexts) {
-    if (!setupTag) break;
-    const std::string fen = FenLine(s.bfen);
-    bool found = false;
-    for (const char* eol : {"\r\n", "\n"}) {
-      const std::string whole = std::string("[Setup \"1\"]") + eol + fen;
-      if (bytes::Pos(whole, TagPart)) {
-        SetupLine = s.lineAlone ? fen : whole;
-        found = true;
-        break;
-      }
-    }
-    if (found) {
-      StartKind = s.setup;
-      break;
-    }
-  }
-  if (bytes::Pos("[Variant \"Coin\"]", TagPart))
-    GameKind = gkCoin;
-  else if (bytes::Pos("[Variant \"Ingols\"]", TagPart))
-    GameKind = gkIngols;
-  else
-    GameKind = bytes::Pos("bughouse", bytes::LowerAscii(TagPart)) ? gkBughouse : gkOther;
+  ReadStartFromTags(TagPart);
   // Every start position writes all that the standard one would on this new object.
   SetupStartPosition(Position);
   LoadedKind = GameKind;
@@ -355,7 +394,17 @@ void CKestroGame::NormalizeMoveTextNoComments(std::string& text) {
 }
 
 int CKestroGame::RemoveAirDrops(int moveCount, std::vector<BpgnMove>& moves, std::string& moveText) {
-  const AirDropOutcome r = PutAirDropsRight(moves, moveCount, ErrorLog, ErrorLog);
+  // Only a set-up read from its FEN tag can start with pieces in hand.
+  int startHands[20] = {};
+  if (StartKind == StartSetup::Bfen) {
+    TwoBoardPosition start;
+    SetupStartPosition(start);
+    for (int slot = 0; slot < kSlots; ++slot) {
+      startHands[slot] = start.holdingsA[slot];
+      startHands[kSlots + slot] = start.holdingsB[slot];
+    }
+  }
+  const AirDropOutcome r = PutAirDropsRight(moves, moveCount, ErrorLog, ErrorLog, startHands);
   if (r.kind != AirDropOutcome::Ok) return 0;
   if (r.fixes > 0)
     for (size_t i = 0; i < moves.size(); ++i) moves[i].serial = static_cast<int32_t>(i) + 1;

@@ -47,7 +47,7 @@ using GameDisplayFactory = std::shared_ptr<GameDisplay> (*)();
 void SetGameDisplayFactory(GameDisplayFactory factory);
 
 // The start position a loaded game was set up from.
-enum class StartSetup { Standard, Rqbn, R3k2r, Qrrbb, Ingols };
+enum class StartSetup { Standard, Rqbn, R3k2r, Qrrbb, Ingols, Bfen };
 
 class CKestroGame {
  public:
@@ -100,6 +100,11 @@ class CKestroGame {
 
   // --- record texts ---
   static std::string PositionToBfen(const TwoBoardPosition& position);
+  // Reads a BFEN as PositionToBfen writes it (runs of blanks count as one)
+  // into a whole new position: both boards, marks "~", hands, sides to move,
+  // castling, en passant and clocks. Malformed text leaves `out` as it was
+  // and says why in `error`.
+  static bool BfenToPosition(std::string_view bfen, TwoBoardPosition& out, std::string& error);
   std::string ReadBpgnTags(const std::string& tagText);
   std::string DefaultBpgnTags() const;
   std::string BpgnSetupText(const TwoBoardPosition& position) const;
@@ -112,6 +117,10 @@ class CKestroGame {
   void GetPositionAtMove(TwoBoardPosition& out, int n);
   void StepToNextMoveOnBoard(TwoBoardPosition& out, int board);
   void SetupStartPosition(TwoBoardPosition& position) const;
+  // Reads a tag part's set-up text and variant as the loader does (setting
+  // StartKind, SetupLine and GameKind); when it names a set-up, writes that
+  // start into `position` and returns true.
+  bool SetupPositionOfTags(const std::string& tagPart, TwoBoardPosition& position);
   // Forget the kept replay position (after the record was changed other than
   // by appending); from then on the replay reads every token again.
   void InvalidateReplay() {
@@ -150,11 +159,13 @@ class CKestroGame {
   std::shared_ptr<GameDisplay> Display;
   int32_t LoadFailed = 0;
   StartSetup StartKind = StartSetup::Standard;
+  std::string StartBfen;  // the position read from a set-up's FEN tag, when StartKind is Bfen
   int32_t IngolsPromotionWhite[kSquares] = {};
   int32_t IngolsPromotionBlack[kSquares] = {};
 
  private:
   void LoadGameText(int firstMoveThreshold);
+  void ReadStartFromTags(const std::string& tagPart);
   // Pins the move player put off: for each board, the squares its last move
   // changed with their codes before it, and the king squares before it, to
   // compute the pins PlayBpgnMove would have left from them later.

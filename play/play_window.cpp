@@ -34,6 +34,7 @@
 #include "play/new_game_start.h"
 #include "play/panes.h"
 #include "play/profile.h"
+#include "play/setup_editor.h"
 #include "play/sounds_menu.h"
 #include "platform/dialogs.h"
 #include "platform/file_io.h"
@@ -130,7 +131,7 @@ void TfrmKestrovane::BuildControls() {
   for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove, btnBFEN}) b->setEnabled(false);
   btnAnalyzePositionA = button("btnAnalyzePositionA", QStringLiteral("Analyze A"), 300, 0, 80, 18);
   cbo_ChessVariant = Named(new QComboBox(s), "cbo_ChessVariant");
-  cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("coin"), QStringLiteral("standard")});
+  cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("standard"), QString()});
   cbo_ChessVariant->setEditable(true);
   cbo_ChessVariant->setCurrentText(QStringLiteral("bughouse"));
   cbo_ChessVariant->setGeometry(Right(btnAnalyzePositionA), 0, 90, 18);
@@ -141,6 +142,11 @@ void TfrmKestrovane::BuildControls() {
     w->setEnabled(false);
   }
   connect(btnNewGame, &QPushButton::clicked, this, &TfrmKestrovane::btnNewGameClick);
+  connect(btnSetupPosition, &QPushButton::clicked, this, &TfrmKestrovane::btnSetupPositionClick);
+  connect(btnSetup0, &QPushButton::clicked, this, &TfrmKestrovane::btnSetup0Click);
+  connect(btnClearBoard, &QPushButton::clicked, this, &TfrmKestrovane::btnClearBoardClick);
+  connect(btnOnMove, &QPushButton::clicked, this, &TfrmKestrovane::btnOnMoveClick);
+  connect(btnBFEN, &QPushButton::clicked, this, &TfrmKestrovane::btnBFENClick);
   connect(chbEnergyBoard, &QCheckBox::clicked, this, &TfrmKestrovane::chbEnergyBoardClick);
   // The Board menu's energy item (the base window's handler) and the check box stay in step.
   connect(mnuiEnergyBoard, &QAction::triggered, this, [this] {
@@ -521,6 +527,12 @@ void TfrmKestrovane::mnuiXBoardChessEngineTimerClick() { engines_->EngineTimerIt
 void TfrmKestrovane::chbTestAutoMoveClick() { engines_->AutoMoveClicked(); }
 void TfrmKestrovane::btnAnalyzePositionAClick() { engines_->AnalyzePositionA(); }
 void TfrmKestrovane::btnEngineForAnalysisClick() { engines_->ChooseEngineForAnalysis(); }
+// The set-up editor's buttons.
+void TfrmKestrovane::btnSetupPositionClick() { setup_editor::Enter(*this); }
+void TfrmKestrovane::btnSetup0Click() { setup_editor::SetupStart(*this); }
+void TfrmKestrovane::btnClearBoardClick() { setup_editor::ClearBoard(*this); }
+void TfrmKestrovane::btnOnMoveClick() { setup_editor::NextSidesToMove(*this); }
+void TfrmKestrovane::btnBFENClick() { setup_editor::SaveAndPlay(*this); }
 void TfrmKestrovane::mnuiHotseat1Click() { engines_->HotseatTraining(1); }
 void TfrmKestrovane::mnuiHotseat2Click() { engines_->HotseatTraining(2); }
 void TfrmKestrovane::mnuiHotseat3Click() { engines_->HotseatTraining(3); }

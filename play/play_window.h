@@ -192,6 +192,11 @@ class TfrmKestrovane : public TfrmKestroForm {
   void imgBoardMouseDown(int x, int y);
   void imgBoardMouseUp(int x, int y);
   void btnNewGameClick();
+  void btnSetupPositionClick();
+  void btnSetup0Click();
+  void btnClearBoardClick();
+  void btnOnMoveClick();
+  void btnBFENClick();
   void chbEnergyBoardClick();
   void chbFlipSidesClick();
   void chbShowCoordinatesClick();

@@ -722,3 +722,81 @@ TEST(GameLoader, ReplayGoesOnFromTheKeptPositionAndStaysQuiet) {
   EXPECT_EQ(g->ErrorLog, log) << "refused moves of a replay are skipped without a word";
   EXPECT_EQ(g->ReplayIndex, 20);
 }
+
+// A position edited as the set-up editor edits one, written as the program
+// writes it, then played on from with a drop out of a set-up hand.
+TEST(GameLoader, WrittenSetupReadsBackWithHandsSidesAndRights) {
+  CKestroGame writer;
+  TwoBoardPosition edited;
+  writer.SetupStandardPosition(edited);
+  ASSERT_TRUE(writer.MovePieceInPosition(1, Sq("d2"), 3, SlotOf(pcWPawn), edited));  // into A's hand
+  ASSERT_TRUE(writer.MovePieceInPosition(3, SlotOf(pcWPawn), 5, SlotOf(pcWPawn), edited));  // over to B's hand
+  ASSERT_TRUE(writer.MovePieceInPosition(1, Sq("b8"), 4, SlotOf(pcBKnight), edited));
+  ASSERT_TRUE(writer.MovePieceInPosition(2, Sq("a2"), 2, Sq("a5"), edited));
+  ASSERT_TRUE(writer.MovePieceInPosition(7, 0, 7, 10, edited));  // A loses white O-O
+  edited.boardB[Sq("h8")] = pcWQueen;  // a promoted queen where the rook was
+  edited.marksB[Sq("h8")] = 1;
+  edited.boardB[Sq("h7")] = pcEmpty;
+  edited.sideToMoveA = 1;
+  edited.clock[1] = 95000;
+  edited.clock[2] = 42000;
+  const std::string bfen = Bfen(edited);
+  ASSERT_NE(bfen.find("/n b Qkq - 180 95 | "), std::string::npos) << bfen;
+  ASSERT_NE(bfen.find("Q~/"), std::string::npos) << bfen;
+
+  // Black opens board A with the knight it holds ("1a.", no "1A." before it);
+  // with empty hands at the start both drops would be air drops without supplier.
+  const std::string text = writer.BpgnSetupText(edited);
+  ASSERT_EQ(text.substr(text.size() - 7), "\r\n{*} *");
+  const std::string head = text.substr(0, text.size() - 7);
+  auto g = Load(head + " 1a.N@c6{94} 1B.P@d3{41} 1A.e4{179} 1b.e5{179} 2B.Nf3{40} 2a.e5{93}\r\n{*} *");
+  ASSERT_EQ(g->LoadFailed, 0) << g->ErrorLog;
+  EXPECT_EQ(g->StartKind, StartSetup::Bfen);
+  EXPECT_EQ(g->ErrorLog, "0,") << "a drop from a set-up hand is no air drop";
+  EXPECT_EQ(g->BoardsFound, 2);
+  EXPECT_EQ(g->MoveCount, 6);
+  EXPECT_EQ(Bfen(At(*g, 0)), bfen);
+  const TwoBoardPosition start = At(*g, 0);
+  EXPECT_EQ(start.marksB[Sq("h8")], 1);
+  EXPECT_EQ(start.kingSquare[3], Sq("e8"));
+  EXPECT_EQ(start.runningClock[1], 95000);
+  const TwoBoardPosition end = At(*g, 6);
+  EXPECT_EQ(end.boardA[Sq("c6")], pcBKnight);
+  EXPECT_EQ(end.boardA[Sq("e5")], pcBPawn);
+  EXPECT_EQ(end.holdingsA[SlotOf(pcBKnight)], 0);
+  EXPECT_EQ(end.boardB[Sq("d3")], pcWPawn);
+  EXPECT_EQ(end.boardB[Sq("f3")], pcWKnight);
+  EXPECT_EQ(end.holdingsB[SlotOf(pcWPawn)], 0);
+  EXPECT_EQ(Bfen(end), Bfen(g->Position));
+
+  // A Coin set-up reads back as a Coin game with its coins.
+  writer.GameKind = gkCoin;
+  const std::string coinText = writer.BpgnSetupText(edited);
+  auto coin = Load(coinText.substr(0, coinText.size() - 7) + " 1a.e5{94}\r\n{*} *");
+  EXPECT_EQ(coin->GameKind, gkCoin);
+  EXPECT_EQ(coin->LoadFailed, 0) << coin->ErrorLog;
+  EXPECT_EQ(At(*coin, 0).coinSquare[0], sq::e4);
+  EXPECT_EQ(At(*coin, 0).coinSquare[1], sq::e4);
+}
+
+TEST(GameLoader, MalformedSetupIsRefusedWithAnErrorLine) {
+  const char* bad[] = {
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 180 180",             // one board
+      "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 180 180 | 8/8/8/8/8/8/8/8 w - - 1 1",  // 9 files
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 180 180 | 4k3/8/8/8/8/8/8/8 w - - 1 1",  // no white king
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 180 180 | 4k3/8/8/8/8/8/8/4K3 w - - 1 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w QK - 180 180 | 4k3/8/8/8/8/8/8/4K3 w - - 1 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/K w KQkq - 180 180 | 4k3/8/8/8/8/8/8/4K3 w - - 1 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e5 180 180 | 4k3/8/8/8/8/8/8/4K3 w - - 1 1",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 180 3m | 4k3/8/8/8/8/8/8/4K3 w - - 1 1",
+  };
+  for (const char* fen : bad) {
+    SCOPED_TRACE(fen);
+    auto g = Load(std::string("[Event \"bughouse game\"]\r\n[Setup \"1\"]\r\n[FEN \"") + fen + "\"]\r\n\r\n1A.e4{180}");
+    EXPECT_EQ(g->StartKind, StartSetup::Standard);
+    EXPECT_EQ(g->ErrorLog.rfind("\r\nBad set-up position (", 0), 0u) << g->ErrorLog;
+    EXPECT_EQ(g->LoadFailed, 0) << "played from the standard position";
+    EXPECT_EQ(g->MoveCount, 1);
+    EXPECT_EQ(At(*g, 0).boardB[Sq("d1")], pcWQueen);
+  }
+}

@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -528,3 +532,119 @@ TEST(GameRecordPaneTest, MoveGoesBeforeTheClosingAndATextWithoutOneLosesNothing)
 }
 
 }  // namespace
+
+namespace {
+
+// Middle of a holdings or castling cell by the hit test's column and row
+// (columns 9-10 right of board A, 19-20 right of board B; row 8 at the top).
+QPoint SideCell(const KestrovaneVisualProperties& v, int col, int row) {
+  const int c = v.SquareSize + v.DPGraphicBoardLinesNet;
+  const int left = col < 11 ? v.LeftBoardLeft + (col - 1) * c : v.RightBoardLeft + (col - 11) * c;
+  const int top = col < 11 ? v.LeftBoardTop : v.RightBoardTop;
+  return {left + c / 2, top + (8 - row) * c + c / 2};
+}
+
+bool SameSetup(const TwoBoardPosition& a, const TwoBoardPosition& b) {
+  return std::equal(a.boardA, a.boardA + kSquares, b.boardA) && std::equal(a.boardB, a.boardB + kSquares, b.boardB) &&
+         std::equal(a.holdingsA, a.holdingsA + kSlots, b.holdingsA) &&
+         std::equal(a.holdingsB, a.holdingsB + kSlots, b.holdingsB) &&
+         std::equal(a.castlingA, a.castlingA + 4, b.castlingA) && std::equal(a.castlingB, a.castlingB + 4, b.castlingB) &&
+         a.sideToMoveA == b.sideToMoveA && a.sideToMoveB == b.sideToMoveB;
+}
+
+}  // namespace
+
+// The editor's whole road: a position edited with the mouse and the buttons,
+// saved, played on with the mouse, and the record read back and replayed.
+TEST_F(PlayWindowTest, EditedPositionIsPlayedOnAndItsRecordReplays) {
+  w_->btnNewGame->click();
+  QWidget* editor[] = {w_->btnSetup0,           w_->btnClearBoard,    w_->btnOnMove,           w_->btnBFEN,
+                       w_->btnAnalyzePositionA, w_->cbo_ChessVariant, w_->btnEngineForAnalysis};
+  for (QWidget* c : editor) EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+  w_->btnSetupPosition->click();
+  EXPECT_EQ(w_->SetupMode, 1);
+  for (QWidget* c : editor) EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+  EXPECT_TRUE(w_->cbo_ChessVariant->isVisibleTo(w_.get()));
+  EXPECT_EQ(w_->pcXBEngines->x(), w_->imgBoard->x() + V().OriginX + V().PictureWidth);
+  EXPECT_TRUE(w_->pcXBEngines->isVisibleTo(w_.get()));
+  EXPECT_EQ(w_->reBPGNGames->x(), w_->pcXBEngines->x() + w_->pcXBEngines->width());
+  EXPECT_EQ(w_->txtAllMoves->x(), w_->reBPGNGames->x() + w_->reBPGNGames->width());
+  EXPECT_EQ(w_->btnSaveXPGN->y() + w_->btnSaveXPGN->height(), w_->reBPGNGames->y());
+
+  // The variant box decides the kind; a typed "coin" puts a coin on each board.
+  w_->cbo_ChessVariant->setCurrentText(QStringLiteral("coin"));
+  w_->btnClearBoard->click();
+  EXPECT_EQ(G().GameKind, gkCoin);
+  EXPECT_EQ(G().Position.coinSquare[0], sq::e4);
+  EXPECT_EQ(G().Position.coinSquare[1], sq::e4);
+  EXPECT_EQ(G().Position.holdingsB[SlotOf(pcBQueen)], 1);
+  w_->cbo_ChessVariant->setCurrentText(QStringLiteral("standard"));
+  w_->btnSetup0->click();
+  EXPECT_EQ(G().GameKind, gkOther);
+  w_->cbo_ChessVariant->setCurrentText(QStringLiteral("bughouse"));
+  w_->btnSetup0->click();
+  EXPECT_EQ(G().GameKind, gkBughouse);
+  EXPECT_EQ(G().Position.holdingsB[SlotOf(pcBQueen)], 0);
+
+  auto drag = [&](QPoint from, QPoint to) {
+    Press(from);
+    Release(to);
+  };
+  drag(SquarePoint(1, "d2"), SideCell(V(), 9, 3));   // into A's hand
+  drag(SquarePoint(1, "c2"), SideCell(V(), 9, 3));
+  drag(SideCell(V(), 9, 3), SideCell(V(), 19, 8));       // from A's hand to B's
+  drag(SideCell(V(), 9, 3), SquarePoint(1, "d3"));   // from the hand onto the board
+  drag(SquarePoint(1, "b8"), SideCell(V(), 9, 7));   // black knight into A's hand
+  drag(SquarePoint(2, "g1"), SquarePoint(2, "f3"));
+  drag(SquarePoint(2, "e2"), SquarePoint(2, "d1"));  // refused: d1 is taken
+  drag(SideCell(V(), 10, 4), SideCell(V(), 10, 4));      // A's white O-O mark off
+  w_->btnOnMove->click();
+  const TwoBoardPosition& p = G().Position;
+  EXPECT_EQ(p.sideToMoveA, 1);
+  EXPECT_EQ(p.sideToMoveB, 0);
+  for (int i = 0; i < 4; ++i) w_->btnOnMove->click();
+  EXPECT_EQ(p.sideToMoveA, 1) << "four steps come round";
+  EXPECT_EQ(p.sideToMoveB, 0);
+  EXPECT_EQ(p.holdingsA[SlotOf(pcWPawn)], 0);
+  EXPECT_EQ(p.holdingsB[SlotOf(pcWPawn)], 1);
+  EXPECT_EQ(p.holdingsA[SlotOf(pcBKnight)], 1);
+  EXPECT_EQ(p.boardA[Sq("d3")], pcWPawn);
+  EXPECT_EQ(p.boardB[Sq("f3")], pcWKnight);
+  EXPECT_EQ(p.boardB[Sq("e2")], pcWPawn);
+  EXPECT_EQ(p.castlingA[0], 0);
+  EXPECT_EQ(p.castlingA[1], 1);
+
+  const std::string record = G().BpgnSetupText(G().Position);
+  const TwoBoardPosition saved = G().Position;
+  w_->btnBFEN->click();
+  EXPECT_EQ(w_->SetupMode, 0);
+  EXPECT_EQ(Pane(), record);
+  EXPECT_NE(record.find("[Setup \"1\"]\r\n[FEN \"" + CKestroGame::PositionToBfen(saved) + "\"]"), std::string::npos);
+  for (QWidget* c : editor) EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+  EXPECT_FALSE(w_->txtAllMoves->toPlainText().isEmpty());
+
+  // Black opens board A with the held knight, White drops the pawn B holds.
+  Click(SideCell(V(), 9, 7));
+  Click(SquarePoint(1, "c6"));
+  Click(SideCell(V(), 19, 8));
+  Click(SquarePoint(2, "e3"));
+  Move(1, "d3", "d4");
+  Move(2, "e7", "e5");
+  EXPECT_EQ(Pane(), record.substr(0, record.size() - 7) +
+                        " 1a.N@c6{180} 1B.P@e3{180} 1A.d4{180} 1b.e5{180}\r\n{*} *");
+
+  // The record as the viewer reads it: the same start, every move replayed.
+  CKestroGame viewed(Pane(), 1);
+  EXPECT_EQ(viewed.LoadFailed, 0) << viewed.ErrorLog;
+  EXPECT_EQ(viewed.ErrorLog, "0,");
+  EXPECT_EQ(viewed.MoveCount, 4);
+  TwoBoardPosition shown;
+  viewed.GetPositionAtMove(shown, 0);
+  EXPECT_TRUE(SameSetup(shown, saved));
+  for (int step = 1; step <= 4; ++step) {
+    viewed.StepToNextMoveOnBoard(shown, step % 2 ? 1 : 2);
+    EXPECT_EQ(viewed.ReplayIndex, step);
+  }
+  EXPECT_TRUE(SameSetup(shown, G().Position));
+  EXPECT_EQ(CKestroGame::PositionToBfen(shown), CKestroGame::PositionToBfen(G().Position));
+}

@@ -149,6 +149,24 @@ TEST(RepairRun, GamesAreCutWhereTheLoaderCutsThem) {
                          "\r\n" + Tags("Second") + "1A.d4 {180}1B.e4 {180}\r\n\r\n*{*}*\r\n");
 }
 
+TEST(RepairRun, SetupGamesStartFromTheirPositionAndHands) {
+  // Black to move on A, holding the knight it drops; the rook of A moved to d4.
+  CKestroGame writer;
+  TwoBoardPosition p;
+  writer.SetupStandardPosition(p);
+  ASSERT_TRUE(writer.MovePieceInPosition(1, CKestroGame::SquareFromName('b', '8'), 4, SlotOf(pcBKnight), p));
+  ASSERT_TRUE(writer.MovePieceInPosition(1, CKestroGame::SquareFromName('a', '1'), 1,
+                                         CKestroGame::SquareFromName('d', '4'), p));
+  p.sideToMoveA = 1;
+  std::string game = writer.BpgnSetupText(p);
+  game.resize(game.size() - 7);
+  game += " 1a.N@c6{179} 1B.e4{180} 1A.Rd5{178} 1b.e5{179}\r\n{*} *\r\n";
+  const RepairResult r = RepairBpgn(game, RepairOptions{});
+  EXPECT_EQ(r.errors, 0) << r.runLog;
+  EXPECT_EQ(r.written, 1);
+  EXPECT_NE(r.bpgn2.find("1a.N@c6 {179}1B.e4 {180}1A.Rd5 {178}1b.e5 {179}"), std::string::npos) << r.bpgn2;
+}
+
 TEST(RepairRun, OptionsSkipRemoveCommentsAndKeepDuplicates) {
   const MixedFile f;
   const std::string input = f.Text();

@@ -37,11 +37,33 @@ std::string MoveShown(const std::string& token) {
   return bytes::Pos("A.", bytes::UpperAscii(token)) ? token : std::string(10, ' ') + token;
 }
 
+// The compact position of a set-up start: its clocks in tenths of a second,
+// no lag; the pin maps stay (the checker rewrites them). `hands` gets the 20
+// hand counts.
+void StartFrom(CompactPosition& position, const TwoBoardPosition& start, int (&hands)[20]) {
+  for (int board = 1; board <= 2; ++board) {
+    const ConstBoardRef from = BoardOf(start, board);
+    BoardRef to = BoardOf(position, board);
+    std::copy_n(from.squares, kSquares, to.squares);
+    std::copy_n(from.marks, kSquares, to.marks);
+    std::copy_n(from.castling, 4, to.castling);
+    std::copy_n(from.holdings, kSlots, to.holdings);
+    std::copy_n(from.holdings, kSlots, hands + (board - 1) * kSlots);
+    std::copy_n(from.kingSquare, 2, to.kingSquare);
+    *to.sideToMove = *from.sideToMove;
+    *to.epSquare = *from.epSquare;
+  }
+  for (int seat = 0; seat < 4; ++seat) {
+    position.clock[seat] = start.clock[seat] / 100;
+    position.lag[seat] = 0;
+  }
+}
+
 }  // namespace
 
 int RemoveAirDrops(int count, std::vector<BpgnMove>& moves, std::string& moveText, std::string& log,
-                   std::string& airDrops) {
-  const AirDropOutcome found = PutAirDropsRight(moves, count, log, airDrops);
+                   std::string& airDrops, const int* startHands) {
+  const AirDropOutcome found = PutAirDropsRight(moves, count, log, airDrops, startHands);
   if (found.kind != AirDropOutcome::Ok) return 0;
   moveText = JoinMoveTexts(
       moves, count, [](const BpgnMove& m) -> const std::string& { return m.text; }, true,
@@ -107,7 +129,17 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
         ++r.skipped;
         return;
       }
-      const int p1 = bytes::Pos("1A.", gameText), p2 = bytes::Pos("1B.", gameText);
+      int p1 = bytes::Pos("1A.", gameText), p2 = bytes::Pos("1B.", gameText);
+      // A set-up may give Black the first move on a board.
+      const int setupAt = bytes::Pos("[Setup \"1\"]", gameText);
+      auto earlier = [&](int white, const char* black) {
+        const int at = bytes::Pos(black, gameText, setupAt);
+        return at && (!white || at < white) ? at : white;
+      };
+      if (setupAt) {
+        p1 = earlier(p1, "1a.");
+        p2 = earlier(p2, "1b.");
+      }
       if (!p1 || !p2) {
         log += "\r\nNot founded first moves on both chessborads (1A. and 1B. ), skipping game." + GameTag(game);
         bad = true;
@@ -115,6 +147,12 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
       }
       const int first = std::min(p1, p2);
       const std::string tagPart = bytes::Copy(gameText, 1, first - 1);
+      // A set-up game starts from its set-up, hands included.
+      int startHands[20] = {};
+      if (setupAt && setupAt < first) {
+        TwoBoardPosition setup;
+        if (CKestroGame().SetupPositionOfTags(tagPart, setup)) StartFrom(position, setup, startHands);
+      }
       std::string movePart = bytes::From(gameText, first);
       std::string tail;
       if (options.removeComments) StripMoveTextAndComments(movePart);
@@ -173,7 +211,7 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
       ui.ShowMove(MoveShown(token));
 
       const int count = static_cast<int>(moves.size());
-      const int ok = RemoveAirDrops(count, moves, movePart, log, r.txtTmp);
+      const int ok = RemoveAirDrops(count, moves, movePart, log, r.txtTmp, startHands);
       ui.ShowAirDrops(r.txtTmp);
       if (!ok) {
         log += GameTag(game);

@@ -80,8 +80,9 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
 // Puts the air drops of a played game right: on success returns 1, reorders
 // `moves` (its first `count` records) when needed and rewrites `moveText`
 // from them; on failure returns 0 and appends "ErrA" or "ErrC" lines to `log`.
-// Either way appends the txtTmp entry to `airDrops`.
+// Either way appends the txtTmp entry to `airDrops`. `startHands` gives the
+// 20 hand counts of a set-up start (board A's holding slots, then B's).
 int RemoveAirDrops(int count, std::vector<BpgnMove>& moves, std::string& moveText, std::string& log,
-                   std::string& airDrops);
+                   std::string& airDrops, const int* startHands = nullptr);
 
 }  // namespace repair

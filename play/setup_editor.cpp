@@ -1,0 +1,92 @@
+#include "play/setup_editor.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <array>
+
+#include "play/play_window.h"
+
+namespace setup_editor {
+
+namespace {
+
+// The game kind by the variant box's text, compared exactly.
+void ApplyVariant(TfrmKestrovane& w) {
+  CKestroGame& g = *w.Game();
+  const QString variant = w.cbo_ChessVariant->currentText();
+  if (variant == QLatin1String("coin")) {
+    g.GameKind = gkCoin;
+    // As the Coin start and a loaded Coin game have it: a coin on e4 of each board.
+    g.Position.coinSquare[0] = g.Position.coinSquare[1] = sq::e4;
+  } else {
+    g.GameKind = variant == QLatin1String("bughouse") ? gkBughouse : gkOther;
+  }
+}
+
+// The seven controls the editor enables and "Save position and play" disables.
+std::array<QWidget*, 7> EditorControls(const TfrmKestrovane& w) {
+  return {w.btnSetup0,           w.btnClearBoard,    w.btnOnMove,           w.btnBFEN,
+          w.btnAnalyzePositionA, w.cbo_ChessVariant, w.btnEngineForAnalysis};
+}
+
+}  // namespace
+
+void Enter(TfrmKestrovane& w) {
+  if (!w.Game()) return;
+  w.SetupMode = 1;
+  w.SetupSource.area = w.SetupTarget.area = 0;
+  w.RedrawWithMaps();
+  for (QWidget* c : EditorControls(w)) c->setEnabled(true);
+  w.cbo_ChessVariant->show();
+  w.btnEngineForAnalysis->show();
+
+  const KestrovaneVisualProperties& v = w.Visual();
+  const int top = w.imgBoard->y() + v.OriginY;
+  w.pcXBEngines->move(w.imgBoard->x() + v.OriginX + v.PictureWidth, top);
+  w.pcXBEngines->show();
+  w.reBPGNGames->setGeometry(w.pcXBEngines->x() + w.pcXBEngines->width(), top, w.reBPGNGames->width(),
+                             v.PictureHeight);
+  w.txtAllMoves->setGeometry(w.reBPGNGames->x() + w.reBPGNGames->width(), top, w.txtAllMoves->width(),
+                             v.PictureHeight);
+  w.btnSaveXPGN->setGeometry(w.reBPGNGames->x(), w.reBPGNGames->y() - w.btnSaveXPGN->height(),
+                             w.reBPGNGames->width(), w.btnSaveXPGN->height());
+}
+
+void SetupStart(TfrmKestrovane& w) {
+  if (!w.Game()) return;
+  w.Game()->SetupStandardPosition(w.Game()->Position);
+  ApplyVariant(w);
+  w.RedrawWithMaps();
+}
+
+void ClearBoard(TfrmKestrovane& w) {
+  if (!w.Game()) return;
+  w.Game()->SetupKingsOnly(w.Game()->Position);
+  ApplyVariant(w);
+  w.RedrawWithMaps();
+}
+
+void NextSidesToMove(TfrmKestrovane& w) {
+  if (!w.Game()) return;
+  TwoBoardPosition& p = w.Game()->Position;
+  // (0,0) -> (1,0) -> (1,1) -> (0,1) -> (0,0): A turns first, then B.
+  if (p.sideToMoveA == p.sideToMoveB)
+    p.sideToMoveA = 1 - p.sideToMoveA;
+  else
+    p.sideToMoveB = 1 - p.sideToMoveB;
+  w.RedrawWithMaps();
+}
+
+void SaveAndPlay(TfrmKestrovane& w) {
+  if (!w.Game()) return;
+  CKestroGame& g = *w.Game();
+  w.RecordPane().SetText(g.BpgnSetupText(g.Position));
+  w.SetupMode = 0;
+  w.SelectionA = w.SelectionB = MoveSelection{};
+  w.ShowLegalMoves();
+  for (QWidget* c : EditorControls(w)) c->setEnabled(false);
+}
+
+}  // namespace setup_editor
