@@ -528,7 +528,10 @@ void TfrmKestrovane::chbTestAutoMoveClick() { engines_->AutoMoveClicked(); }
 void TfrmKestrovane::btnAnalyzePositionAClick() { engines_->AnalyzePositionA(); }
 void TfrmKestrovane::btnEngineForAnalysisClick() { engines_->ChooseEngineForAnalysis(); }
 // The set-up editor's buttons.
-void TfrmKestrovane::btnSetupPositionClick() { setup_editor::Enter(*this); }
+void TfrmKestrovane::btnSetupPositionClick() {
+  setup_editor::Enter(*this);
+  FitSurface();  // the panes moved right
+}
 void TfrmKestrovane::btnSetup0Click() { setup_editor::SetupStart(*this); }
 void TfrmKestrovane::btnClearBoardClick() { setup_editor::ClearBoard(*this); }
 void TfrmKestrovane::btnOnMoveClick() { setup_editor::NextSidesToMove(*this); }
