@@ -101,7 +101,7 @@ void WriteFont(IniFile& ini, const std::string& prefix, const VisualFont& f, Fon
 
 void ReadFont(const IniFile& ini, const std::string& prefix, VisualFont& f, FontKeys keys) {
   if (keys.name) f.font.setFamily(ToQString(ini.ReadString(kSection, prefix + "Name", FromQString(f.font.family()))));
-  if (keys.color) f.color = static_cast<uint32_t>(ini.ReadInteger(kSection, prefix + "Color", static_cast<int32_t>(f.color)));
+  if (keys.color) f.color = ProfileColor(ini.ReadInteger(kSection, prefix + "Color", static_cast<int32_t>(f.color)), f.color);
   if (keys.size) {
     const int points = ini.ReadInteger(kSection, prefix + "Size", FontPoints(f.font));
     if (points > 0) f.font.setPointSize(points);
@@ -731,7 +731,7 @@ void TfrmKestroForm::LoadBoardSettings(const std::string& fileName) {
     if (k.field == &V::DPGraphicBoardLinesNet) mnuiBoardLinesNet->setChecked(value != 0);
   }
   for (const ColorKey& k : kColorKeys)
-    v.*k.field = static_cast<uint32_t>(ini.ReadInteger(kSection, k.name, static_cast<int32_t>(v.*k.field)));
+    v.*k.field = ProfileColor(ini.ReadInteger(kSection, k.name, static_cast<int32_t>(v.*k.field)), v.*k.field);
   for (const IntKey& k : kFlagKeys) {
     v.*k.field = ini.ReadInteger(kSection, k.name, v.*k.field);
     if (k.field == &V::DPBoardSquaresUserSolidColor)

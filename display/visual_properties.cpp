@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QGuiApplication>
+#include <QPalette>
 
 #include "platform/paths.h"
 
@@ -60,4 +61,28 @@ QColor ColorFromBgr(uint32_t bgr) {
 uint32_t BgrFromColor(const QColor& color) {
   return static_cast<uint32_t>(color.red()) | (static_cast<uint32_t>(color.green()) << 8) |
          (static_cast<uint32_t>(color.blue()) << 16);
+}
+
+uint32_t ProfileColor(int32_t value, uint32_t current) {
+  if (value >= 0) return static_cast<uint32_t>(value);
+  struct Row {
+    int index;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+  };
+  static constexpr Row kRows[] = {
+      {4, QPalette::Active, QPalette::Window},           {5, QPalette::Active, QPalette::Base},
+      {7, QPalette::Active, QPalette::WindowText},       {8, QPalette::Active, QPalette::Text},
+      {12, QPalette::Active, QPalette::Dark},            {13, QPalette::Active, QPalette::Highlight},
+      {14, QPalette::Active, QPalette::HighlightedText}, {15, QPalette::Active, QPalette::Button},
+      {16, QPalette::Active, QPalette::Dark},            {17, QPalette::Disabled, QPalette::Text},
+      {18, QPalette::Active, QPalette::ButtonText},      {20, QPalette::Active, QPalette::Light},
+      {21, QPalette::Active, QPalette::Shadow},          {22, QPalette::Active, QPalette::Midlight},
+      {23, QPalette::Active, QPalette::ToolTipText},     {24, QPalette::Active, QPalette::ToolTipBase}};
+  const uint32_t bits = static_cast<uint32_t>(value);
+  if ((bits & 0xFFFFFF00u) != 0x80000000u) return current;
+  for (const Row& row : kRows)
+    if (static_cast<uint32_t>(row.index) == (bits & 0xFFu))
+      return BgrFromColor(QGuiApplication::palette().color(row.group, row.role));
+  return current;
 }

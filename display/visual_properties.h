@@ -62,3 +62,6 @@ void StringToFontStyle(const std::string& text, QFont& font);
 // 0x00BBGGRR <-> QColor.
 QColor ColorFromBgr(uint32_t bgr);
 uint32_t BgrFromColor(const QColor& color);
+// A profile's colour: 0x00BBGGRR as stored, a Windows system colour (negative)
+// as the desktop's palette has it; an unknown system colour keeps `current`.
+uint32_t ProfileColor(int32_t value, uint32_t current);

@@ -1,7 +1,6 @@
 #include "play/profile.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -32,35 +31,8 @@ int Points(const QFont& font) {
   return font.pointSize() > 0 ? font.pointSize() : static_cast<int>(font.pointSizeF() + 0.5);
 }
 
-// A Windows system colour (0x800000nn) as this application's palette has it;
-// nothing for one without a counterpart.
-std::optional<uint32_t> SystemColor(int32_t value) {
-  struct Row {
-    int index;
-    QPalette::ColorGroup group;
-    QPalette::ColorRole role;
-  };
-  static constexpr Row kRows[] = {
-      {4, QPalette::Active, QPalette::Window},        {5, QPalette::Active, QPalette::Base},
-      {7, QPalette::Active, QPalette::WindowText},    {8, QPalette::Active, QPalette::Text},
-      {12, QPalette::Active, QPalette::Dark},         {13, QPalette::Active, QPalette::Highlight},
-      {14, QPalette::Active, QPalette::HighlightedText}, {15, QPalette::Active, QPalette::Button},
-      {16, QPalette::Active, QPalette::Dark},         {17, QPalette::Disabled, QPalette::Text},
-      {18, QPalette::Active, QPalette::ButtonText},   {20, QPalette::Active, QPalette::Light},
-      {21, QPalette::Active, QPalette::Shadow},       {22, QPalette::Active, QPalette::Midlight},
-      {23, QPalette::Active, QPalette::ToolTipText},  {24, QPalette::Active, QPalette::ToolTipBase}};
-  const uint32_t bits = static_cast<uint32_t>(value);
-  if ((bits & 0xFFFFFF00u) != 0x80000000u) return std::nullopt;
-  for (const Row& row : kRows)
-    if (static_cast<uint32_t>(row.index) == (bits & 0xFFu))
-      return BgrFromColor(QApplication::palette().color(row.group, row.role));
-  return std::nullopt;
-}
-
 uint32_t ReadColor(const IniFile& ini, const std::string& key, uint32_t current) {
-  const int32_t value = ini.ReadInteger(kSection, key, static_cast<int32_t>(current));
-  if (value >= 0) return static_cast<uint32_t>(value);
-  return SystemColor(value).value_or(current);
+  return ProfileColor(ini.ReadInteger(kSection, key, static_cast<int32_t>(current)), current);
 }
 
 bool ReadMark(const IniFile& ini, const std::string& key, bool current) {

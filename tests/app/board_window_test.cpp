@@ -2,8 +2,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -405,7 +407,10 @@ TEST_F(BoardWindowTest, MissingOrBadProfileValuesLeaveTheSettings) {
   const KestrovaneVisualProperties before = w.Visual();
   w.LoadBoardSettings(program_ + "/no such profile.ini");
   const std::string file = program_ + "/bad.ini";
-  WriteFile(file, "[kestrovane]\r\nSquareSize=0\r\nDPGraphicBoardSquareStyle=two\r\nFlipSides=\r\n");
+  // A Windows profile's system colours: button face is known, 0x80000063 is not.
+  WriteFile(file,
+            "[kestrovane]\r\nSquareSize=0\r\nDPGraphicBoardSquareStyle=two\r\nFlipSides=\r\n"
+            "DPColorBoardBck=-2147483633\r\nFontLagColor=-2147483549\r\n");
   w.LoadBoardSettings(file);
   const KestrovaneVisualProperties& v = w.Visual();
   EXPECT_EQ(v.SquareSize, 33);
@@ -416,6 +421,8 @@ TEST_F(BoardWindowTest, MissingOrBadProfileValuesLeaveTheSettings) {
   EXPECT_EQ(v.FontLag.font.pointSize(), 9);
   EXPECT_EQ(FontStyleToString(v.FontStuffNumber.font), "ItalicUnderline");
   EXPECT_EQ(v.FontPresumptiveTime.color, 0x123456u);
+  EXPECT_EQ(v.DPColorBoardBck, BgrFromColor(QGuiApplication::palette().color(QPalette::Button)));
+  EXPECT_EQ(v.FontLag.color, before.FontLag.color);
 }
 
 TEST_F(BoardWindowTest, PieceSetFolderFollowsTheProgramFolderWhenItMoves) {
