@@ -1,10 +1,12 @@
 // The communicator over loopback: the buttons carry the captions of the
 // golden list, a click on a client reaches every window as a Talk line from
 // the sender, and the size menu grows and shrinks the block without losing
-// its logical sizes.
+// its logical sizes. Every message is spoken by its own file of the
+// listener's voice for the sender.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QPushButton>
 #include <QTextEdit>
 #include <fstream>
@@ -13,6 +15,7 @@
 
 #include "play/core/communicator.h"
 #include "play/play_window.h"
+#include "play/sounds_menu.h"
 #include "tests/play/net_fixture.h"
 
 namespace {
@@ -38,12 +41,36 @@ bool PaneHasLine(TfrmKestrovane& w, const std::string& line) {
   return w.reNetGameLog->toPlainText().split('\n').contains(QString::fromLatin1(line.c_str()));
 }
 
-class CommunicatorTest : public NetWindowsTest {};
+// Keeps the files that would have been played.
+class Recorder : public sound::SoundOutput {
+ public:
+  void PlayFileAsync(const std::string& path) override { played.push_back(path); }
+  void PlayImageAndWait(const std::string&) override {}
+  void PlayImageAsync(const std::string&) override {}
+  std::vector<std::string> played;
+};
+
+class CommunicatorTest : public NetWindowsTest {
+ protected:
+  // The program's shipped voices.
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    QFile::link(QString::fromStdString(std::string(KESTRO_SOURCE_DIR) + "/assets/data/Sounds"),
+                QString::fromStdString(program_ + "/Sounds"));
+    NetWindowsTest::SetUp();
+  }
+};
 
 TEST_F(CommunicatorTest, ClicksReachEveryWindowAsTalkAndButtonsFollowTheGoldenList) {
   ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
   ASSERT_NO_FATAL_FAILURE(JoinAndLogIn("Ann"));
+  ASSERT_NO_FATAL_FAILURE(JoinAndLogIn("Bob"));
   TfrmKestrovane& client = Client(0);
+  // Bob hears Ann, who holds no seat, in the observer's voice.
+  Recorder heard;
+  Client(1).Sounds().SetOutput(&heard);
+  ASSERT_TRUE(Client(1).Sounds().Settings().soundsOn);
+  const std::string observer = program_ + "/Sounds/PlayersVoice/VoiceSynth5/";
 
   const std::vector<GoldenButton> golden = ReadGolden();
   ASSERT_EQ(golden.size(), static_cast<size_t>(communicator::kButtons));
@@ -60,10 +87,16 @@ TEST_F(CommunicatorTest, ClicksReachEveryWindowAsTalkAndButtonsFollowTheGoldenLi
   }
 
   // Every button of the client, in turn: the server relays it to all.
+  heard.played.clear();
   for (const GoldenButton& g : golden) {
     client.findChild<QPushButton*>(QString::fromStdString(g.name))->click();
     const std::string line = "Ann>" + g.text;
     ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return PaneHasLine(w, line); })) << g.name << "\n" << Describe();
+    // Spoken by the message's own file of that voice.
+    ASSERT_FALSE(heard.played.empty()) << g.name;
+    EXPECT_EQ(heard.played.back(), sound::ChooseChatSound(g.text, observer, "")) << g.name;
+    EXPECT_EQ(heard.played.back().compare(0, observer.size(), observer), 0) << g.name;
+    heard.played.clear();
   }
   // The server's own click goes through its processor with its handle.
   Server().btnQuicky[10]->click();
