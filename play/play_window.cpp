@@ -204,6 +204,8 @@ void TfrmKestrovane::BuildControls() {
   udPartnerTellsSLN->setRange(30, 1000);
   udPartnerTellsSLN->setValue(80);
   udPartnerTellsSLN->setWrapping(false);
+  // Steps only: a typed number would cut the line at every keystroke on the way.
+  udPartnerTellsSLN->setKeyboardTracking(false);
   udPartnerTellsSLN->resize(60, 22);
   udPartnerTellsSLN->hide();
   btnreNetGameLogClear = button("btnreNetGameLogClear", QStringLiteral("Clear"), 0, 0, 45);
@@ -544,11 +546,27 @@ void TfrmKestrovane::mnuiHotseat4Click() { engines_->HotseatTraining(4); }
 // ---------------------------------------------------------------------------
 // Panes and toggles.
 
-void TfrmKestrovane::btnReNetGameLogSizeChangeClick() { panes::CycleChatHeight(*this); }
-void TfrmKestrovane::btnReNetGameLogSizeChangePlusClick() { panes::StepChatHeight(*this, 10); }
-void TfrmKestrovane::btnReNetGameLogSizeChangeMinusClick() { panes::StepChatHeight(*this, -10); }
-void TfrmKestrovane::btnReNetGameLogSizeChangeWidthPlusClick() { panes::StepChatWidths(*this, 10); }
-void TfrmKestrovane::btnReNetGameLogSizeChangeWidthMinusClick() { panes::StepChatWidths(*this, -10); }
+// The surface follows the chat pane, else a grown pane is cut off at its old edge.
+void TfrmKestrovane::btnReNetGameLogSizeChangeClick() {
+  panes::CycleChatHeight(*this);
+  FitSurface();
+}
+void TfrmKestrovane::btnReNetGameLogSizeChangePlusClick() {
+  panes::StepChatHeight(*this, 10);
+  FitSurface();
+}
+void TfrmKestrovane::btnReNetGameLogSizeChangeMinusClick() {
+  panes::StepChatHeight(*this, -10);
+  FitSurface();
+}
+void TfrmKestrovane::btnReNetGameLogSizeChangeWidthPlusClick() {
+  panes::StepChatWidths(*this, 10);
+  FitSurface();
+}
+void TfrmKestrovane::btnReNetGameLogSizeChangeWidthMinusClick() {
+  panes::StepChatWidths(*this, -10);
+  FitSurface();
+}
 void TfrmKestrovane::mnuiChatWindowFontClick() { panes::ChatWindowFont(*this); }
 void TfrmKestrovane::mnuiChatWindowColorClick() { panes::ChatWindowColor(*this); }
 void TfrmKestrovane::mnuiChatWindowPartnerTellsFontClick() { panes::PartnerTellsFont(*this); }

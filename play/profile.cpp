@@ -164,6 +164,7 @@ void LoadProfileCommand(TfrmKestrovane& w) {
   const std::optional<std::string> file = AskProfile(w, false);
   if (!file) return;
   LoadProfile(w, *file);
+  if (!w.Game()) return;  // closed while a message box was up
   // The profile's square size wins over the bitmaps' height.
   KestrovaneVisualProperties& v = w.Visual();
   const int32_t squareSize = v.SquareSize;

@@ -44,6 +44,7 @@ class PanesTest : public NetWindowsTest {
 
 TEST_F(PanesTest, SizesFontsColoursAndSwitchesAsTheUserSeesThem) {
   TfrmKestrovane& w = Server();
+  w.LayoutControls(true);  // the chat pane shown
   // Chat pane sizes keep their logical values; the widgets stop at zero.
   ASSERT_EQ(w.reNetGameLog->height(), 70);
   for (int expected : {170, 240, 70, 170}) {
@@ -55,6 +56,9 @@ TEST_F(PanesTest, SizesFontsColoursAndSwitchesAsTheUserSeesThem) {
   w.btnReNetGameLogSizeChangePlus->click();  // 200
   w.btnReNetGameLogSizeChange->click();
   EXPECT_EQ(w.reNetGameLog->height(), 240);
+  // The surface grows with the pane, so none of it is cut off.
+  auto whole = [&] { return w.reNetGameLog->parentWidget()->rect().contains(w.reNetGameLog->geometry()); };
+  EXPECT_TRUE(whole());
   w.btnReNetGameLogSizeChange->click();
   ASSERT_EQ(w.reNetGameLog->height(), 70);
 
@@ -71,7 +75,9 @@ TEST_F(PanesTest, SizesFontsColoursAndSwitchesAsTheUserSeesThem) {
   EXPECT_EQ(w.reNetGameLog->height(), 70);
 
   // Widths: both go together, down past zero and back.
-  w.btnReNetGameLogSizeChangeWidthPlus->click();
+  for (int i = 0; i < 80; ++i) w.btnReNetGameLogSizeChangeWidthPlus->click();
+  EXPECT_TRUE(whole());
+  for (int i = 0; i < 79; ++i) w.btnReNetGameLogSizeChangeWidthMinus->click();
   EXPECT_EQ(w.reNetGameLog->width(), 510);
   EXPECT_EQ(w.edNetGameMessage->width(), 510);
   for (int i = 0; i < 53; ++i) w.btnReNetGameLogSizeChangeWidthMinus->click();
@@ -81,6 +87,7 @@ TEST_F(PanesTest, SizesFontsColoursAndSwitchesAsTheUserSeesThem) {
   EXPECT_EQ(w.reNetGameLog->width(), 500);
   EXPECT_EQ(w.edNetGameMessage->width(), 500);
   EXPECT_EQ(w.reNetGameLog->height(), 70);
+  w.LayoutControls(false);
 
   // Font cancelled: nothing changes.
   const PaneFont before = FontOf(w.reNetGameLog);
