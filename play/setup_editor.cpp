@@ -85,6 +85,8 @@ void SaveAndPlay(TfrmKestrovane& w) {
   w.RecordPane().SetText(g.BpgnSetupText(g.Position));
   w.SetupMode = 0;
   w.SelectionA = w.SelectionB = MoveSelection{};
+  // The record starts here, so its moves count from 1 as the loader reads them.
+  g.PliesA = g.PliesB = 0;
   w.ShowLegalMoves();
   for (QWidget* c : EditorControls(w)) c->setEnabled(false);
 }

@@ -15,7 +15,8 @@ void ClearBoard(TfrmKestrovane& w);
 // "On Move": the sides to move step (0,0), (1,0), (1,1), (0,1).
 void NextSidesToMove(TfrmKestrovane& w);
 // "Save position and play": the position as a game record in the record
-// pane, set-up mode off, the legal moves listed, the controls disabled.
+// pane, set-up mode off, the move numbers from 1 again, the legal moves
+// listed, the controls disabled.
 void SaveAndPlay(TfrmKestrovane& w);
 
 }  // namespace setup_editor

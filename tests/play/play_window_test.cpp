@@ -558,6 +558,9 @@ bool SameSetup(const TwoBoardPosition& a, const TwoBoardPosition& b) {
 // saved, played on with the mouse, and the record read back and replayed.
 TEST_F(PlayWindowTest, EditedPositionIsPlayedOnAndItsRecordReplays) {
   w_->btnNewGame->click();
+  // Moves before the set-up do not count in its record: it starts at move 1.
+  Move(1, "e2", "e4");
+  Move(1, "e7", "e5");
   QWidget* editor[] = {w_->btnSetup0,           w_->btnClearBoard,    w_->btnOnMove,           w_->btnBFEN,
                        w_->btnAnalyzePositionA, w_->cbo_ChessVariant, w_->btnEngineForAnalysis};
   for (QWidget* c : editor) EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
