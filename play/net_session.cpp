@@ -328,6 +328,7 @@ bool NetSession::StartServerOn(uint16_t port) {
   w_.chbTestAutoMove->hide();
   w_.mnuiMakeLogs->setChecked(false);
   w_.mnuiSoundsOff->setChecked(true);
+  w_.Sounds().EnableFromSoundsOff();
   w_.mnuiClientOptions->menuAction()->setEnabled(true);
   w_.mnuiPartnerTellsFont->setVisible(false);
   w_.mnuiDebug->menuAction()->setEnabled(true);

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "play/play_window.h"
+#include "play/sounds_menu.h"
 #include "tests/display/display_fixture.h"
 #include "tests/platform/fake_dialogs.h"
 
@@ -75,6 +76,10 @@ TEST_F(NetMenusTest, ServerStartsLogsInAnswersWhoAndDisconnects) {
   EXPECT_FALSE(Visible(w_->btnNewGame));
   EXPECT_EQ(w_->edName->text(), "Supervisor");
   EXPECT_EQ(w_->OwnRoles, 0);
+  // Sounds off, and their sub-menus with them.
+  EXPECT_TRUE(w_->mnuiSoundsOff->isChecked());
+  EXPECT_FALSE(w_->Sounds().mnuiSoundMove->isEnabled());
+  EXPECT_FALSE(w_->Sounds().mnuiVoice[0]->isEnabled());
 
   w_->edName->setText(QStringLiteral("Tolvo"));
   w_->btnLogin->click();
