@@ -209,6 +209,13 @@ void TfrmKestroForm::ReplaceGame(std::unique_ptr<CKestroGame> game) {
 
 uint32_t TfrmKestroForm::WindowColor() const { return BgrFromColor(palette().color(QPalette::Window)); }
 
+void TfrmKestroForm::SetWindowColor(uint32_t bgr) {
+  QPalette p = palette();
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    p.setColor(g, QPalette::Window, ColorFromBgr(bgr));
+  setPalette(p);
+}
+
 void TfrmKestroForm::ScrollToStart() {
   scroll_->horizontalScrollBar()->setValue(0);
   scroll_->verticalScrollBar()->setValue(0);
@@ -652,32 +659,36 @@ void TfrmKestroForm::mnuiShowCoordinatesClick() {
 
 // --- profiles ---
 
-std::optional<QString> TfrmKestroForm::AskProfile(bool save) {
+std::optional<QString> TfrmKestroForm::AskProfile(bool save, const QString& title) {
   const QString folder = PathToQString(paths::Below("Profiles/"));
   const QString name = QStringLiteral("MyProfile.INI");
   const QString filter = QStringLiteral("INI Files (*.INI *.ini)");
-  std::optional<QString> file = save ? AppDialogs().SaveFile(this, QStringLiteral("Save into Profile"), folder, name, filter)
-                                     : AppDialogs().OpenFile(this, QStringLiteral("Load from Profile"), folder, name, filter);
+  std::optional<QString> file = save ? AppDialogs().SaveFile(this, title, folder, name, filter)
+                                     : AppDialogs().OpenFile(this, title, folder, name, filter);
   if (file && !file->isEmpty() && QFileInfo(*file).suffix().isEmpty()) *file += QStringLiteral(".INI");
   if (!Live() || !file || file->isEmpty()) return std::nullopt;
   return file;
 }
 
-void TfrmKestroForm::mnuProfileLoadBoardClick() {
-  const std::optional<QString> file = AskProfile(false);
-  if (!file) return;
-  LoadBoardSettings(PathFromQString(*file));
+void TfrmKestroForm::ReloadPieceSetKeepingSquareSize() {
   KestrovaneVisualProperties& v = Visual();
   const int32_t squareSize = v.SquareSize;
   LoadPieceBitmaps(*game_, v.DPGraphicBMPPiecesPath);
   Visual().SquareSize = squareSize;
+}
+
+void TfrmKestroForm::mnuProfileLoadBoardClick() {
+  const std::optional<QString> file = AskProfile(false, QStringLiteral("Load from Profile"));
+  if (!file) return;
+  LoadBoardSettings(PathFromQString(*file));
+  ReloadPieceSetKeepingSquareSize();
   ClearPicture();
   DrawBoard();
   actWindowLayout->trigger();
 }
 
 void TfrmKestroForm::mnuProfileSaveBoardClick() {
-  const std::optional<QString> file = AskProfile(true);
+  const std::optional<QString> file = AskProfile(true, QStringLiteral("Save into Profile"));
   if (file) SaveBoardSettings(PathFromQString(*file));
 }
 

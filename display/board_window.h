@@ -60,10 +60,20 @@ class TfrmKestroForm : public QWidget {
   // The picture cleared in the window's colour.
   void ClearPicture();
   uint32_t WindowColor() const;
+  // The window's own colour; its children take it over where they set none.
+  void SetWindowColor(uint32_t bgr);
   void ScrollToStart();
 
   void SaveBoardSettings(const std::string& fileName);
   void LoadBoardSettings(const std::string& fileName);
+  // The profile file dialog ("Profiles/MyProfile.INI"; a name without
+  // extension gets ".INI"); nullopt on Cancel or when the window closed.
+  std::optional<QString> AskProfile(bool save, const QString& title);
+  // The piece set named in the settings loaded again, the settings' square
+  // size kept over the bitmaps' own.
+  void ReloadPieceSetKeepingSquareSize();
+  // Fits the surface to the picture and the controls on it.
+  void FitSurface();
   // Makes the chess font available to this process and installs it for the user.
   static void LoadChessFont();
 
@@ -128,9 +138,6 @@ class TfrmKestroForm : public QWidget {
   // Widget on which the picture sits inside the scroll area; derived windows
   // place their controls on it too.
   QWidget* Surface() const { return surface_; }
-  // Fits the surface to the picture and the controls on it.
-  void FitSurface();
-
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
@@ -149,7 +156,6 @@ class TfrmKestroForm : public QWidget {
   void AddRadioItems(QMenu* parent, const char* name, const char* caption, std::initializer_list<RadioRow> rows,
                      void (TfrmKestroForm::*handler)(QAction*, int));
   bool ChooseFont(VisualFont& font);
-  std::optional<QString> AskProfile(bool save);
 
   // Pieces sub-menu.
   void PiecesBuiltIn(QAction* item, const char* folder);

@@ -6,6 +6,7 @@
 
 #include "net/core/frame.h"
 #include "play/core/new_game_kinds.h"
+#include "play/menu_items.h"
 #include "play/play_window.h"
 
 namespace new_game {
@@ -37,10 +38,7 @@ void CurrentPlayerNames(const TfrmKestrovane& w, std::string (&names)[4]) {
 void BuildStartGameMenus(TfrmKestrovane& w) {
   std::vector<QMenu*> submenus;
   for (const NewGameSubmenu& s : NewGameSubmenus()) {
-    QMenu* m = w.mnuiStartNewGame->addMenu(QString::fromLatin1(s.caption));
-    m->setObjectName(QString::fromLatin1(s.name));
-    m->menuAction()->setObjectName(QString::fromLatin1(s.name));
-    submenus.push_back(m);
+    submenus.push_back(SubMenu(w.mnuiStartNewGame, s.name, s.caption));
   }
   for (const NewGameKindRow& row : NewGameKinds()) {
     QAction* a = submenus[static_cast<size_t>(row.start->submenu)]->addAction(QString::fromLatin1(row.caption));

@@ -26,7 +26,3 @@ void SetPaneFont(QWidget* w, const PaneFont& font) {
 uint32_t BackgroundOf(const QWidget* w) { return BgrFromColor(w->palette().color(QPalette::Base)); }
 
 void SetBackground(QWidget* w, uint32_t bgr) { SetRole(w, QPalette::Base, bgr); }
-
-uint32_t WindowColorOf(const QWidget* w) { return BgrFromColor(w->palette().color(QPalette::Window)); }
-
-void SetWindowColor(QWidget* w, uint32_t bgr) { SetRole(w, QPalette::Window, bgr); }

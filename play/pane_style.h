@@ -16,7 +16,3 @@ PaneFont FontOf(const QWidget* w);
 void SetPaneFont(QWidget* w, const PaneFont& font);
 uint32_t BackgroundOf(const QWidget* w);
 void SetBackground(QWidget* w, uint32_t bgr);
-// The window's own colour (palette Window); its children take it over where
-// they do not set their own.
-uint32_t WindowColorOf(const QWidget* w);
-void SetWindowColor(QWidget* w, uint32_t bgr);

@@ -12,6 +12,7 @@
 
 #include "display/visual_properties.h"
 #include "platform/dialogs.h"
+#include "play/menu_items.h"
 #include "play/pane_style.h"
 #include "play/play_window.h"
 
@@ -21,24 +22,9 @@ namespace {
 
 QAction* Item(QMenu* menu, const char* name, const char* caption, void (TfrmKestrovane::*handler)(),
               TfrmKestrovane& w) {
-  QAction* a = menu->addAction(QString::fromLatin1(caption));
-  a->setObjectName(QString::fromLatin1(name));
+  QAction* a = MenuItem(menu, name, caption);
   QObject::connect(a, &QAction::triggered, &w, handler);
   return a;
-}
-
-QMenu* Submenu(QMenu* parent, const char* name, const char* caption) {
-  QMenu* m = parent->addMenu(QString::fromLatin1(caption));
-  m->setObjectName(QString::fromLatin1(name));
-  m->menuAction()->setObjectName(QString::fromLatin1(name));
-  return m;
-}
-
-QMenu* TopMenu(TfrmKestrovane& w, const char* name, const char* caption) {
-  QMenu* m = w.MainMenu1->addMenu(QString::fromLatin1(caption));
-  m->setObjectName(QString::fromLatin1(name));
-  m->menuAction()->setObjectName(QString::fromLatin1(name));
-  return m;
 }
 
 // The font dialog works on a copy: nothing changes unless the user confirms.
@@ -56,23 +42,30 @@ uint32_t AskColor(QWidget* parent, uint32_t start) {
   return chosen ? BgrFromColor(*chosen) : start;
 }
 
+void ApplyChatSizes(TfrmKestrovane& w) {
+  w.reNetGameLog->resize(std::max(0, w.ChatPaneWidth), std::max(0, w.ChatPaneHeight));
+  w.edNetGameMessage->resize(std::max(0, w.ChatLineWidth), w.edNetGameMessage->height());
+  // The surface follows, else a grown pane is cut off at its old edge.
+  w.FitSurface();
+}
+
 }  // namespace
 
 void BuildMenus(TfrmKestrovane& w) {
   using W = TfrmKestrovane;
-  QMenu* options = TopMenu(w, "mnuiOptions", "Options");
-  QMenu* chat = Submenu(options, "mnuiChatWindow", "Chat window");
+  QMenu* options = SubMenu(w.MainMenu1, "mnuiOptions", "Options");
+  QMenu* chat = SubMenu(options, "mnuiChatWindow", "Chat window");
   Item(chat, "mnuiChatWindowFont", "Font", &W::mnuiChatWindowFontClick, w);
   Item(chat, "mnuiChatWindowColor", "Color", &W::mnuiChatWindowColorClick, w);
   Item(chat, "mnuiChatWindowPartnerTellsFont", "Partner Tells Font", &W::mnuiChatWindowPartnerTellsFontClick, w);
   Item(chat, "mnuiChatWindowPartnerTellsColor", "Partner Tells Color", &W::mnuiChatWindowPartnerTellsColorClick, w);
-  QMenu* bpgn = Submenu(options, "mnuiBPGNWindow", "BPGN Window");
+  QMenu* bpgn = SubMenu(options, "mnuiBPGNWindow", "BPGN Window");
   Item(bpgn, "mnuiBPGNWindowFont", "Font", &W::mnuiBPGNWindowFontClick, w);
   Item(bpgn, "mnuiBPGNWindowColor", "Color", &W::mnuiBPGNWindowColorClick, w);
   Item(options, "mnuiWindowColor", "Window Color", &W::mnuiWindowColorClick, w);
 
   // Only a client uses it; Start Server, Join and Disconnect switch it.
-  w.mnuiClientOptions = TopMenu(w, "mnuiClientOptions", "ClientOptions");
+  w.mnuiClientOptions = SubMenu(w.MainMenu1, "mnuiClientOptions", "ClientOptions");
   w.mnuiClientOptions->menuAction()->setEnabled(false);
   w.mnuiPartnerTellsFont =
       Item(w.mnuiClientOptions, "mnuiPartnerTellsFont", "Partner Tells Font", &W::mnuiPartnerTellsFontClick, w);
@@ -81,10 +74,6 @@ void BuildMenus(TfrmKestrovane& w) {
   Item(w.mnuBoard, "mnuiBoardPhoenix", "Board Phoenix", &W::mnuiBoardPhoenixClick, w);
 }
 
-void ApplyChatSizes(TfrmKestrovane& w) {
-  w.reNetGameLog->resize(std::max(0, w.ChatPaneWidth), std::max(0, w.ChatPaneHeight));
-  w.edNetGameMessage->resize(std::max(0, w.ChatLineWidth), w.edNetGameMessage->height());
-}
 
 void CycleChatHeight(TfrmKestrovane& w) {
   int& h = w.ChatPaneHeight;
@@ -141,7 +130,7 @@ void BpgnWindowColor(TfrmKestrovane& w) {
 }
 
 void WindowColor(TfrmKestrovane& w) {
-  SetWindowColor(&w, AskColor(&w, WindowColorOf(&w)));
+  w.SetWindowColor(AskColor(&w, w.WindowColor()));
   w.ClearPicture();
   w.DrawBoard();
 }

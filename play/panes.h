@@ -11,7 +11,6 @@ void BuildMenus(TfrmKestrovane& w);
 
 // The chat pane's logical height and the widths of the pane and the chat
 // line go below zero when asked to; the widgets stop at zero.
-void ApplyChatSizes(TfrmKestrovane& w);
 void CycleChatHeight(TfrmKestrovane& w);  // "Size": 70 -> 170 -> 240 -> 70
 void StepChatHeight(TfrmKestrovane& w, int delta);
 void StepChatWidths(TfrmKestrovane& w, int delta);

@@ -30,6 +30,7 @@
 #include "play/core/running_clock.h"
 #include "play/engine_control.h"
 #include "play/game_log.h"
+#include "play/menu_items.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
 #include "play/panes.h"
@@ -259,36 +260,16 @@ void TfrmKestrovane::BuildControls() {
 }
 
 void TfrmKestrovane::BuildMenus() {
-  auto item = [](QMenu* menu, const char* name, const char* caption, bool checkable = false, bool checked = false) {
-    QAction* a = menu->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    a->setCheckable(checkable);
-    a->setChecked(checked);
-    return a;
-  };
-  auto submenu = [](QMenu* parent, const char* name, const char* caption) {
-    QMenu* m = parent->addMenu(QString::fromLatin1(caption));
-    m->setObjectName(QString::fromLatin1(name));
-    m->menuAction()->setObjectName(QString::fromLatin1(name));
-    return m;
-  };
-  auto topMenu = [this](const char* name, const char* caption) {
-    QMenu* m = MainMenu1->addMenu(QString::fromLatin1(caption));
-    m->setObjectName(QString::fromLatin1(name));
-    m->menuAction()->setObjectName(QString::fromLatin1(name));
-    return m;
-  };
-
-  QMenu* net = topMenu("mnuiNetGame", "NetGame");
-  mnuiStartServer = item(net, "mnuiStartServer", "Start Server");
-  mnuiJoinToServer = item(net, "mnuiJoinToServer", "Join to server");
-  mnuiDisconnect = item(net, "mnuiDisconnect", "Disconnect");
+  QMenu* net = SubMenu(MainMenu1, "mnuiNetGame", "NetGame");
+  mnuiStartServer = MenuItem(net, "mnuiStartServer", "Start Server");
+  mnuiJoinToServer = MenuItem(net, "mnuiJoinToServer", "Join to server");
+  mnuiDisconnect = MenuItem(net, "mnuiDisconnect", "Disconnect");
   mnuiDisconnect->setEnabled(false);
   net->addSeparator();
-  mnuiWhoIsConnected = item(net, "mnuiWhoIsConnected", "Who Is connected");
-  mnuiWho = item(net, "mnuiWho", "Who");
-  QMenu* take = submenu(net, "mnuiTakeRole", "Take chess table");
-  QMenu* leave = submenu(net, "mnuiAbandonRole", "Leave chess table");
+  mnuiWhoIsConnected = MenuItem(net, "mnuiWhoIsConnected", "Who Is connected");
+  mnuiWho = MenuItem(net, "mnuiWho", "Who");
+  QMenu* take = SubMenu(net, "mnuiTakeRole", "Take chess table");
+  QMenu* leave = SubMenu(net, "mnuiAbandonRole", "Leave chess table");
   const char* seatCaptions[4] = {"WhiteA (White on A board)", "BlackA (Black on A board)",
                                  "WhiteB (White on B board)", "BlackB (Black on B board)"};
   const char* takeNames[4] = {"mnuiTakeRolePlayerAWhite", "mnuiTakeRolePlayerABlack", "mnuiTakeRolePlayerBWhite",
@@ -296,15 +277,15 @@ void TfrmKestrovane::BuildMenus() {
   const char* leaveNames[4] = {"mnuiAbandonRolePlayerAWhite", "mnuiAbandonRolePlayerABlack",
                                "mnuiAbandonRolePlayerBWhite", "mnuiAbandonRolePlayerBBlack"};
   for (int seat = 0; seat < 4; ++seat) {
-    mnuiTakeRoles[seat] = item(take, takeNames[seat], seatCaptions[seat]);
-    mnuiAbandonRoles[seat] = item(leave, leaveNames[seat], seatCaptions[seat]);
+    mnuiTakeRoles[seat] = MenuItem(take, takeNames[seat], seatCaptions[seat]);
+    mnuiAbandonRoles[seat] = MenuItem(leave, leaveNames[seat], seatCaptions[seat]);
     connect(mnuiTakeRoles[seat], &QAction::triggered, this, [this, seat] { net_->TakeRole(seat); });
     connect(mnuiAbandonRoles[seat], &QAction::triggered, this, [this, seat] { net_->AbandonRole(seat); });
   }
-  mnuiTakeRoleAll4 = item(take, "mnuiTakeRoleAll4", "Take all 4 roles (Hotseat)");
-  mnuiTakeRoleTest = item(take, "mnuiTakeRoleTest", "Take role TEST");
+  mnuiTakeRoleAll4 = MenuItem(take, "mnuiTakeRoleAll4", "Take all 4 roles (Hotseat)");
+  mnuiTakeRoleTest = MenuItem(take, "mnuiTakeRoleTest", "Take role TEST");
   mnuiTakeRoleTest->setVisible(false);
-  mnuiCallServerAdministrator = item(net, "mnuiCallServerAdministrator", "Call Server Administrator", true);
+  mnuiCallServerAdministrator = MenuItem(net, "mnuiCallServerAdministrator", "Call Server Administrator", true);
   for (QAction* a : {mnuiWhoIsConnected, mnuiWho, mnuiTakeRoleAll4, mnuiTakeRoleTest, mnuiCallServerAdministrator})
     a->setEnabled(false);
   for (QAction* a : mnuiTakeRoles) a->setEnabled(false);
@@ -317,50 +298,50 @@ void TfrmKestrovane::BuildMenus() {
   connect(mnuiTakeRoleTest, &QAction::triggered, this, &TfrmKestrovane::mnuiTakeRoleTestClick);
   connect(mnuiCallServerAdministrator, &QAction::triggered, this,
           &TfrmKestrovane::mnuiCallServerAdministratorClick);
-  mnuiBughouseLagcompensator = item(net, "mnuiBughouseLagcompensator", "Bughouse Kestro LAG Compensator", true, true);
+  mnuiBughouseLagcompensator = MenuItem(net, "mnuiBughouseLagcompensator", "Bughouse Kestro LAG Compensator", true, true);
   mnuiLogGameBeforeStartingNew =
-      item(net, "mnuiLogGameBeforeStartingNew", "Log Game into BPGN file before starting new", true, true);
+      MenuItem(net, "mnuiLogGameBeforeStartingNew", "Log Game into BPGN file before starting new", true, true);
   connect(mnuiDisconnect, &QAction::triggered, this, &TfrmKestrovane::mnuiDisconnectClick);
   connect(mnuiBughouseLagcompensator, &QAction::triggered, this, &TfrmKestrovane::mnuiBughouseLagcompensatorClick);
   net->addSeparator();
-  mnuiSaveProfile = item(net, "mnuiSaveProfile", "Save Profile");
+  mnuiSaveProfile = MenuItem(net, "mnuiSaveProfile", "Save Profile");
   mnuiSaveProfile->setStatusTip(QStringLiteral("Many options like board graphic can be saved into profile."));
-  mnuiLoadProfile = item(net, "mnuiLoadProfile", "Load Profile");
+  mnuiLoadProfile = MenuItem(net, "mnuiLoadProfile", "Load Profile");
   mnuiLoadProfile->setStatusTip(QStringLiteral("Many options like graphic can be restored from saved profile."));
   connect(mnuiSaveProfile, &QAction::triggered, this, &TfrmKestrovane::mnuiSaveProfileClick);
   connect(mnuiLoadProfile, &QAction::triggered, this, &TfrmKestrovane::mnuiLoadProfileClick);
 
-  mnuiStartNewGame = topMenu("mnuiStartNewGame", "Start New Game");
+  mnuiStartNewGame = SubMenu(MainMenu1, "mnuiStartNewGame", "Start New Game");
   new_game::BuildStartGameMenus(*this);
 
-  mnuiAI = topMenu("mnuiAI", "ComputerPlayer")->menuAction();
+  mnuiAI = SubMenu(MainMenu1, "mnuiAI", "ComputerPlayer")->menuAction();
   QMenu* ai = mnuiAI->menu();
-  mnuiBughouseKestroEngine = item(ai, "mnuiBughouseKestroEngine", "KVX (Bughouse) Chess Engine", true);
+  mnuiBughouseKestroEngine = MenuItem(ai, "mnuiBughouseKestroEngine", "KVX (Bughouse) Chess Engine", true);
   const char* roleCaptions[4] = {"WhiteA (White on A board)", "BlackA (Black on A board)", "WhiteB (White on B board)",
                                  "BlackB (Black on B board)"};
   for (int i = 0; i < 4; ++i)
-    mnuiBugEngineRoles[i] = item(ai, (std::string("mnuiBugEngineRoles") + kSeatWords[i]).c_str(), roleCaptions[i], true);
+    mnuiBugEngineRoles[i] = MenuItem(ai, (std::string("mnuiBugEngineRoles") + kSeatWords[i]).c_str(), roleCaptions[i], true);
   ai->addSeparator();
   auto* power = new QActionGroup(this);
   for (auto [name, caption, checked] : {std::tuple{"mnuiEnginePowerRandomLegalMoves", "Random Legal Moves", false},
                                         std::tuple{"mnuiEnginePowerWeakNewbie", "Weak Newbie", true},
                                         std::tuple{"mnuiEnginePowerWeakNewbie2", "Weak Newbie Seco", false},
                                         std::tuple{"mnuiEnginePowerWeakComp", "Weak Comp", false}})
-    power->addAction(item(ai, name, caption, true, checked));
+    power->addAction(MenuItem(ai, name, caption, true, checked));
   ai->addSeparator();
-  mnuiXBoardChessEngine = item(ai, "mnuiXBoardChessEngine", "XBoard (Bughouse) Chess Engine", true);
-  mnuiXBoardChessEngineTimer = item(ai, "mnuiXBoardChessEngineTimer", "Read engine messages timer : 300ms");
+  mnuiXBoardChessEngine = MenuItem(ai, "mnuiXBoardChessEngine", "XBoard (Bughouse) Chess Engine", true);
+  mnuiXBoardChessEngineTimer = MenuItem(ai, "mnuiXBoardChessEngineTimer", "Read engine messages timer : 300ms");
   mnuiXBoardChessEngineTimer->setData(300);  // the timer's interval in ms
 
-  sounds_ = std::make_unique<sound::SoundsMenu>(this, topMenu("mnuiSounds", "Sounds"));
+  sounds_ = std::make_unique<sound::SoundsMenu>(this, SubMenu(MainMenu1, "mnuiSounds", "Sounds"));
   mnuiSoundsOff = sounds_->mnuiSoundsOff;
   mnuiSoundMoveNone = sounds_->mnuiSoundMoveNone;
 
-  mnuiDebug = topMenu("mnuiDebug", "Debug");
-  connect(item(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog"), &QAction::triggered, this,
+  mnuiDebug = SubMenu(MainMenu1, "mnuiDebug", "Debug");
+  connect(MenuItem(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog"), &QAction::triggered, this,
           &TfrmKestrovane::mnuiShowsClientLogClick);
-  mnuiMakeLogs = item(mnuiDebug, "mnuiMakeLogs", "Make Debug Logs", true, true);
-  item(mnuiDebug, "mnuiDebugComputerThinking001", "Debug Comp. Thinking I");
+  mnuiMakeLogs = MenuItem(mnuiDebug, "mnuiMakeLogs", "Make Debug Logs", true, true);
+  MenuItem(mnuiDebug, "mnuiDebugComputerThinking001", "Debug Comp. Thinking I");
   mnuiDebug->menuAction()->setVisible(false);
   mnuiDebug->menuAction()->setEnabled(false);
   mnuiDebugShowOn = new QAction(QStringLiteral("DebugShowOn"), this);
@@ -369,14 +350,14 @@ void TfrmKestrovane::BuildMenus() {
   addAction(mnuiDebugShowOn);
   connect(mnuiDebugShowOn, &QAction::triggered, this, &TfrmKestrovane::mnuiDebugShowOnClick);
 
-  QMenu* special = topMenu("mnuiSpecial", "Special");
-  QMenu* communicatorSize = submenu(special, "mnuiCommunicatorButtons", "Communicator Buttons");
-  mnuiCommunicatorButtonsSize2 = item(communicatorSize, "mnuiCommunicatorButtonsSize2", "Bigger");
-  mnuiCommunicatorButtonsSize1 = item(communicatorSize, "mnuiCommunicatorButtonsSize1", "Smaller");
+  QMenu* special = SubMenu(MainMenu1, "mnuiSpecial", "Special");
+  QMenu* communicatorSize = SubMenu(special, "mnuiCommunicatorButtons", "Communicator Buttons");
+  mnuiCommunicatorButtonsSize2 = MenuItem(communicatorSize, "mnuiCommunicatorButtonsSize2", "Bigger");
+  mnuiCommunicatorButtonsSize1 = MenuItem(communicatorSize, "mnuiCommunicatorButtonsSize1", "Smaller");
   connect(mnuiCommunicatorButtonsSize2, &QAction::triggered, this, &TfrmKestrovane::mnuiCommunicatorButtonsSize2Click);
   connect(mnuiCommunicatorButtonsSize1, &QAction::triggered, this, &TfrmKestrovane::mnuiCommunicatorButtonsSize1Click);
   mnuiPlayersAtTableCanStartGame =
-      item(special, "mnuiPlayersAtTableCanStartGame", "Players at the table can start new games", true, true);
+      MenuItem(special, "mnuiPlayersAtTableCanStartGame", "Players at the table can start new games", true, true);
   mnuiPlayersAtTableCanStartGame->setEnabled(false);
   mnuiPlayersAtTableCanStartGame->setStatusTip(QStringLiteral(
       "Server will automatically run new game if both opponents asking for (Using Start New Game/... menu). "));
@@ -530,10 +511,7 @@ void TfrmKestrovane::chbTestAutoMoveClick() { engines_->AutoMoveClicked(); }
 void TfrmKestrovane::btnAnalyzePositionAClick() { engines_->AnalyzePositionA(); }
 void TfrmKestrovane::btnEngineForAnalysisClick() { engines_->ChooseEngineForAnalysis(); }
 // The set-up editor's buttons.
-void TfrmKestrovane::btnSetupPositionClick() {
-  setup_editor::Enter(*this);
-  FitSurface();  // the panes moved right
-}
+void TfrmKestrovane::btnSetupPositionClick() { setup_editor::Enter(*this); }
 void TfrmKestrovane::btnSetup0Click() { setup_editor::SetupStart(*this); }
 void TfrmKestrovane::btnClearBoardClick() { setup_editor::ClearBoard(*this); }
 void TfrmKestrovane::btnOnMoveClick() { setup_editor::NextSidesToMove(*this); }
@@ -546,27 +524,11 @@ void TfrmKestrovane::mnuiHotseat4Click() { engines_->HotseatTraining(4); }
 // ---------------------------------------------------------------------------
 // Panes and toggles.
 
-// The surface follows the chat pane, else a grown pane is cut off at its old edge.
-void TfrmKestrovane::btnReNetGameLogSizeChangeClick() {
-  panes::CycleChatHeight(*this);
-  FitSurface();
-}
-void TfrmKestrovane::btnReNetGameLogSizeChangePlusClick() {
-  panes::StepChatHeight(*this, 10);
-  FitSurface();
-}
-void TfrmKestrovane::btnReNetGameLogSizeChangeMinusClick() {
-  panes::StepChatHeight(*this, -10);
-  FitSurface();
-}
-void TfrmKestrovane::btnReNetGameLogSizeChangeWidthPlusClick() {
-  panes::StepChatWidths(*this, 10);
-  FitSurface();
-}
-void TfrmKestrovane::btnReNetGameLogSizeChangeWidthMinusClick() {
-  panes::StepChatWidths(*this, -10);
-  FitSurface();
-}
+void TfrmKestrovane::btnReNetGameLogSizeChangeClick() { panes::CycleChatHeight(*this); }
+void TfrmKestrovane::btnReNetGameLogSizeChangePlusClick() { panes::StepChatHeight(*this, 10); }
+void TfrmKestrovane::btnReNetGameLogSizeChangeMinusClick() { panes::StepChatHeight(*this, -10); }
+void TfrmKestrovane::btnReNetGameLogSizeChangeWidthPlusClick() { panes::StepChatWidths(*this, 10); }
+void TfrmKestrovane::btnReNetGameLogSizeChangeWidthMinusClick() { panes::StepChatWidths(*this, -10); }
 void TfrmKestrovane::mnuiChatWindowFontClick() { panes::ChatWindowFont(*this); }
 void TfrmKestrovane::mnuiChatWindowColorClick() { panes::ChatWindowColor(*this); }
 void TfrmKestrovane::mnuiChatWindowPartnerTellsFontClick() { panes::PartnerTellsFont(*this); }

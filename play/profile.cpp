@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -10,11 +9,9 @@
 #include <optional>
 #include <stdexcept>
 
-#include "display/board_display.h"
 #include "display/visual_properties.h"
 #include "platform/dialogs.h"
 #include "platform/ini_file.h"
-#include "platform/paths.h"
 #include "platform/text_codec.h"
 #include "play/pane_style.h"
 #include "play/play_window.h"
@@ -74,13 +71,9 @@ void Follow(TfrmKestrovane& w, QCheckBox* box, int32_t flag, void (TfrmKestrovan
 }
 
 std::optional<std::string> AskProfile(TfrmKestrovane& w, bool save) {
-  const QString folder = PathToQString(paths::Below("Profiles/"));
-  const QString name = QStringLiteral("MyProfile.INI");
-  const QString filter = QStringLiteral("INI Files (*.INI *.ini)");
-  std::optional<QString> file = save ? AppDialogs().SaveFile(&w, QStringLiteral("Save Profile"), folder, name, filter)
-                                     : AppDialogs().OpenFile(&w, QStringLiteral("Load Profile"), folder, name, filter);
-  if (!file || file->isEmpty() || !w.Game()) return std::nullopt;
-  if (QFileInfo(*file).suffix().isEmpty()) *file += QStringLiteral(".INI");
+  const std::optional<QString> file =
+      w.AskProfile(save, save ? QStringLiteral("Save Profile") : QStringLiteral("Load Profile"));
+  if (!file) return std::nullopt;
   return PathFromQString(*file);
 }
 
@@ -92,7 +85,7 @@ void SaveProfile(TfrmKestrovane& w, const std::string& fileName) {
   WritePane(ini, "ChatWindow", w.edNetGameMessage);
   WritePane(ini, "ChatWindowPartnerTells", w.edPartnerTells);
   WritePane(ini, "BPGNWindow", w.reBPGNGames);
-  ini.WriteInteger(kSection, "WindowColor", static_cast<int32_t>(WindowColorOf(&w)));
+  ini.WriteInteger(kSection, "WindowColor", static_cast<int32_t>(w.WindowColor()));
   sound::SoundsMenu& s = w.Sounds();
   WriteMark(ini, "SoundsOff", s.mnuiSoundsOff->isChecked());
   for (int r = 0; r < sound::kRoles; ++r) {
@@ -132,7 +125,7 @@ void LoadProfile(TfrmKestrovane& w, const std::string& fileName) {
   SetPaneFont(w.txtAllMoves, moves);
   ReadPaneColor(ini, "BPGNWindow", w.reBPGNGames);
   SetBackground(w.txtAllMoves, BackgroundOf(w.reBPGNGames));
-  SetWindowColor(&w, ReadColor(ini, "WindowColor", WindowColorOf(&w)));
+  w.SetWindowColor(ReadColor(ini, "WindowColor", w.WindowColor()));
   w.ClearPicture();
 
   sound::SoundsMenu& s = w.Sounds();
@@ -165,11 +158,7 @@ void LoadProfileCommand(TfrmKestrovane& w) {
   if (!file) return;
   LoadProfile(w, *file);
   if (!w.Game()) return;  // closed while a message box was up
-  // The profile's square size wins over the bitmaps' height.
-  KestrovaneVisualProperties& v = w.Visual();
-  const int32_t squareSize = v.SquareSize;
-  LoadPieceBitmaps(*w.Game(), v.DPGraphicBMPPiecesPath);
-  w.Visual().SquareSize = squareSize;
+  w.ReloadPieceSetKeepingSquareSize();
   w.LayoutControls(w.NetworkMode != 0);
 }
 

@@ -52,6 +52,7 @@ void Enter(TfrmKestrovane& w) {
                              v.PictureHeight);
   w.btnSaveXPGN->setGeometry(w.reBPGNGames->x(), w.reBPGNGames->y() - w.btnSaveXPGN->height(),
                              w.reBPGNGames->width(), w.btnSaveXPGN->height());
+  w.FitSurface();
 }
 
 void SetupStart(TfrmKestrovane& w) {

@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
+#include "play/menu_items.h"
 
 namespace sound {
 namespace {
@@ -61,9 +62,7 @@ SoundsMenu::SoundsMenu(QWidget* window, QMenu* menu) : QObject(menu), window_(wi
   connect(mnuiSoundsOff, &QAction::triggered, this, [this] { mnuiSoundsOffClick(); });
   for (int r = 0; r < kRoles; ++r) {
     const std::string name = std::string("mnuiVoice") + kRoleNames[r];
-    QMenu* sub = menu->addMenu(QString::fromLatin1(kRoleCaptions[r]));
-    sub->setObjectName(QString::fromLatin1(name.c_str()));
-    sub->menuAction()->setObjectName(QString::fromLatin1(name.c_str()));
+    QMenu* sub = SubMenu(menu, name.c_str(), kRoleCaptions[r]);
     mnuiVoice[static_cast<size_t>(r)] = sub->menuAction();
     QAction* mute = Item(sub, name + "Mute", QStringLiteral("Mute"), false);
     const std::string synth = "VoiceSynth" + std::to_string(r + 1) + "\\";
@@ -76,9 +75,7 @@ SoundsMenu::SoundsMenu(QWidget* window, QMenu* menu) : QObject(menu), window_(wi
   }
   mnuiUseWavesPerHandleIfExistsDir =
       Item(menu, "mnuiUseWavesPerHandleIfExistsDir", QStringLiteral("Prefer voice for handle if exists"), true);
-  QMenu* move = menu->addMenu(QStringLiteral("Move"));
-  move->setObjectName(QStringLiteral("mnuiSoundMove"));
-  move->menuAction()->setObjectName(QStringLiteral("mnuiSoundMove"));
+  QMenu* move = SubMenu(menu, "mnuiSoundMove", "Move");
   mnuiSoundMove = move->menuAction();
   mnuiSoundMoveNone = Item(move, "mnuiSoundMoveNone", QStringLiteral("None"), false);
   mnuiSoundMoveWavFile = Item(move, "mnuiSoundMoveWavFile", QStringLiteral("MOVE.WAV"), true);
@@ -182,7 +179,6 @@ void SoundsMenu::MuteClick(int role) {
 
 void SoundsMenu::WavDirClick(int role) {
   QAction* dir = mnuiVoiceWavDir[static_cast<size_t>(role)];
-  QAction* mute = mnuiVoiceMute[static_cast<size_t>(role)];
   dir->setChecked(!dir->isChecked());  // the click toggled it; the dialog decides
   const std::string voices = soundsFolder_ + "PlayersVoice/";
   const std::string hint = Hint(dir);
@@ -201,8 +197,7 @@ void SoundsMenu::WavDirClick(int role) {
   const std::string text = ShownPath(folder, voices);
   dir->setText(ToQString(text + "*.WAV"));
   dir->setStatusTip(ToQString(text));
-  mute->setChecked(false);
-  dir->setChecked(true);
+  MarkVoiceFolder(role, true);
 }
 
 void SoundsMenu::mnuiSoundMoveNoneClick() {
@@ -233,8 +228,7 @@ void SoundsMenu::mnuiSoundMoveWavFileClick() {
   const std::string text = ShownPath(file, soundsFolder_);
   mnuiSoundMoveWavFile->setText(ToQString(text));
   mnuiSoundMoveWavFile->setStatusTip(ToQString(text));
-  mnuiSoundMoveWavFile->setChecked(true);
-  mnuiSoundMoveNone->setChecked(false);
+  MarkMoveSoundFile(true);
 }
 
 }  // namespace sound

@@ -8,12 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 
 #include "display/board_display.h"
 #include "platform/paths.h"
 
 namespace testdisplay {
+
+// Writes `bytes` to `path`, making its folders first.
+inline void WriteFileWithFolders(const std::string& path, const std::string& bytes) {
+  QDir().mkpath(QString::fromStdString(path.substr(0, path.find_last_of('/'))));
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 inline const char* const kSlotFiles[19] = {
     "WSquare.bmp", "BSquare.bmp", "WPawn.bmp",      "BPawn.bmp",      "WBishop.bmp",    "BBishop.bmp", "WKnight.bmp",

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPalette>
@@ -29,10 +28,7 @@ namespace {
 
 using Kind = AskedDialog::Kind;
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  QDir().mkpath(QString::fromStdString(path.substr(0, path.find_last_of('/'))));
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testdisplay::WriteFileWithFolders;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -65,12 +61,12 @@ class ProfileTest : public testdisplay::ProgramFolderTest {
   void SetUp() override {
     ProgramFolderTest::SetUp();
     sounds_ = program_ + "/Sounds/";
-    WriteFile(sounds_ + "MOVE.WAV", "move-image");
-    WriteFile(sounds_ + "DEFAULT.WAV", "default");
-    WriteFile(sounds_ + "Other.wav", "other");
-    WriteFile(sounds_ + "PlayersVoice/Rori/Go.WAV", "x");
-    WriteFile(sounds_ + "PlayersVoice/Zed/Go.WAV", "x");
-    WriteFile(sounds_ + "PlayersVoice/VoiceSynth5/Hey.WAV", "x");
+    WriteFileWithFolders(sounds_ + "MOVE.WAV", "move-image");
+    WriteFileWithFolders(sounds_ + "DEFAULT.WAV", "default");
+    WriteFileWithFolders(sounds_ + "Other.wav", "other");
+    WriteFileWithFolders(sounds_ + "PlayersVoice/Rori/Go.WAV", "x");
+    WriteFileWithFolders(sounds_ + "PlayersVoice/Zed/Go.WAV", "x");
+    WriteFileWithFolders(sounds_ + "PlayersVoice/VoiceSynth5/Hey.WAV", "x");
   }
   std::unique_ptr<TfrmKestrovane> NewWindow() {
     auto w = std::make_unique<TfrmKestrovane>();
@@ -104,7 +100,7 @@ TEST_F(ProfileTest, EveryValueSurvivesARoundTripAndOtherKeysStay) {
   SetBackground(a->edPartnerTells, 0x0A0B0C);
   SetPaneFont(a->reBPGNGames, record);
   SetBackground(a->reBPGNGames, 0x303030);
-  SetWindowColor(a.get(), 0x405060);
+  a->SetWindowColor(0x405060);
   sound::SoundsMenu& sa = a->Sounds();
   const std::string hints[sound::kRoles] = {"RORI\\", "C:\\KESTRO\\SOUNDS\\PLAYERSVOICE\\ZED\\", "VOICESYNTH5\\",
                                             "E:\\ELSEWHERE\\", "ZED\\"};
@@ -120,7 +116,7 @@ TEST_F(ProfileTest, EveryValueSurvivesARoundTripAndOtherKeysStay) {
   // A file holding keys of its own, one of them the profile's.
   const std::string file = program_ + "/Profiles/Mine.INI";
   const std::string ownKeys = "[Other]\r\nKeep=1\r\n\r\n[Kestrovane]\r\nUserNote=mine\r\nSquareSize=99\r\n";
-  WriteFile(file, ownKeys);
+  WriteFileWithFolders(file, ownKeys);
   dialogs_.files.push_back(QString::fromStdString(file));
   a->mnuiSaveProfile->trigger();
   ASSERT_EQ(dialogs_.Asked(Kind::SaveFile).size(), 1u);
@@ -129,7 +125,7 @@ TEST_F(ProfileTest, EveryValueSurvivesARoundTripAndOtherKeysStay) {
 
   const std::string saved = ReadFile(file);
   const std::string goldenPath = std::string(KESTRO_SOURCE_DIR) + "/tests/data/play_profile.ini";
-  if (qEnvironmentVariableIsSet("KESTRO_UPDATE_GOLDEN")) WriteFile(goldenPath, saved);
+  if (qEnvironmentVariableIsSet("KESTRO_UPDATE_GOLDEN")) WriteFileWithFolders(goldenPath, saved);
   EXPECT_EQ(saved, ReadFile(goldenPath))
       << "The saved profile differs from tests/data/play_profile.ini. When the change is meant, rewrite it with\n"
          "  KESTRO_UPDATE_GOLDEN=1 build/bin/play_tests --gtest_filter='*SurvivesARoundTrip*'\n"
@@ -144,7 +140,7 @@ TEST_F(ProfileTest, EveryValueSurvivesARoundTripAndOtherKeysStay) {
   ExpectPane(b->reBPGNGames, record, 0x303030);
   EXPECT_EQ(FontOf(b->txtAllMoves).color, record.color);
   EXPECT_EQ(BackgroundOf(b->txtAllMoves), 0x303030u);
-  EXPECT_EQ(WindowColorOf(b.get()), 0x405060u);
+  EXPECT_EQ(b->WindowColor(), 0x405060u);
   sound::SoundsMenu& sb = b->Sounds();
   EXPECT_TRUE(sb.mnuiSoundsOff->isChecked());
   for (QAction* item : sb.mnuiVoice) EXPECT_FALSE(item->isEnabled());
@@ -168,7 +164,7 @@ TEST_F(ProfileTest, EveryValueSurvivesARoundTripAndOtherKeysStay) {
 
   // What the second window holds is what the first saved, byte for byte.
   const std::string again = program_ + "/Profiles/Again.INI";
-  WriteFile(again, ownKeys);
+  WriteFileWithFolders(again, ownKeys);
   dialogs_.files.push_back(QString::fromStdString(again));
   b->mnuiSaveProfile->trigger();
   EXPECT_EQ(ReadFile(again), saved);
@@ -181,7 +177,7 @@ TEST_F(ProfileTest, AProfileFromAnotherMachineWithAMissingSoundLoadsCompletely) 
   sound::SoundsMenu& s = w->Sounds();
   s.mnuiVoiceMute[1]->trigger();
   const std::string file = program_ + "/Profiles/Windows.INI";
-  WriteFile(file,
+  WriteFileWithFolders(file,
             "[Kestrovane]\r\n"
             "SquareSize=40\r\nShowCoordinates=0\r\nFlipSides=1\r\n"
             "ChatWindowFontColor=-2147483640\r\nChatWindowColor=-2147483643\r\nWindowColor=-2147483551\r\n"
@@ -192,7 +188,7 @@ TEST_F(ProfileTest, AProfileFromAnotherMachineWithAMissingSoundLoadsCompletely) 
             "UseWavesPerHandleIfExistsDir=0\r\n"
             "SoundMoveWavFile=C:\\Kestro\\Sounds\\GONE.WAV\r\nSoundMoveWavFileChecked=0\r\n");
   const std::string before = ReadFile(file);
-  const uint32_t windowColor = WindowColorOf(w.get());
+  const uint32_t windowColor = w->WindowColor();
   LoadThroughMenu(*w, file);
 
   // The missing sound is said once; the previous one stays.
@@ -219,7 +215,7 @@ TEST_F(ProfileTest, AProfileFromAnotherMachineWithAMissingSoundLoadsCompletely) 
   // System colours come from the palette; an unknown one keeps the window's colour.
   EXPECT_EQ(FontOf(w->edNetGameMessage).color, BgrFromColor(QApplication::palette().color(QPalette::Text)));
   EXPECT_EQ(BackgroundOf(w->reNetGameLog), BgrFromColor(QApplication::palette().color(QPalette::Base)));
-  EXPECT_EQ(WindowColorOf(w.get()), windowColor);
+  EXPECT_EQ(w->WindowColor(), windowColor);
 
   // The piece set reloaded with the profile's square size, the check boxes followed, the window laid out.
   const KestrovaneVisualProperties& v = w->Visual();

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTextEdit>
-#include <fstream>
 
 #include "play/core/communicator.h"
 #include "play/core/sound_choice.h"
@@ -29,10 +28,7 @@ class Recorder : public sound::SoundOutput {
   std::vector<std::string> played;
 };
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  QDir().mkpath(QString::fromStdString(path.substr(0, path.find_last_of('/'))));
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testdisplay::WriteFileWithFolders;
 
 class SoundNetTest : public nettest::NetWindowsTest {
  protected:
@@ -40,17 +36,17 @@ class SoundNetTest : public nettest::NetWindowsTest {
     ProgramFolderTest::SetUp();
     sounds_ = program_ + "/Sounds/";
     // Names in other letter cases than the program asks for.
-    WriteFile(sounds_ + "MOVE.WAV", "move-image");
-    WriteFile(sounds_ + "default.wav", "default");
+    WriteFileWithFolders(sounds_ + "MOVE.WAV", "move-image");
+    WriteFileWithFolders(sounds_ + "default.wav", "default");
     const std::string v = sounds_ + "PlayersVoice/";
-    WriteFile(v + "VoiceSynth1/SUGGESTION.WAV", "x");
-    WriteFile(v + "VoiceSynth2/QGOOD.WAV", "x");
-    WriteFile(v + "VoiceSynth3/abortrequest.wav", "x");
-    WriteFile(v + "VoiceSynth4/NOB.WAV", "x");
-    WriteFile(v + "VoiceSynth4/hey.wav", "x");
-    WriteFile(v + "VoiceSynth5/readme.txt", "x");
-    WriteFile(v + "cid/GO.WAV", "x");   // Cid's own voice
-    WriteFile(v + "cid/Hey.WAV", "x");
+    WriteFileWithFolders(v + "VoiceSynth1/SUGGESTION.WAV", "x");
+    WriteFileWithFolders(v + "VoiceSynth2/QGOOD.WAV", "x");
+    WriteFileWithFolders(v + "VoiceSynth3/abortrequest.wav", "x");
+    WriteFileWithFolders(v + "VoiceSynth4/NOB.WAV", "x");
+    WriteFileWithFolders(v + "VoiceSynth4/hey.wav", "x");
+    WriteFileWithFolders(v + "VoiceSynth5/readme.txt", "x");
+    WriteFileWithFolders(v + "cid/GO.WAV", "x");   // Cid's own voice
+    WriteFileWithFolders(v + "cid/Hey.WAV", "x");
     NetWindowsTest::SetUp();
   }
   std::string sounds_;
@@ -129,9 +125,9 @@ class SoundMenuTest : public testdisplay::ProgramFolderTest {
 
 TEST_F(SoundMenuTest, ChosenFoldersAndFilesShowUpperCasedAndAMissingFileKeepsTheSound) {
   const std::string sounds = program_ + "/Sounds/";
-  WriteFile(sounds + "MOVE.WAV", "first");
-  WriteFile(sounds + "Other/Click.wav", "second");
-  WriteFile(sounds + "PlayersVoice/Rori/Coming.wav", "x");
+  WriteFileWithFolders(sounds + "MOVE.WAV", "first");
+  WriteFileWithFolders(sounds + "Other/Click.wav", "second");
+  WriteFileWithFolders(sounds + "PlayersVoice/Rori/Coming.wav", "x");
   TfrmKestrovane w;
   Recorder heard;
   sound::SoundsMenu& menu = w.Sounds();
