@@ -13,6 +13,9 @@ class NetSeam {
   virtual void SendToAll(const std::string& frame) { (void)frame; }
   // A frame from the server to every client only; the server's window does not process it.
   virtual void SendToAllBS(const std::string& frame) { (void)frame; }
+  // On the server: the server user's own PlayMove frame, timed and relayed
+  // by the server as a client's move is, without the seat check.
+  virtual void SendOwnMove(const std::string& frame) { (void)frame; }
   // Empties the debug log of frames sent and received.
   virtual void ClearDebugLog() {}
   // The debug log of frames sent and received ("Make Debug Logs").
@@ -24,9 +27,9 @@ class NetSeam {
   virtual void Disconnect() {}
   // Refreshes the connected flags of the server's player table.
   virtual void RefreshClientsConnected() {}
-  // A new game started on the server: every seat's turn starts now and
-  // neither team has a new-game request.
-  virtual void GameStarted() {}
+  // A new game of `kind` (NewGameKind) started on the server: every seat's
+  // turn starts now, neither team has a new-game request, no move is relayed.
+  virtual void GameStarted(int kind) { (void)kind; }
 
   // The NetGame menu and the network controls.
   virtual void StartServer() {}

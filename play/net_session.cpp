@@ -190,6 +190,13 @@ void NetSession::SendToAllBS(const std::string& frame) {
   if (server_) server_->WriteAll(frame);
 }
 
+void NetSession::SendOwnMove(const std::string& frame) {
+  SyncLog();
+  log_.Add(" <NetGameSendMessageToServer>", frame, "</NetGameSendMessageToServer>\r\n");
+  const net::FrameFields fields = net::ServerFields(frame);
+  if (w_.ActsAsServer == 1 && w_.Game() && fields.ok) server_processor_->PlayOwnMove(fields.payload);
+}
+
 void NetSession::ServerSendtoCli(std::string_view handle, const std::string& frame) {
   SyncLog();
   log_.Add("<ServerSendtoCli>", frame, "</ServerSendtoCli>\r\n");
@@ -247,8 +254,8 @@ void NetSession::RefreshClientsConnected() {
   if (server_) table_.RefreshClientsConnected(server_->Connections());
 }
 
-void NetSession::GameStarted() {
-  if (w_.ActsAsServer == 1) server_processor_->GameStarted();
+void NetSession::GameStarted(int kind) {
+  if (w_.ActsAsServer == 1) server_processor_->GameStarted(kind);
 }
 
 // ---------------------------------------------------------------------------
@@ -335,7 +342,7 @@ bool NetSession::StartServerOn(uint16_t port) {
   w_.mnuiPlayersAtTableCanStartGame->setVisible(true);
 
   w_.LayoutControls(true);
-  server_processor_->GameStarted();
+  server_processor_->GameStarted(0);
   w_.pcXBEngines->hide();
   return true;
 }

@@ -32,9 +32,10 @@ class NetSession : public NetSeam {
   void SendToServer(const std::string& frame) override;  // NetGameSendMessageToServer
   void SendToAll(const std::string& frame) override;    // ServerSendtoAll
   void SendToAllBS(const std::string& frame) override;  // ServerSendtoAllBS
+  void SendOwnMove(const std::string& frame) override;
   void ClearDebugLog() override { log_.Clear(); }
   void RefreshClientsConnected() override;
-  void GameStarted() override;
+  void GameStarted(int kind) override;
 
   // --- the NetGame menu and the network controls ---
   void StartServer() override;

@@ -86,7 +86,7 @@ void StartNewGame(TfrmKestrovane& w, int kind) {
   const int64_t now = TfrmKestrovane::TickCount10ms();
   for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
   w.TeamNewGameRequest[0] = w.TeamNewGameRequest[1] = 0;
-  w.Net().GameStarted();
+  w.Net().GameStarted(kind);
   if (!w.mnuiSoundsOff->isChecked() && !w.mnuiSoundMoveNone->isChecked()) w.PlayMoveSoundAndWait();
   w.Net().ClearDebugLog();
   if (w.Game()->GameKind == gkBughouse || w.Game()->GameKind == gkCoin) w.Engines().StartEngines(kind);

@@ -900,7 +900,7 @@ void TfrmKestrovane::SendNetworkMove(const BpgnMove& trial, const std::string& t
   std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]}", g.TrialPosition.clock[seat] / 1000, LastThinkTime, 0);
   const std::string frame = net::BuildFrame(OwnHandle, "PlayMove", token + stamp);
   if (ActsAsServer == 1)
-    net_->SendToAll(frame);
+    net_->SendOwnMove(frame);
   else
     net_->SendToServer(frame);
 }

@@ -75,6 +75,7 @@ void ClientProcessor::NetGameClientProcessingMessage(std::string_view frame) {
 }
 
 void ClientProcessor::Talk(const std::string& payload) {
+  catchingUp_ = false;
   const size_t gt = payload.find('>');
   const std::string sender = gt == std::string::npos ? std::string() : payload.substr(0, gt);
   const std::string text = gt == std::string::npos ? payload : payload.substr(gt + 1);
@@ -105,7 +106,7 @@ void ClientProcessor::PlayMove(const std::string& payload) {
   // repeated frame) fails the move-number test; the game's error log keeps why.
   if (!g.PlayBpgnMove(move, g.Position, 1)) return;
 
-  host_.PlayMoveSoundAndWait();
+  if (!catchingUp_) host_.PlayMoveSoundAndWait();
   if (host_.Game() != game) return;  // the window started another game meanwhile
   const bool recorded = g.MoveCount >= 0 && g.MoveCount < kRecordCapacity;
   if (recorded) {
@@ -147,6 +148,7 @@ void ClientProcessor::NewGame(int kind) {
 }
 
 void ClientProcessor::SetPlayerName(const std::string& payload) {
+  catchingUp_ = true;
   own_.name = payload;
   host_.ShowOwnName(own_.name);
 }

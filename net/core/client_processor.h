@@ -36,6 +36,9 @@ class ClientProcessor {
   NetGamePlayer& own_;
   DebugLog& log_;
   Clock& clock_;
+  // From the login's SetPlayerName to the next Talk the server sends the game
+  // so far (a new game and the moves made): its moves are played silently.
+  bool catchingUp_ = false;
 };
 
 // The record pane's text after a relayed move: its last line (the open

@@ -159,10 +159,22 @@ int NewGameRequestKind(int code) {
   return r ? r->kind : -1;
 }
 
-void ServerProcessor::GameStarted() {
+void ServerProcessor::GameStarted(int kind) {
   const int64_t now = clock_.TickCount10ms();
   for (int64_t& stamp : turnStart_) stamp = now;
   requests_[0] = requests_[1] = 0;
+  kind_ = kind;
+  relayed_.clear();
+}
+
+void ServerProcessor::PlayOwnMove(std::string_view payload) {
+  const NetGamePlayer& own = table_.At(0);
+  Sender sender;
+  sender.index = 0;
+  sender.name = own.name;
+  sender.handle = own.handle;
+  sender.roles = own.roles;
+  PlayMove(sender, payload, false);
 }
 
 void ServerProcessor::NetGameServerProcessingMessage(std::optional<int64_t> connection, std::string_view frame) {
@@ -245,8 +257,18 @@ void ServerProcessor::Login(std::optional<int64_t> connection, std::string_view 
   if (!connection) return;  // the server's own user logs in without a frame
   const LoginOutcome outcome = table_.Login(*connection, frame, SeatNames(host_.Game()));
   for (const std::string& f : outcome.toRequester) host_.ServerSendtoConnection(*connection, f);
+  if (outcome.accepted) SendGameSoFar(table_.At(outcome.index).handle);
   for (const std::string& line : outcome.paneLines) host_.AddChatLine(line);
   for (const std::string& f : outcome.toAll) host_.ServerSendtoAll(f);
+}
+
+void ServerProcessor::SendGameSoFar(std::string_view handle) {
+  // A client starts a game of kind 0 itself when it logs in.
+  if (relayed_.empty() && kind_ == 0) return;
+  const std::string_view command = ClientCommandName(ClientCodeOfNewGameKind(kind_));
+  if (command.empty()) return;
+  host_.ServerSendtoCli(handle, BuildFrame(kAnnounceHandle, command));
+  for (const std::string& frame : relayed_) host_.ServerSendtoCli(handle, frame);
 }
 
 // Answers go to the sender's handle; a sender without an entry gets none, as
@@ -299,7 +321,7 @@ void ServerProcessor::AgreeNewGame(const Sender& sender, int code) {
   host_.StartGameOfKind(NewGameRequestKind(code));
 }
 
-void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload) {
+void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload, bool seatCheck) {
   DebugLog& log = host_.Log();
   const std::string who = sender.name + ":" + std::string(payload);
   if (payload.size() < 5) {
@@ -329,7 +351,7 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload) {
     return;
   }
   const int mover = trial.moverSeat & 3;
-  if (game.PlayerNames[mover] != sender.name) {
+  if (seatCheck && game.PlayerNames[mover] != sender.name) {
     Reply(sender, Talk("You cannot play where " + game.PlayerNames[mover] + " is sitting !"));
     return;
   }
@@ -388,8 +410,11 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload) {
   if (game.MoveCount >= 1000 && (game.PliesA > 999 || game.PliesB > 999))
     host_.ServerSendtoAll(Talk(
         "Server shouts -> limit 999 of maximum allowed moves in game reached. End of comedy, play new game rather!"));
-  else
-    host_.ServerSendtoAll(BuildFrame(kServerHandle, "PlayMove", finalText));
+  else {
+    const std::string frame = BuildFrame(kServerHandle, "PlayMove", finalText);
+    relayed_.push_back(frame);
+    host_.ServerSendtoAll(frame);
+  }
 }
 
 }  // namespace net

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/core/clock.h"
 #include "net/core/player_table.h"
@@ -35,9 +36,15 @@ class ServerProcessor {
   // own window.
   void NetGameServerProcessingMessage(std::optional<int64_t> connection, std::string_view frame);
 
-  // A game has started (StartNewGame, on the server): every seat's turn
-  // starts now, neither team has a request.
-  void GameStarted();
+  // The server user's own move (mouse or built-in player), as a PlayMove
+  // payload: checked, timed, recorded and relayed as a client's move is,
+  // without the seat check.
+  void PlayOwnMove(std::string_view payload);
+
+  // A game of `kind` (NewGameKind) has started (StartNewGame, on the server):
+  // every seat's turn starts now, neither team has a request, no move has
+  // been relayed.
+  void GameStarted(int kind = 0);
 
   // Team 1 is WhiteA and BlackB, team 2 BlackA and WhiteB.
   int TeamRequest(int team) const { return team == 1 ? requests_[0] : requests_[1]; }
@@ -60,7 +67,10 @@ class ServerProcessor {
   void TakeSeat(const Sender& sender, int seat);
   void LeaveSeat(const Sender& sender, int seat);
   void SendSeatChange(const Sender& sender, const std::string& confirmation, const std::string& talk);
-  void PlayMove(const Sender& sender, std::string_view payload);
+  void PlayMove(const Sender& sender, std::string_view payload, bool seatCheck = true);
+  // To a client that logged in during a game: the game's NewGame command and
+  // every move relayed so far, so that it shows the game the others play.
+  void SendGameSoFar(std::string_view handle);
   void AgreeNewGame(const Sender& sender, int code);
 
   ServerHost& host_;
@@ -68,6 +78,8 @@ class ServerProcessor {
   Clock& clock_;
   int requests_[2] = {0, 0};
   int64_t turnStart_[4] = {0, 0, 0, 0};
+  int kind_ = 0;                       // the kind of the game being played
+  std::vector<std::string> relayed_;  // its PlayMove frames as relayed, in order
 };
 
 }  // namespace net

@@ -63,6 +63,8 @@ class FakeWindow : public net::ClientHost {
   void EnableNewGameMenus(int code) override { calls.push_back("menus " + std::to_string(code)); }
 
   std::vector<std::string> relayed;
+  int moveSounds = 0;
+  void PlayMoveSoundAndWait() override { ++moveSounds; }
 };
 
 struct Client {
@@ -238,6 +240,24 @@ TEST(NetClientProcessor, FollowsARelayedGameToTheSamePositionAndRecordAsAReplay)
   EXPECT_EQ(6, c.own.roles);
   EXPECT_EQ(-3, c.own.partnerSeat);
   EXPECT_EQ("menus 30000", c.window.calls.back());
+}
+
+// At login a server sends the game so far between SetPlayerName and the
+// arrival's Talk: those moves are played without a sound each, later ones
+// with one.
+TEST(NetClientProcessor, TheGameSentAtLoginIsPlayedSilently) {
+  Client c;
+  MoveMaker server;
+  c.Receive("SetPlayerName", "Ann2");
+  c.Receive("SetPlayers", "WhiteA:WhiteABlackA:BobWhiteB:CidBlackB:Dee");
+  c.Receive("NewGameClasics");
+  for (int i = 0; i < 6; ++i) c.Receive("PlayMove", server.Next(i));
+  EXPECT_EQ(6, c.window.game->MoveCount) << c.window.game->ErrorLog;
+  EXPECT_EQ(0, c.window.moveSounds);
+  c.Receive("Talk", "Server shouts --> Ann2 arrived. Welcome !!!");
+  c.Receive("PlayMove", server.Next(6));
+  EXPECT_EQ(7, c.window.game->MoveCount);
+  EXPECT_EQ(1, c.window.moveSounds);
 }
 
 // Chat: the partner's lines fill the partner line, which keeps its prefix and

@@ -55,7 +55,7 @@ struct FakeWindow : net::ServerHost {
     auto next = std::make_unique<CKestroGame>();
     for (int s = 0; s < 4; ++s) next->PlayerNames[s] = game->PlayerNames[s];
     game = std::move(next);
-    processor->GameStarted();
+    processor->GameStarted(kind);
   }
   std::vector<int64_t> LiveConnections() const override { return live; }
   void Redraw() override { ++redraws; }
@@ -214,6 +214,17 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
       EXPECT_NE(debug.find("<ServerNSPMMove>Cid:1a.d5{179}{C:[T:1][L:0]}</ServerNSPMMove>\r\n"), std::string::npos);
     }
   }
+  // Somebody who logs in now is sent the game alone: its new-game command and
+  // every move as it was relayed, before everybody hears of the arrival.
+  const Client fay{16, "      1006", "Fay"};
+  processor.NetGameServerProcessingMessage(fay.connection, net::BuildLoginFrame(fay.handle, fay.name));
+  got = window.Take();
+  ASSERT_EQ(got.size(), 2u + 1u + 14u + 2u);
+  EXPECT_EQ(got[2], "cli       1006 " + M + "cmd" + M + "0000000000" + M + "NewGameClasics      " + M + "endcmd" + M);
+  for (size_t i = 0; i < 14; ++i) EXPECT_EQ(got[3 + i], "cli       1006 " + Relayed(window.recordPane[i])) << i;
+  EXPECT_EQ(got[17], "pane Server info --> Fay arrived.");
+  EXPECT_EQ(got[18], "all " + Talk("Server shouts --> Fay arrived. Welcome !!!"));
+
   CKestroGame& g = *window.game;
   EXPECT_EQ(g.MoveCount, 14);
   EXPECT_EQ(g.PliesA, 7);
@@ -260,6 +271,11 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   EXPECT_EQ(processor.TeamRequest(1), 0);
   EXPECT_EQ(processor.TeamRequest(2), 0);
   EXPECT_TRUE(window.Take().empty());
+  // A login in the new game before its first move: its command, no move.
+  processor.NetGameServerProcessingMessage(17, net::BuildLoginFrame("      1007", "Gus"));
+  got = window.Take();
+  ASSERT_EQ(got.size(), 5u);
+  EXPECT_EQ(got[2], "cli       1007 " + M + "cmd" + M + "0000000000" + M + "NewGameClasicsB2m3s " + M + "endcmd" + M);
 }
 
 TEST_F(ServerRoad, MoveStampsNeverAddTimeAndTheRecordHasLimits) {
@@ -287,6 +303,15 @@ TEST_F(ServerRoad, MoveStampsNeverAddTimeAndTheRecordHasLimits) {
   Send(ann, "PlayMove", "1b.d5{180}{C:[T:600][L:0]}");
   EXPECT_EQ(window.Take(), (std::vector<std::string>{"all " + Relayed("1B.d4{175}{C:[T:4990][L:0]}"),
                                                      "all " + Relayed("1b.d5{179}{C:[T:600][L:400]}")}));
+
+  // The server user's own move: no seat check (Ann sits there), timed as a
+  // client's move from the turn's start; the next seat's turn starts now.
+  clock.ms = 12990;
+  processor.PlayOwnMove("2A.d4{170}{C:[T:1500][L:0]}");
+  clock.ms = 13990;
+  Send(ann, "PlayMove", "2a.d6{180}{C:[T:600][L:0]}");
+  EXPECT_EQ(window.Take(), (std::vector<std::string>{"all " + Relayed("2A.d4{179}{C:[T:1500][L:3990]}"),
+                                                     "all " + Relayed("2a.d6{179}{C:[T:600][L:400]}")}));
 
   // Past 999 plies on a board the move is played but shouted about instead.
   CKestroGame& g = *window.game;

@@ -55,6 +55,7 @@ class RecordingNet : public NetSeam {
   RecordingNet(Log& log, TfrmKestrovane*& window) : log_(log), window_(window) {}
   void SendToServer(const std::string& frame) override { log_.frames.push_back("server:" + frame); }
   void SendToAll(const std::string& frame) override { log_.frames.push_back("all:" + frame); }
+  void SendOwnMove(const std::string& frame) override { log_.frames.push_back("own:" + frame); }
   void Disconnect() override { log_.calls.push_back(std::string("disconnect game=") + (window_->Game() ? "1" : "0")); }
   void RefreshClientsConnected() override { log_.calls.push_back("refresh"); }
 
@@ -332,7 +333,7 @@ TEST_F(PlayWindowTest, NetworkMoveIsSentNotPlayedAndNeedsTheSeatsRole) {
   w_->NetworkMode = 1;
   Move(1, "d2", "d4");
   ASSERT_EQ(log_.frames.size(), 2u);
-  EXPECT_EQ(log_.frames[1].substr(0, 4), "all:");
+  EXPECT_EQ(log_.frames[1].substr(0, 4), "own:");
 }
 
 TEST_F(PlayWindowTest, PrivateMessagesAreQueuedCalls) {
