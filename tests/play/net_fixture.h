@@ -49,9 +49,10 @@ class Lcg {
 inline bool IsDrop(int kind) { return kind >= mkWhiteDropA; }
 inline int BoardOfKind(int kind) { return kind == mkMoveA || kind == mkWhiteDropA || kind == mkBlackDropA ? 1 : 2; }
 
-// The next move of a lively game: the board is picked at random, a capture
-// or a drop is preferred when there is one; no promotion (it would ask).
-inline bool PickMove(CKestroGame& g, Lcg& random, LegalMoveEntry& chosen) {
+// The next move of a lively game: the board is picked at random (or is
+// `onlyBoard`, 1 or 2), a capture or a drop is preferred when there is one;
+// no promotion (it would ask).
+inline bool PickMove(CKestroGame& g, Lcg& random, LegalMoveEntry& chosen, int onlyBoard = 0) {
   g.GenerateLegalMoves(g.Position);
   std::vector<LegalMoveEntry> byBoard[3];
   for (int i = 0; i < g.LegalMoveCount; ++i) {
@@ -59,7 +60,10 @@ inline bool PickMove(CKestroGame& g, Lcg& random, LegalMoveEntry& chosen) {
     if (e.promotion == 0) byBoard[BoardOfKind(e.kind)].push_back(e);
   }
   int board = 1 + static_cast<int>(random.Below(2));
-  if (byBoard[board].empty()) board = 3 - board;
+  if (onlyBoard != 0)
+    board = onlyBoard;
+  else if (byBoard[board].empty())
+    board = 3 - board;
   const std::vector<LegalMoveEntry>& moves = byBoard[board];
   if (moves.empty()) return false;
   std::vector<LegalMoveEntry> captures, drops;

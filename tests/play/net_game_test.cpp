@@ -124,4 +124,90 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   EXPECT_EQ(Client(2).RecordPane().Text(), record);
 }
 
+// A seated player leaves during a game and comes back in the same window:
+// at its login the server sends it the game so far, it takes its seat again
+// and the game goes on with all four windows keeping the same moves.
+TEST_F(NetGameTest, APlayerWhoComesBackJoinsTheGameInProgressAndPlaysOn) {
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  for (const char* name : {"Ann", "Bob", "Cid"}) ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(name));
+  TfrmKestrovane& bob = Client(1);
+  std::array<TfrmKestrovane*, 4> bySeat = {&Client(0), &bob, &Client(2), &Client(2)};
+  for (int seat = 0; seat < 4; ++seat) bySeat[static_cast<size_t>(seat)]->mnuiTakeRoles[seat]->trigger();
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.Game()->PlayerNames[3] == "Cid"; })) << Describe();
+  ASSERT_TRUE(Wait([&] { return bob.OwnRoles == 6 + 16; })) << Describe();
+
+  // A 5-minute game: a window that started a game of its own would show 3 minutes.
+  Server().StartGameMenuClick(108);
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.RecordPane().Text() == Server().RecordPane().Text(); }));
+  Lcg random(20261209);
+  LegalMoveEntry move;
+  std::string head;
+  for (int n = 0; n < 12; ++n) ASSERT_NO_FATAL_FAILURE(PlayOneMove(random, bySeat, move, head));
+
+  // Bob leaves; board B plays on without him.
+  bob.mnuiDisconnect->trigger();
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PlayerNames[1] == "BlackA"; })) << Describe();
+  auto othersHave = [&](int count) {
+    return Wait([&] {
+      for (TfrmKestrovane* w : {&Server(), &Client(0), &Client(2)})
+        if (w->Game()->MoveCount != count) return false;
+      return true;
+    });
+  };
+  for (int n = 0; n < 4; ++n) {
+    CKestroGame& g = *Server().Game();
+    ASSERT_TRUE(nettest::PickMove(g, random, move, 2));
+    const int count = g.MoveCount + 1;
+    ClickSquare(Client(2), move.kind, move.from);
+    ClickSquare(Client(2), 2, move.to);
+    ASSERT_TRUE(othersHave(count)) << Describe();
+  }
+  const int played = Server().Game()->MoveCount;
+  const std::string othersRecord = Server().RecordPane().Text();
+
+  // He joins again in the same window and logs in: he sees the game as it stands.
+  bob.reNetGameLog->clear();
+  Session(bob).JoinServer("127.0.0.1", Port());
+  ASSERT_TRUE(Wait([&] { return bob.reNetGameLog->toPlainText().startsWith("Connected to KVX NetGame Server"); }));
+  bob.edName->setText(QStringLiteral("Bob"));
+  bob.btnLogin->click();
+  ASSERT_TRUE(Wait([&] { return bob.OwnPlayer.name == "Bob2" && bob.Game()->MoveCount == played; }))
+      << bob.Game()->ErrorLog << Describe();
+  auto expectSameGame = [&](TfrmKestrovane& w) {
+    const CKestroGame& g = *w.Game();
+    const TwoBoardPosition& sp = Server().Game()->Position;
+    EXPECT_EQ(nettest::MoveLines(w.RecordPane().Text()), nettest::MoveLines(Server().RecordPane().Text()));
+    EXPECT_EQ(CKestroGame::PositionToBfen(g.Position), CKestroGame::PositionToBfen(sp));
+    for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(g.Position.clock[seat], sp.clock[seat]) << seat;
+    EXPECT_EQ(g.PliesA, Server().Game()->PliesA);
+    EXPECT_EQ(g.PliesB, Server().Game()->PliesB);
+  };
+  {
+    SCOPED_TRACE("back");
+    expectSameGame(bob);
+    EXPECT_GT(bob.Game()->Position.clock[1], 180000);
+    EXPECT_TRUE(dialogs_.asked.empty());
+  }
+  // The others got nothing but the news of his arrival.
+  ASSERT_TRUE(Wait([&] { return Client(0).reNetGameLog->toPlainText().contains("Bob2 arrived."); }));
+  EXPECT_EQ(Client(0).RecordPane().Text(), othersRecord);
+  EXPECT_EQ(Client(2).RecordPane().Text(), othersRecord);
+
+  // He takes his seat back and the game goes on on both boards.
+  bob.mnuiTakeRoles[1]->trigger();
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.Game()->PlayerNames[1] == "Bob2"; })) << Describe();
+  ASSERT_TRUE(Wait([&] { return bob.OwnRoles == 6 + 16; })) << Describe();
+  int blackAMoves = 0;
+  for (int n = 0; n < 24; ++n) {
+    ASSERT_NO_FATAL_FAILURE(PlayOneMove(random, bySeat, move, head));
+    blackAMoves += head[head.find_first_not_of("0123456789")] == 'a' ? 1 : 0;
+  }
+  EXPECT_GE(blackAMoves, 2);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    expectSameGame(Client(i));
+  }
+  EXPECT_EQ(Client(0).RecordPane().Text(), Server().RecordPane().Text());
+}
+
 }  // namespace
