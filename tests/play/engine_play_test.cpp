@@ -163,6 +163,43 @@ TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHu
   EXPECT_NE(Pane(1).find("KVXN <-- 1a."), std::string::npos) << Pane(1);
 }
 
+// The server user's own mouse move is timed by the server as a client's is:
+// its clock comes from the one-minute game, the first move carries the note,
+// and the answering engine's turn starts with that move, so the human's
+// thinking time is not charged to the engine as lag.
+TEST_F(EnginePlayTest, TheTrainingHumansMoveIsTimedByTheServerLikeEveryMove) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  StartServerAndLogIn("Ann");
+  GiveEnginesANewHome();
+  using Answer = Dialogs::Answer;
+  dialogs_.messages = {Answer::Ok, Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
+  Server().mnuiHotseat2Click();
+  ASSERT_NE(Server().Game()->SourceText.find("[TimeControl \"bronstein 60+3\"]"), std::string::npos);
+  QTest::qWait(1500);  // the human thinks
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  ASSERT_TRUE(Wait([&] { return Server().Game()->PliesA >= 2; }, 20000)) << Pane(1) << Chat();
+
+  const QRegularExpression stamp(QStringLiteral(R"(^1([Aa])\.[^{]+\{(\d+)\}\{C:\[T:(\d+)\]\[L:(\d+)\](.*)\}$)"));
+  int humanT = -1, engineL = -1;
+  for (const std::string& line : nettest::MoveLines(Server().RecordPane().Text())) {
+    const QRegularExpressionMatch m = stamp.match(QString::fromStdString(line));
+    if (!m.hasMatch()) continue;
+    if (m.captured(1) == QStringLiteral("A")) {
+      EXPECT_EQ(line.substr(0, 6), "1A.e4{");
+      EXPECT_LE(m.captured(2).toInt(), 60) << line;
+      EXPECT_GE(m.captured(2).toInt(), 50) << line;
+      EXPECT_EQ(m.captured(5).toStdString(), " T=Thinking time per move in miliseconds L=lag per move in ms") << line;
+      humanT = m.captured(3).toInt() + m.captured(4).toInt();
+    } else {
+      engineL = m.captured(4).toInt();
+    }
+  }
+  EXPECT_GE(humanT, 1500) << Server().RecordPane().Text();
+  ASSERT_GE(engineL, 0) << Server().RecordPane().Text();
+  EXPECT_LT(engineL, 1000) << Server().RecordPane().Text();
+}
+
 TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
   if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
   GiveEnginesANewHome();
