@@ -378,11 +378,15 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
     chbEnergyBoard->move(Right(chbShowCoordinates), chbEnergyBoard->y());
     chbShowPresumptiveTimes->move(Right(chbEnergyBoard), chbShowPresumptiveTimes->y());
     btnShowPresumtiveTimes->move(Right(chbShowPresumptiveTimes), btnShowPresumtiveTimes->y());
+    chbShowPresumptiveTimes->show();
+    btnShowPresumtiveTimes->show();
     imgBoard->move(imgBoard->x(), Bottom(chbEnergyBoard));
     for (QWidget* w : sizeButtons) w->show();
     for (QWidget* w : std::initializer_list<QWidget*>{edName, edNetGameMessage, reNetGameLog}) w->show();
   } else {
     for (QWidget* w : localButtons) w->show();
+    chbShowPresumptiveTimes->hide();
+    btnShowPresumtiveTimes->hide();
     // The analysis controls end the board row, in either order of its check boxes.
     int left = std::max({Right(chbEnergyBoard), Right(chbFlipSides), Right(chbShowCoordinates)}) + 8;
     for (QWidget* w : std::initializer_list<QWidget*>{btnAnalyzePositionA, cbo_ChessVariant, btnEngineForAnalysis}) {
@@ -397,17 +401,29 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
   ClearPicture();
   DrawBoard();
   const KestrovaneVisualProperties& v = Visual();
-  reBPGNGames->setGeometry(imgBoard->x() + v.OriginX + v.PictureWidth, imgBoard->y() + v.OriginY, reBPGNGames->width(),
-                           v.PictureHeight);
-  txtAllMoves->setGeometry(Right(reBPGNGames), reBPGNGames->y(), txtAllMoves->width(), v.PictureHeight);
-  pcXBEngines->move(Right(txtAllMoves), reBPGNGames->y());
-  chbTestAutoMove->move(txtAllMoves->x(), chbFlipSides->y());
+  // The rows above the picture, and how far right what is shown of them reaches.
+  int rowsRight = 0;
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           chbEnergyBoard, chbFlipSides, chbShowCoordinates, chbShowPresumptiveTimes, btnShowPresumtiveTimes,
+           btnShowLagCompensator, btnAnalyzePositionA, cbo_ChessVariant, btnEngineForAnalysis, btnNewGame,
+           btnSetupPosition, btnSetup0, btnClearBoard, btnOnMove, btnBFEN})
+    if (w->isVisibleTo(this)) rowsRight = std::max(rowsRight, Right(w));
+  // The panes beside the picture, as high as it; they start lower when
+  // "Save BPGN Now" above them would reach into those rows (a narrow picture).
+  const int paneLeft = imgBoard->x() + v.OriginX + v.PictureWidth;
+  const int pictureTop = imgBoard->y() + v.OriginY;
+  int paneTop = pictureTop;
+  if (paneTop - btnSaveXPGN->height() < imgBoard->y() && rowsRight > paneLeft)
+    paneTop = imgBoard->y() + btnSaveXPGN->height();
+  const int paneHeight = pictureTop + v.PictureHeight - paneTop;
+  reBPGNGames->setGeometry(paneLeft, paneTop, reBPGNGames->width(), paneHeight);
+  txtAllMoves->setGeometry(Right(reBPGNGames), paneTop, txtAllMoves->width(), paneHeight);
+  pcXBEngines->setGeometry(Right(txtAllMoves), paneTop, pcXBEngines->width(), paneHeight);
+  chbTestAutoMove->move(std::max(txtAllMoves->x(), rowsRight), chbFlipSides->y());
   btnSaveXPGN->setGeometry(reBPGNGames->x(), reBPGNGames->y() - btnSaveXPGN->height(), reBPGNGames->width(),
                            btnSaveXPGN->height());
 
   if (networkLayout) {
-    chbShowPresumptiveTimes->show();
-    btnShowPresumtiveTimes->show();
     const int pictureBottom = imgBoard->y() + v.OriginY + v.PictureHeight;
     btnLogin->move(btnLogin->x(), pictureBottom + btnQuicky[0]->height());
     if (!ActsAsServer) {
@@ -447,8 +463,6 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
     udPartnerTellsSLN->move(Right(edPartnerTells), edPartnerTells->y());
     reNetGameLog->move(reNetGameLog->x(), ActsAsServer ? Bottom(edNetGameMessage) : Bottom(edPartnerTells));
   } else {
-    chbShowPresumptiveTimes->hide();
-    btnShowPresumtiveTimes->hide();
     for (QPushButton* b : btnGame) b->hide();
     for (QPushButton* b : btnQuicky) b->hide();
   }

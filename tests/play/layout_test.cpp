@@ -103,6 +103,16 @@ TEST_F(LayoutTest, NoControlCoversAnotherAndEveryCaptionFitsInEveryLayout) {
   client.btnReNetGameLogSizeChange->click();
   client.btnReNetGameLogSizeChangeWidthPlus->click();
   ExpectLayoutSound(client, "client with a taller, wider chat pane");
+  client.Visual().SquareSize = 12;
+  client.FullRedraw();
+  for (int i = 0; i < 4; ++i) client.mnuiCommunicatorButtonsSize2->trigger();
+  ExpectLayoutSound(client, "client with small squares and big buttons");
+
+  client.mnuiDisconnect->trigger();
+  ASSERT_EQ(client.NetworkMode, 0);
+  ExpectLayoutSound(client, "local after Disconnect");
+  client.btnSetupPosition->click();
+  ExpectLayoutSound(client, "set-up mode after Disconnect");
 }
 
 }  // namespace
