@@ -39,8 +39,8 @@ bool Fits(const QPushButton* b, const QFont& font, QSize size) {
          metrics.height() <= contents.height();
 }
 
-// The largest pixel size from `largest` down whose font fits every button at
-// the size `sizeOf` gives it; 1 when none does.
+// The font of the largest pixel size, from `base`'s down, that fits every
+// button at the size `sizeOf` gives it; of pixel size 1 when none does.
 template <typename SizeOf>
 QFont LargestFitting(std::span<QPushButton* const> buttons, const QFont& base, SizeOf sizeOf) {
   for (int pixels = std::max(QFontInfo(base).pixelSize(), 1); pixels > 1; --pixels) {

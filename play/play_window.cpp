@@ -415,7 +415,8 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
   int paneTop = pictureTop;
   if (paneTop - btnSaveXPGN->height() < imgBoard->y() && rowsRight > paneLeft)
     paneTop = imgBoard->y() + btnSaveXPGN->height();
-  const int paneHeight = pictureTop + v.PictureHeight - paneTop;
+  const int pictureBottom = pictureTop + v.PictureHeight;
+  const int paneHeight = pictureBottom - paneTop;
   reBPGNGames->setGeometry(paneLeft, paneTop, reBPGNGames->width(), paneHeight);
   txtAllMoves->setGeometry(Right(reBPGNGames), paneTop, txtAllMoves->width(), paneHeight);
   pcXBEngines->setGeometry(Right(txtAllMoves), paneTop, pcXBEngines->width(), paneHeight);
@@ -424,27 +425,24 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
                            btnSaveXPGN->height());
 
   if (networkLayout) {
-    const int pictureBottom = imgBoard->y() + v.OriginY + v.PictureHeight;
     btnLogin->move(btnLogin->x(), pictureBottom + btnQuicky[0]->height());
     if (!ActsAsServer) {
       for (QPushButton* b : btnGame) b->show();
       for (QPushButton* b : btnQuicky) b->show();
       pcXBEngines->show();
     }
+    // btnQuicky33..38 continue the first row while "Login" is shown, else
+    // they take its place in its row.
+    const bool loginShown = btnLogin->isVisibleTo(this);
+    const int firstRowEnd = loginShown ? 38 : 32;
     btnQuicky[0]->move(imgBoard->x(), pictureBottom);
-    for (int i = 1; i < 32; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[0]->y());
-    // The row of Login: "Login" or, while it is hidden, btnQuicky33..38 in
-    // its place; then the chat-size buttons, the handle and the game buttons,
-    // each after the one before it that is shown.
+    for (int i = 1; i < firstRowEnd; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[0]->y());
+    // The row of Login, left to right, each control after the one before it
+    // that is shown: "Login" or the rest of the quick-chat buttons, the
+    // chat-size buttons, the handle, a gap, the game buttons.
     std::vector<QWidget*> row;
-    if (btnLogin->isVisibleTo(this)) {
-      btnQuicky[32]->move(Right(btnQuicky[31]), btnQuicky[0]->y());
-      row.push_back(btnLogin);
-    } else {
-      btnQuicky[32]->move(btnLogin->x(), btnLogin->y());
-    }
-    for (int i = 33; i < 38; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[32]->y());
-    if (!btnLogin->isVisibleTo(this)) row.insert(row.end(), btnQuicky.begin() + 32, btnQuicky.end());
+    if (loginShown) row.push_back(btnLogin);
+    row.insert(row.end(), btnQuicky.begin() + firstRowEnd, btnQuicky.end());
     row.insert(row.end(), std::begin(sizeButtons), std::end(sizeButtons));
     row.push_back(edClientHandle);
     row.insert(row.end(), btnGame.begin(), btnGame.end());
