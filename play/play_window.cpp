@@ -26,6 +26,7 @@
 #include "display/board_display.h"
 #include "net/core/clock.h"
 #include "net/core/frame.h"
+#include "play/communicator_buttons.h"
 #include "play/core/communicator.h"
 #include "play/core/running_clock.h"
 #include "play/engine_control.h"
@@ -97,7 +98,7 @@ void TfrmKestrovane::BuildControls() {
   QWidget* s = Surface();
   auto check = [s](const char* name, const char* caption, int x, int width) {
     auto* box = Named(new QCheckBox(QString::fromLatin1(caption), s), name);
-    box->setGeometry(x, 0, width, 18);
+    box->setGeometry(x, 0, std::max(width, box->sizeHint().width()), 18);
     return box;
   };
   auto button = [s](const char* name, const QString& caption, int x, int y, int width, int height = 22) {
@@ -113,8 +114,8 @@ void TfrmKestrovane::BuildControls() {
   chbShowCoordinates->setChecked(true);
   chbShowPresumptiveTimes = check("chbShowPresumptiveTimes", "Show presumptive times", Right(chbShowCoordinates), 170);
   chbShowPresumptiveTimes->hide();
-  btnShowPresumtiveTimes = button("btnShowPresumtiveTimes", QStringLiteral("Presumtive Times"),
-                                  chbShowPresumptiveTimes->x() + 48, 0, 120, 18);
+  btnShowPresumtiveTimes =
+      button("btnShowPresumtiveTimes", QStringLiteral("Presumtive Times"), Right(chbShowPresumptiveTimes), 0, 120, 18);
   btnShowPresumtiveTimes->hide();
   btnShowLagCompensator =
       button("btnShowLagCompensator", QStringLiteral("LAG"), Right(btnShowPresumtiveTimes), 0, 40, 18);
@@ -130,7 +131,7 @@ void TfrmKestrovane::BuildControls() {
   btnOnMove = button("btnOnMove", QStringLiteral("On Move"), Right(btnClearBoard), 18, 70);
   btnBFEN = button("btnBFEN", QStringLiteral("Save position and play"), Right(btnOnMove), 18, 150);
   for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove, btnBFEN}) b->setEnabled(false);
-  btnAnalyzePositionA = button("btnAnalyzePositionA", QStringLiteral("Analyze A"), 300, 0, 80, 18);
+  btnAnalyzePositionA = button("btnAnalyzePositionA", QStringLiteral("Analyze A"), 0, 0, 80, 18);
   cbo_ChessVariant = Named(new QComboBox(s), "cbo_ChessVariant");
   cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("standard"), QString()});
   cbo_ChessVariant->setEditable(true);
@@ -230,7 +231,6 @@ void TfrmKestrovane::BuildControls() {
     const communicator::Button& row = communicator::kTable[static_cast<size_t>(i)];
     const QString caption = QString::fromLatin1(row.caption);
     QPushButton* b = button(row.name, caption, 0, 0, 0, 15);
-    b->resize(std::clamp(b->fontMetrics().horizontalAdvance(caption) + 8, 14, 65), 15);
     b->hide();
     connect(b, &QPushButton::clicked, this, [this, i] { CommunicatorClick(i); });
     if (i < communicator::kGameButtons)
@@ -240,18 +240,9 @@ void TfrmKestrovane::BuildControls() {
     communicatorControls_[static_cast<size_t>(i) + 1] = b;
   }
   communicatorControls_[0] = btnLogin;
+  communicator::SizeToForm(CommunicatorButtons(), font());
   for (size_t i = 0; i < communicatorControls_.size(); ++i) communicatorSizes_[i] = communicatorControls_[i]->size();
-  // The row of the Login button, left to right as the form places it (the
-  // layout sets only its top): Login, the six chat-size buttons, the handle,
-  // the nine game buttons.
-  int left = 1;
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           btnLogin, btnreNetGameLogClear, btnReNetGameLogSizeChange, btnReNetGameLogSizeChangePlus,
-           btnReNetGameLogSizeChangeMinus, btnReNetGameLogSizeChangeWidthPlus, btnReNetGameLogSizeChangeWidthMinus,
-           edClientHandle, btnGame[0]}) {
-    w->move(left, w->y());
-    left = Right(w) + (w == edClientHandle ? 8 : 0);
-  }
+  btnLogin->move(1, 0);
 
   TimerNetGame1 = Named(new QTimer(this), "TimerNetGame1");
   timerXBoardEngine = Named(new QTimer(this), "timerXBoardEngine");
@@ -386,12 +377,22 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
     chbShowCoordinates->move(Right(chbFlipSides), chbShowCoordinates->y());
     chbEnergyBoard->move(Right(chbShowCoordinates), chbEnergyBoard->y());
     chbShowPresumptiveTimes->move(Right(chbEnergyBoard), chbShowPresumptiveTimes->y());
-    btnShowPresumtiveTimes->move(chbShowPresumptiveTimes->x() + 48, btnShowPresumtiveTimes->y());
+    btnShowPresumtiveTimes->move(Right(chbShowPresumptiveTimes), btnShowPresumtiveTimes->y());
+    chbShowPresumptiveTimes->show();
+    btnShowPresumtiveTimes->show();
     imgBoard->move(imgBoard->x(), Bottom(chbEnergyBoard));
     for (QWidget* w : sizeButtons) w->show();
     for (QWidget* w : std::initializer_list<QWidget*>{edName, edNetGameMessage, reNetGameLog}) w->show();
   } else {
     for (QWidget* w : localButtons) w->show();
+    chbShowPresumptiveTimes->hide();
+    btnShowPresumtiveTimes->hide();
+    // The analysis controls end the board row, in either order of its check boxes.
+    int left = std::max({Right(chbEnergyBoard), Right(chbFlipSides), Right(chbShowCoordinates)}) + 8;
+    for (QWidget* w : std::initializer_list<QWidget*>{btnAnalyzePositionA, cbo_ChessVariant, btnEngineForAnalysis}) {
+      w->move(left, w->y());
+      left = Right(w);
+    }
     imgBoard->move(imgBoard->x(), Bottom(btnNewGame));
     for (QWidget* w : sizeButtons) w->hide();
     for (QWidget* w : std::initializer_list<QWidget*>{edName, edNetGameMessage, reNetGameLog, pcXBEngines}) w->hide();
@@ -400,43 +401,66 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
   ClearPicture();
   DrawBoard();
   const KestrovaneVisualProperties& v = Visual();
-  reBPGNGames->setGeometry(imgBoard->x() + v.OriginX + v.PictureWidth, imgBoard->y() + v.OriginY, reBPGNGames->width(),
-                           v.PictureHeight);
-  txtAllMoves->setGeometry(Right(reBPGNGames), reBPGNGames->y(), txtAllMoves->width(), v.PictureHeight);
-  pcXBEngines->move(Right(txtAllMoves), reBPGNGames->y());
-  chbTestAutoMove->move(txtAllMoves->x(), chbFlipSides->y());
+  // The rows above the picture, and how far right what is shown of them reaches.
+  int rowsRight = 0;
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           chbEnergyBoard, chbFlipSides, chbShowCoordinates, chbShowPresumptiveTimes, btnShowPresumtiveTimes,
+           btnShowLagCompensator, btnAnalyzePositionA, cbo_ChessVariant, btnEngineForAnalysis, btnNewGame,
+           btnSetupPosition, btnSetup0, btnClearBoard, btnOnMove, btnBFEN})
+    if (w->isVisibleTo(this)) rowsRight = std::max(rowsRight, Right(w));
+  // The panes beside the picture, as high as it; they start lower when
+  // "Save BPGN Now" above them would reach into those rows (a narrow picture).
+  const int paneLeft = imgBoard->x() + v.OriginX + v.PictureWidth;
+  const int pictureTop = imgBoard->y() + v.OriginY;
+  int paneTop = pictureTop;
+  if (paneTop - btnSaveXPGN->height() < imgBoard->y() && rowsRight > paneLeft)
+    paneTop = imgBoard->y() + btnSaveXPGN->height();
+  const int pictureBottom = pictureTop + v.PictureHeight;
+  const int paneHeight = pictureBottom - paneTop;
+  reBPGNGames->setGeometry(paneLeft, paneTop, reBPGNGames->width(), paneHeight);
+  txtAllMoves->setGeometry(Right(reBPGNGames), paneTop, txtAllMoves->width(), paneHeight);
+  pcXBEngines->setGeometry(Right(txtAllMoves), paneTop, pcXBEngines->width(), paneHeight);
+  chbTestAutoMove->move(std::max(txtAllMoves->x(), rowsRight), chbFlipSides->y());
   btnSaveXPGN->setGeometry(reBPGNGames->x(), reBPGNGames->y() - btnSaveXPGN->height(), reBPGNGames->width(),
                            btnSaveXPGN->height());
 
   if (networkLayout) {
-    chbShowPresumptiveTimes->show();
-    btnShowPresumtiveTimes->show();
-    const int pictureBottom = imgBoard->y() + v.OriginY + v.PictureHeight;
     btnLogin->move(btnLogin->x(), pictureBottom + btnQuicky[0]->height());
-    for (QWidget* w : sizeButtons) w->move(w->x(), btnLogin->y());
-    edClientHandle->move(edClientHandle->x(), btnLogin->y());
-    edName->move(edName->x(), Bottom(btnLogin));
-    edNetGameMessage->move(edNetGameMessage->x(), edName->y());
-    edPartnerTells->setGeometry(edPartnerTells->x(), Bottom(edNetGameMessage), reNetGameLog->width(),
-                                edPartnerTells->height());
-    udPartnerTellsSLN->move(Right(edPartnerTells), edPartnerTells->y());
-    reNetGameLog->move(reNetGameLog->x(), ActsAsServer ? Bottom(edNetGameMessage) : Bottom(edPartnerTells));
     if (!ActsAsServer) {
       for (QPushButton* b : btnGame) b->show();
       for (QPushButton* b : btnQuicky) b->show();
       pcXBEngines->show();
     }
-    for (int i = 0; i < 9; ++i) btnGame[i]->move(i == 0 ? btnGame[0]->x() : Right(btnGame[i - 1]), btnLogin->y());
+    // btnQuicky33..38 continue the first row while "Login" is shown, else
+    // they take its place in its row.
+    const bool loginShown = btnLogin->isVisibleTo(this);
+    const int firstRowEnd = loginShown ? 38 : 32;
     btnQuicky[0]->move(imgBoard->x(), pictureBottom);
-    for (int i = 1; i < 32; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[0]->y());
-    if (btnLogin->isVisibleTo(this))
-      btnQuicky[32]->move(Right(btnQuicky[31]), btnQuicky[0]->y());
-    else
-      btnQuicky[32]->move(btnLogin->x(), btnLogin->y());
-    for (int i = 33; i < 38; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[32]->y());
+    for (int i = 1; i < firstRowEnd; ++i) btnQuicky[i]->move(Right(btnQuicky[i - 1]), btnQuicky[0]->y());
+    // The row of Login, left to right, each control after the one before it
+    // that is shown: "Login" or the rest of the quick-chat buttons, the
+    // chat-size buttons, the handle, a gap, the game buttons.
+    std::vector<QWidget*> row;
+    if (loginShown) row.push_back(btnLogin);
+    row.insert(row.end(), btnQuicky.begin() + firstRowEnd, btnQuicky.end());
+    row.insert(row.end(), std::begin(sizeButtons), std::end(sizeButtons));
+    row.push_back(edClientHandle);
+    row.insert(row.end(), btnGame.begin(), btnGame.end());
+    int left = btnLogin->x(), rowBottom = Bottom(btnLogin);
+    for (QWidget* w : row) {
+      if (w == btnGame[0]) left += 8;
+      w->move(left, btnLogin->y());
+      if (!w->isVisibleTo(this)) continue;
+      left = Right(w);
+      rowBottom = std::max(rowBottom, Bottom(w));
+    }
+    edName->move(edName->x(), rowBottom);
+    edNetGameMessage->move(Right(edName), edName->y());
+    edPartnerTells->setGeometry(edPartnerTells->x(), Bottom(edNetGameMessage), reNetGameLog->width(),
+                                edPartnerTells->height());
+    udPartnerTellsSLN->move(Right(edPartnerTells), edPartnerTells->y());
+    reNetGameLog->move(reNetGameLog->x(), ActsAsServer ? Bottom(edNetGameMessage) : Bottom(edPartnerTells));
   } else {
-    chbShowPresumptiveTimes->hide();
-    btnShowPresumtiveTimes->hide();
     for (QPushButton* b : btnGame) b->hide();
     for (QPushButton* b : btnQuicky) b->hide();
   }
@@ -588,6 +612,7 @@ void TfrmKestrovane::ResizeCommunicator(int steps) {
     size.setWidth(size.width() + steps * communicator::kWidthStep);
     communicatorControls_[i]->resize(std::max(size.width(), 0), std::max(size.height(), 0));
   }
+  communicator::FitCaptionFont(CommunicatorButtons(), font());
   LayoutControls(NetworkMode != 0);
 }
 void TfrmKestrovane::mnuiWhoClick() { net_->Who(); }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -278,5 +279,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   void ResizeCommunicator(int steps);
   std::array<QPushButton*, 48> communicatorControls_{};
   std::array<QSize, 48> communicatorSizes_{};
+  // The 47 communicator buttons, without "Login".
+  std::span<QPushButton* const> CommunicatorButtons() const {
+    return std::span<QPushButton* const>(communicatorControls_).subspan(1);
+  }
   QString saveDialogExtension_;  // the save dialog's default extension, once "Save BPGN Now" set it
 };

@@ -42,14 +42,13 @@ void Enter(TfrmKestrovane& w) {
   w.cbo_ChessVariant->show();
   w.btnEngineForAnalysis->show();
 
+  // The panes keep the top and height the layout gave them.
   const KestrovaneVisualProperties& v = w.Visual();
-  const int top = w.imgBoard->y() + v.OriginY;
+  const int top = w.reBPGNGames->y(), height = w.reBPGNGames->height();
   w.pcXBEngines->move(w.imgBoard->x() + v.OriginX + v.PictureWidth, top);
   w.pcXBEngines->show();
-  w.reBPGNGames->setGeometry(w.pcXBEngines->x() + w.pcXBEngines->width(), top, w.reBPGNGames->width(),
-                             v.PictureHeight);
-  w.txtAllMoves->setGeometry(w.reBPGNGames->x() + w.reBPGNGames->width(), top, w.txtAllMoves->width(),
-                             v.PictureHeight);
+  w.reBPGNGames->setGeometry(w.pcXBEngines->x() + w.pcXBEngines->width(), top, w.reBPGNGames->width(), height);
+  w.txtAllMoves->setGeometry(w.reBPGNGames->x() + w.reBPGNGames->width(), top, w.txtAllMoves->width(), height);
   w.btnSaveXPGN->setGeometry(w.reBPGNGames->x(), w.reBPGNGames->y() - w.btnSaveXPGN->height(),
                              w.reBPGNGames->width(), w.btnSaveXPGN->height());
   w.FitSurface();
