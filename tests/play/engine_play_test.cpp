@@ -1,5 +1,7 @@
 // The computer players in a real window: a server with no clients whose four
 // seats are played by the built-in player and Debian's sjeng.
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -125,6 +127,38 @@ TEST_F(EnginePlayTest, BuiltInPlayerAndSjengPlayABughouseGameWithoutStalling) {
     EXPECT_EQ(Pane(seat).find("is stuck"), std::string::npos) << Pane(seat);
     std::printf("%s: %d moves sent, %d refused\n", kSeatWords[seat], c.MovesSent[seat], c.RefusedMoves[seat]);
   }
+}
+
+// Five times a new game starts right after an engine's move, while the engine
+// told of it thinks: every seat moves in every game and no move of an earlier
+// game is tried.
+TEST_F(EnginePlayTest, NewGamesStartedWhileSjengsThinkArePlayedByEverySeat) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  for (int seat = 0; seat < 4; ++seat) c.GiveSeatEngine(seat, EngineControl::kSjeng, kSjeng);
+  Server().timerXBoardEngine->setInterval(50);
+  Server().mnuiXBoardChessEngineTimer->setData(50);
+  auto panes = [&] {
+    std::string all;
+    for (int seat = 0; seat < 4; ++seat) all += std::string("--- ") + kSeatWords[seat] + "\n" + Pane(seat);
+    return all + "--- chat\n" + Chat();
+  };
+  auto sent = [&] { return c.MovesSent[0] + c.MovesSent[1] + c.MovesSent[2] + c.MovesSent[3]; };
+  for (int game = 0; game <= 5; ++game) {
+    Server().StartGameMenuClick(0);
+    ASSERT_TRUE(Wait([&] { return *std::min_element(c.MovesSent, c.MovesSent + 4) >= 1; }, 30000))
+        << "game " << game << "\n" << panes();
+    for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(c.RefusedMoves[seat], 0) << "game " << game << "\n" << panes();
+    if (game == 5) break;
+    // The next move: its receiver thinks when the next game starts.
+    const int before = sent();
+    ASSERT_TRUE(Wait([&] { return sent() > before; }, 30000)) << panes();
+  }
+  EXPECT_EQ(Chat().find("is stuck"), std::string::npos) << Chat();
+  EXPECT_GE(Server().Game()->PliesA, 2);
+  EXPECT_GE(Server().Game()->PliesB, 2);
 }
 
 TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHumanSeatWaitsForTheMouse) {
