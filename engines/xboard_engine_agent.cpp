@@ -77,8 +77,7 @@ void CXBoardEngineAgent::ForgetOutput() {
   Lines.Clear();
   GreetingSeen = false;
   if (SetUps++ == 0 || !Process || Process->state() == QProcess::NotRunning) return;
-  while (Process->waitForReadyRead(0)) {
-  }
+  Process->waitForReadyRead(0);
   Process->readAll();
 }
 

@@ -444,6 +444,25 @@ TEST(XBoardEngineGame, FakeSunsetterPlaysBoardAThroughTheAgent) {
   EXPECT_EQ(r.fallbackPlies, 0);
 }
 
+// What an engine wrote before a set-up was sent answers an earlier one, even
+// when it was never read: its move is not tried.
+TEST(XBoardEngineAgent, OutputWaitingWhenASetUpIsSentIsNotReadForMoves) {
+  NewAccount account;
+  QTemporaryDir dir;
+  Script(dir, "counting",
+         "n=0\nwhile read line; do case \"$line\" in\n"
+         "  new) echo 'tellics set 1 Sjeng counting';;\n"
+         "  go) n=$((n+1)); [ $n = 1 ] && echo 'move e2e4' || echo 'move d2d4';;\n"
+         "esac; done\n");
+  CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "counting");
+  account.Give(agent);
+  ASSERT_EQ(agent.Start(), 0);
+  agent.InitGame();
+  QThread::msleep(300);  // the first game's greeting and move wait unread
+  agent.InitGame();
+  EXPECT_EQ(LogUntil(agent, [](const std::string&) { return false; }, 3000).move, "d2d4");
+}
+
 // A move line before the greeting answers nothing of this game: never tried.
 TEST(XBoardEngineGame, AMoveSaidBeforeTheGreetingIsNeverTried) {
   const std::string folder = std::string(KESTRO_BIN_DIR) + "/";
