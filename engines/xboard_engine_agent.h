@@ -55,8 +55,6 @@ class CXBoardEngineAgent {
   // Only lines after the engine's greeting to the latest set-up (InitGame,
   // InitAnalysis) are read for moves.
   std::string ReadMove(std::string& text);
-  // The engine has shown its greeting since the latest start or set-up.
-  bool Greeted() const { return GreetingSeen; }
   // An engine move the rules refused: noted in the returned log text, and
   // while retries remain the engine is set up again on `board` of `position`
   // (its own side to move) and told to go. ResyncsLeft says whether it was.
