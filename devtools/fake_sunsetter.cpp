@@ -4,6 +4,7 @@
 // Every start is counted in $HOME/fake_sunsetter.starts; with
 // FAKE_SUNSETTER_FAILED_STARTS=n the first n starts end at once with status 1,
 // as an engine does that loses the race to create its folder on a new account.
+// With FAKE_SUNSETTER_EARLY_MOVE set it says "move e2e4" before each greeting.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -142,6 +143,7 @@ struct FakeEngine {
     if (word == "quit") return false;
     if (word == "new") {
       NewGame();
+      if (std::getenv("FAKE_SUNSETTER_EARLY_MOVE")) std::cout << "move e2e4" << std::endl;
       std::cout << "tellics kibitz Hello from Sunsetter" << std::endl;
     } else if (word == "white" || word == "black") {
       position.sideToMoveA = word == "black";

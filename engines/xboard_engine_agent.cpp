@@ -10,6 +10,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "engines/core/engine_seats.h"
+
 CXBoardEngineAgent::CXBoardEngineAgent(int id, const std::string& folder, const std::string& fileName)
     : Id(id), Name(fileName), Path(folder + fileName), Folder(folder) {}
 
@@ -39,9 +41,9 @@ std::string EndedText(int exitCode) {
 }  // namespace
 
 int CXBoardEngineAgent::Start() {
-  if (Running) return 0;
+  // Whatever a running engine still has to say belongs to its earlier game.
+  if (Running) Stop();
   if (!Launch()) return -1;
-  Moves.clear();
   Resyncs = 0;
   Starting = true;
   Restarted = false;
@@ -61,8 +63,22 @@ bool CXBoardEngineAgent::Launch() {
   Process = std::move(process);
   Lines.Clear();
   StartLines.Clear();
+  Moves.clear();
+  GreetingSeen = false;
+  SetUps = 0;
   Running = 1;
   return true;
+}
+
+// A set-up is about to be sent: the output waiting and the moves not yet
+// taken answer an earlier one, and the engine is to greet again.
+void CXBoardEngineAgent::ForgetOutput() {
+  Moves.clear();
+  Lines.Clear();
+  GreetingSeen = false;
+  if (SetUps++ == 0 || !Process || Process->state() == QProcess::NotRunning) return;
+  Process->waitForReadyRead(0);
+  Process->readAll();
 }
 
 int CXBoardEngineAgent::Send(const std::string& line) {
@@ -192,6 +208,7 @@ std::string CXBoardEngineAgent::VariantCommand(int32_t variant) const {
 }
 
 std::string CXBoardEngineAgent::InitGame() {
+  ForgetOutput();
   Send("xboard");
   std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
   transcript += SendLogged(Post ? "post" : "nopost");
@@ -209,6 +226,7 @@ std::string CXBoardEngineAgent::InitGame() {
 }
 
 std::string CXBoardEngineAgent::InitAnalysis() {
+  ForgetOutput();
   Send("xboard");
   std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
   transcript += SendLogged("new");
@@ -229,6 +247,10 @@ std::string CXBoardEngineAgent::ReadMove(std::string& text) {
   if (Read(output) > 0) {
     text = output;
     for (const std::string& line : Lines.Feed(output)) {
+      if (!GreetingSeen) {
+        GreetingSeen = FindEngineGreeting(line) != std::string::npos;
+        continue;
+      }
       const std::string move = EngineLineBuffer::MoveOfLine(line);
       if (move.empty()) continue;
       XBoardMove parsed;

@@ -33,7 +33,9 @@ class CXBoardEngineAgent {
   CXBoardEngineAgent(const CXBoardEngineAgent&) = delete;
   CXBoardEngineAgent& operator=(const CXBoardEngineAgent&) = delete;
 
-  int Start();  // 0 on success, -1 on failure
+  // 0 on success, -1 on failure. An agent that runs is started afresh: a new
+  // game never reads what the engine wrote for an earlier one.
+  int Start();
   // Never blocks: the process gets the quit word and a closed input, then a
   // terminate and a kill after grace periods, all while the event loop runs.
   // An engine that has already ended is reported as such at once.
@@ -50,6 +52,8 @@ class CXBoardEngineAgent {
   // Reads the waiting output and notices into `text` (for the engine's log) and returns
   // the next whole "move <text>" line's move that reads as an XBoard move,
   // or an empty string. Other move texts are noted in `text` and dropped.
+  // Only lines after the engine's greeting to the latest set-up (InitGame,
+  // InitAnalysis) are read for moves.
   std::string ReadMove(std::string& text);
   // An engine move the rules refused: noted in the returned log text, and
   // while retries remain the engine is set up again on `board` of `position`
@@ -85,6 +89,7 @@ class CXBoardEngineAgent {
 
  private:
   bool Launch();
+  void ForgetOutput();
   int StartOnceMore(std::string& text);
   void NoteAnswers(const std::string& output);
   std::string Log(const std::string& command);
@@ -94,6 +99,8 @@ class CXBoardEngineAgent {
   std::unique_ptr<QProcess> Process;
   EngineLineBuffer Lines;
   std::deque<std::string> Moves;
+  bool GreetingSeen = false;
+  int32_t SetUps = 0;  // set-ups sent to the running process
   int32_t Resyncs = 0;
   std::shared_ptr<EngineEnd> LastStop;
   // Start-up: until the engine answers, the lines sent are kept so that an

@@ -91,6 +91,9 @@ void EngineControl::BuildMenu() {
   mnuiDebugComputerThinking001 = w_.findChild<QAction*>(QStringLiteral("mnuiDebugComputerThinking001"));
   if (mnuiDebugComputerThinking001) mnuiDebugComputerThinking001->setCheckable(true);
 
+  // The two marks follow the seats: a click on either changes nothing.
+  QObject::connect(w_.mnuiBughouseKestroEngine, &QAction::triggered, &w_, [this] { UpdateOwnEngineRoles(false); });
+  QObject::connect(w_.mnuiXBoardChessEngine, &QAction::triggered, &w_, [this] { UpdateXBoardEnginesFlag(false); });
   for (int seat = 0; seat < 4; ++seat) {
     QObject::connect(w_.mnuiBugEngineRoles[seat], &QAction::triggered, &w_, [this, seat] { SeatRoleClick(seat); });
     const std::string base = std::string("mnuiXBoardChessEngine") + kSeatTags[seat];

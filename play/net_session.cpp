@@ -519,7 +519,6 @@ void NetSession::CallServerAdministrator() {
 void NetSession::Disconnect() {
   if (w_.NetworkMode == 0 && !server_ && !client_) return;
   SendToServer(net::DisconnectText(w_.OwnPlayer.handle, w_.OwnPlayer.roles));
-  w_.Engines().DeleteAgents();
   BackToLocal();
 }
 
@@ -532,6 +531,8 @@ void NetSession::CloseSockets() {
 }
 
 void NetSession::BackToLocal() {
+  // "ComputerPlayer" is disabled from here on: no engine may outlive the game.
+  w_.Engines().DeleteAgents();
   CloseSockets();
   // Freed from the event loop: their own events may be on the stack.
   DeleteLater(server_);

@@ -132,6 +132,8 @@ void TfrmKestrovane::BuildControls() {
   btnBFEN = button("btnBFEN", QStringLiteral("Save position and play"), Right(btnOnMove), 18, 150);
   for (QPushButton* b : {btnSetup0, btnClearBoard, btnOnMove, btnBFEN}) b->setEnabled(false);
   btnAnalyzePositionA = button("btnAnalyzePositionA", QStringLiteral("Analyze A"), 0, 0, 80, 18);
+  btnAnalyzePositionA->setToolTip(QStringLiteral("Analyse Position on A board"));
+  btnAnalyzePositionA->setStatusTip(btnAnalyzePositionA->toolTip());
   cbo_ChessVariant = Named(new QComboBox(s), "cbo_ChessVariant");
   cbo_ChessVariant->addItems({QStringLiteral("bughouse"), QStringLiteral("standard"), QString()});
   cbo_ChessVariant->setEditable(true);
@@ -324,10 +326,6 @@ void TfrmKestrovane::BuildMenus() {
   mnuiXBoardChessEngineTimer = MenuItem(ai, "mnuiXBoardChessEngineTimer", "Read engine messages timer : 300ms");
   mnuiXBoardChessEngineTimer->setData(300);  // the timer's interval in ms
 
-  sounds_ = std::make_unique<sound::SoundsMenu>(this, SubMenu(MainMenu1, "mnuiSounds", "Sounds"));
-  mnuiSoundsOff = sounds_->mnuiSoundsOff;
-  mnuiSoundMoveNone = sounds_->mnuiSoundMoveNone;
-
   mnuiDebug = SubMenu(MainMenu1, "mnuiDebug", "Debug");
   connect(MenuItem(mnuiDebug, "mnuiShowsClientLog", "Save ClientLog"), &QAction::triggered, this,
           &TfrmKestrovane::mnuiShowsClientLogClick);
@@ -356,6 +354,9 @@ void TfrmKestrovane::BuildMenus() {
           &TfrmKestrovane::mnuiPlayersAtTableCanStartGameClick);
 
   panes::BuildMenus(*this);
+  sounds_ = std::make_unique<sound::SoundsMenu>(this, SubMenu(mnuiClientOptions, "mnuiSounds", "Sounds"));
+  mnuiSoundsOff = sounds_->mnuiSoundsOff;
+  mnuiSoundMoveNone = sounds_->mnuiSoundMoveNone;
   // The Board menu's item (the base window's handler) and the check box stay in step.
   connect(mnuiShowCoordinates, &QAction::triggered, this,
           [this] { chbShowCoordinates->setChecked(mnuiShowCoordinates->isChecked()); });

@@ -297,7 +297,7 @@ struct GameResult {
 
 // Board A: one engine per colour through the agent; board B: random legal moves.
 GameResult PlayEngineGame(const std::string& folder, const std::string& name, const std::string& greeting,
-                          int wantedPlies, int timeoutMs) {
+                          int wantedPlies, int timeoutMs, const char* setting = nullptr) {
   GameResult result;
   NewAccount account;  // both engines start on it at once
   CKestroGame game;
@@ -312,6 +312,7 @@ GameResult PlayEngineGame(const std::string& folder, const std::string& name, co
     agent.LevelB = 0;  // a second per move: quick answers
     agent.LevelC = 1;
     account.Give(agent);
+    if (setting) agent.Environment->insert(setting, "1");
     EXPECT_EQ(agent.Start(), 0) << folder << name;
     if (!agent.Running) return result;
     seats[side].log = agent.InitGame();
@@ -439,6 +440,35 @@ TEST(XBoardEngineGame, FakeSunsetterPlaysBoardAThroughTheAgent) {
   const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 40, 30000);
   EXPECT_TRUE(r.greeted[0] && r.greeted[1]);
   EXPECT_TRUE(r.enginePlies >= 40 || r.ended) << r.enginePlies;
+  EXPECT_EQ(r.refused, 0);
+  EXPECT_EQ(r.fallbackPlies, 0);
+}
+
+// What an engine wrote before a set-up was sent answers an earlier one, even
+// when it was never read: its move is not tried.
+TEST(XBoardEngineAgent, OutputWaitingWhenASetUpIsSentIsNotReadForMoves) {
+  NewAccount account;
+  QTemporaryDir dir;
+  Script(dir, "counting",
+         "n=0\nwhile read line; do case \"$line\" in\n"
+         "  new) echo 'tellics set 1 Sjeng counting';;\n"
+         "  go) n=$((n+1)); [ $n = 1 ] && echo 'move e2e4' || echo 'move d2d4';;\n"
+         "esac; done\n");
+  CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "counting");
+  account.Give(agent);
+  ASSERT_EQ(agent.Start(), 0);
+  agent.InitGame();
+  QThread::msleep(300);  // the first game's greeting and move wait unread
+  agent.InitGame();
+  EXPECT_EQ(LogUntil(agent, [](const std::string&) { return false; }, 3000).move, "d2d4");
+}
+
+// A move line before the greeting answers nothing of this game: never tried.
+TEST(XBoardEngineGame, AMoveSaidBeforeTheGreetingIsNeverTried) {
+  const std::string folder = std::string(KESTRO_BIN_DIR) + "/";
+  const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 30, 30000,
+                                      "FAKE_SUNSETTER_EARLY_MOVE");
+  EXPECT_TRUE(r.enginePlies >= 30 || r.ended) << r.enginePlies;
   EXPECT_EQ(r.refused, 0);
   EXPECT_EQ(r.fallbackPlies, 0);
 }

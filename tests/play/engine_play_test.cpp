@@ -1,5 +1,12 @@
 // The computer players in a real window: a server with no clients whose four
 // seats are played by the built-in player and Debian's sjeng.
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -127,6 +134,96 @@ TEST_F(EnginePlayTest, BuiltInPlayerAndSjengPlayABughouseGameWithoutStalling) {
   }
 }
 
+// Five times a new game starts right after an engine's move, while the engine
+// told of it thinks: every seat moves in every game and no move of an earlier
+// game is tried.
+TEST_F(EnginePlayTest, NewGamesStartedWhileSjengsThinkArePlayedByEverySeat) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  for (int seat = 0; seat < 4; ++seat) c.GiveSeatEngine(seat, EngineControl::kSjeng, kSjeng);
+  Server().timerXBoardEngine->setInterval(50);
+  Server().mnuiXBoardChessEngineTimer->setData(50);
+  auto panes = [&] {
+    std::string all;
+    for (int seat = 0; seat < 4; ++seat) all += std::string("--- ") + kSeatWords[seat] + "\n" + Pane(seat);
+    return all + "--- chat\n" + Chat();
+  };
+  auto sent = [&] { return c.MovesSent[0] + c.MovesSent[1] + c.MovesSent[2] + c.MovesSent[3]; };
+  for (int game = 0; game <= 5; ++game) {
+    Server().StartGameMenuClick(0);
+    ASSERT_TRUE(Wait([&] { return *std::min_element(c.MovesSent, c.MovesSent + 4) >= 1; }, 30000))
+        << "game " << game << "\n" << panes();
+    for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(c.RefusedMoves[seat], 0) << "game " << game << "\n" << panes();
+    if (game == 5) break;
+    // The next move: its receiver thinks when the next game starts.
+    const int before = sent();
+    ASSERT_TRUE(Wait([&] { return sent() > before; }, 30000)) << panes();
+  }
+  EXPECT_EQ(Chat().find("is stuck"), std::string::npos) << Chat();
+  EXPECT_GE(Server().Game()->PliesA, 2);
+  EXPECT_GE(Server().Game()->PliesB, 2);
+}
+
+// Running child processes of this program started from `path`.
+int ChildProcesses(const std::string& path) {
+  int n = 0;
+  for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string pid = entry.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t name = line.rfind(')');
+    if (name == std::string::npos) continue;
+    std::istringstream fields(line.substr(name + 1));
+    char state = 0;
+    long parent = 0;
+    fields >> state >> parent;
+    std::error_code error;
+    // An ended process not yet reaped has no program any more.
+    if (parent == static_cast<long>(getpid()) && std::filesystem::read_symlink(entry.path() / "exe", error) == path)
+      ++n;
+  }
+  return n;
+}
+
+// A client whose sjeng plays BlackA and thinks about WhiteA's e4 leaves the
+// network game, by its own Disconnect or by the server's: no engine is left.
+TEST_F(EnginePlayTest, LeavingTheNetworkGameEndsTheClientsEngines) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  StartServerAndLogIn("Ann");
+  Server().Net().TakeRole(0);
+  for (const char* name : {"Bob", "Cid"}) {
+    ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(name));
+    TfrmKestrovane& client = *clients_.back();
+    auto& control = dynamic_cast<EngineControl&>(client.Engines());
+    client.mnuiTakeRoles[1]->trigger();
+    ASSERT_TRUE(Wait([&] { return (client.OwnRoles & 16) != 0 && (Server().OwnRoles & 8) != 0; })) << Describe();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home_.path());
+    environment.insert("LD_PRELOAD", KESTRO_BIN_DIR "/libfake_home.so");
+    control.SetEngineEnvironment(environment);
+    control.GiveSeatEngine(1, EngineControl::kSjeng, kSjeng);
+    Server().StartGameMenuClick(0);
+    ASSERT_TRUE(Wait([&] { return control.Agent(1) && ChildProcesses(kSjeng) == 1; })) << ChildProcesses(kSjeng);
+    ClickSquare(Server(), 1, sq::e4 - 24);
+    ClickSquare(Server(), 1, sq::e4);
+    const auto pane = [&] { return client.reXBoardEngine[1]->toPlainText().toStdString(); };
+    ASSERT_TRUE(Wait([&] { return pane().find("e2e4 --> sjeng") != std::string::npos; })) << pane();
+    if (name == std::string("Bob")) {
+      client.mnuiDisconnect->trigger();
+    } else {
+      Server().mnuiDisconnect->trigger();
+      ASSERT_TRUE(Wait([&] { return client.NetworkMode == 0; })) << Describe();
+    }
+    EXPECT_EQ(control.Agent(1), nullptr) << name;
+    EXPECT_FALSE(client.mnuiAI->isEnabled());
+    EXPECT_TRUE(Wait([&] { return ChildProcesses(kSjeng) == 0; }, 5000)) << name << " " << ChildProcesses(kSjeng);
+  }
+}
+
 TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHumanSeatWaitsForTheMouse) {
   if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
   StartServerAndLogIn("Ann");
@@ -210,6 +307,7 @@ TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
   g.Position.boardA[sq::d1] = pcEmpty;
   g.Position.boardA[sq::d1 + 12 * 4] = pcWQueen;  // d5
   Server().cbo_ChessVariant->setCurrentText(QStringLiteral("standard"));
+  EXPECT_EQ(Server().btnAnalyzePositionA->toolTip(), QStringLiteral("Analyse Position on A board"));
   Server().btnAnalyzePositionAClick();
   EXPECT_EQ(Server().timerXBoardEngine->interval(), 500);
   EXPECT_NE(Pane(0).find("variant chess"), std::string::npos) << Pane(0);
@@ -341,7 +439,14 @@ TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
   EngineControl& c = Control();
   c.GiveSeatEngine(0, EngineControl::kSjeng, listener);
   c.GiveSeatEngine(1, EngineControl::kSjeng, listener);
+  // The marks follow the seats: a click changes neither, nor stops the engines.
+  Server().mnuiXBoardChessEngine->trigger();
+  Server().mnuiBughouseKestroEngine->trigger();
+  EXPECT_TRUE(Server().mnuiXBoardChessEngine->isChecked());
+  EXPECT_FALSE(Server().mnuiBughouseKestroEngine->isChecked());
   Server().StartGameMenuClick(0);
+  ASSERT_NE(c.Agent(0), nullptr);
+  ASSERT_NE(c.Agent(1), nullptr);
   auto holdings = [&](int seat) {
     int n = 0;
     const std::string pane = Pane(seat);

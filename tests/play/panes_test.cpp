@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -197,6 +198,13 @@ TEST_F(PanesTest, NameIsTypedOnlyBetweenStartOrJoinAndLogin) {
   TfrmKestrovane& server = Server();
   QAction* clientOptions = server.mnuiClientOptions->menuAction();
   EXPECT_FALSE(clientOptions->isEnabled());
+  // The sounds are set under ClientOptions, not in a menu of their own.
+  QMenu* sounds = nullptr;
+  for (QAction* a : server.mnuiClientOptions->actions())
+    if (a->menu() && a->text() == QStringLiteral("Sounds")) sounds = a->menu();
+  ASSERT_NE(sounds, nullptr);
+  EXPECT_TRUE(sounds->actions().contains(server.mnuiSoundsOff));
+  for (QAction* a : server.MainMenu1->actions()) EXPECT_NE(a->text(), QStringLiteral("Sounds"));
   QTest::keyClicks(server.edName, QStringLiteral("X"));
   EXPECT_EQ(server.edName->text(), "Guest");
 
