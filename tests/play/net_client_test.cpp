@@ -82,11 +82,14 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   ASSERT_TRUE(joinEve());
   eve.edName->setText(QStringLiteral("BlackA:Evil"));
   eve.btnLogin->click();
-  ASSERT_TRUE(Wait([&] { return server.Table().Count() == 3 && eve.OwnPlayer.name == "BlackAEvil"; })) << Describe();
+  ASSERT_TRUE(Wait([&] { return server.Table().Count() == 3 && eve.OwnPlayer.name == server.Table().At(2).name; }))
+      << Describe();
+  const std::string evil = eve.OwnPlayer.name;
+  EXPECT_EQ(evil, "BlackAEvil");
   EXPECT_EQ(Hotseats(eve), "1111");
   const std::string log = server.DebugLogText();
   EXPECT_EQ(Tagged(log, "ServerReceived"), net::LoginFrame(eve.OwnHandle, "BlackA:Evil")) << log;
-  EXPECT_NE(log.find("<ServerSendtoCli>" + net::BuildFrame(net::kServerHandle, "SetPlayerName", "BlackAEvil") +
+  EXPECT_NE(log.find("<ServerSendtoCli>" + net::BuildFrame(net::kServerHandle, "SetPlayerName", evil) +
                      "</ServerSendtoCli>"),
             std::string::npos)
       << log;
@@ -95,7 +98,7 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   // the seats as the server has them.
   for (int seat : {0, 2}) eve.mnuiTakeRoles[seat]->trigger();
   ann.mnuiTakeRoles[1]->trigger();
-  const std::array<std::string, 4> seated = {"BlackAEvil", "Ann", "BlackAEvil", "BlackB"};
+  const std::array<std::string, 4> seated = {evil, "Ann", evil, "BlackB"};
   ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) {
     for (int seat = 0; seat < 4; ++seat)
       if (w.Game()->PlayerNames[seat] != seated[static_cast<size_t>(seat)]) return false;
@@ -107,7 +110,7 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   // A new game records the names right and keeps Ann's partner (Eve on WhiteB).
   Server().StartGameMenuClick(0);
   const std::string header = Server().RecordPane().Text();
-  EXPECT_NE(header.find("[WhiteA \"BlackAEvil\"][WhiteAElo \"0\"]\r\n[BlackA \"Ann\"]"), std::string::npos) << header;
+  EXPECT_NE(header.find("[WhiteA \"" + evil + "\"][WhiteAElo \"0\"]\r\n[BlackA \"Ann\"]"), std::string::npos) << header;
   ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.RecordPane().Text() == header; })) << Describe();
   EXPECT_EQ(ann.OwnPlayer.partnerSeat, 2);
   EXPECT_EQ(eve.OwnPlayer.partnerSeat, 3);
@@ -119,7 +122,7 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   QTest::keyClick(eve.edNetGameMessage, Qt::Key_Return);
   ASSERT_TRUE(Wait([&] { return ann.edPartnerTells->text().endsWith(QStringLiteral(" hold the knight")); }))
       << ann.edPartnerTells->text().toStdString() << Describe();
-  EXPECT_TRUE(ann.reNetGameLog->toPlainText().split('\n').contains(QStringLiteral("BlackAEvil>")));
+  EXPECT_TRUE(ann.reNetGameLog->toPlainText().split('\n').contains(QString::fromStdString(evil + ">")));
   EXPECT_NE(Tagged(server.DebugLogText(), "ServerReceived").find(net::ChatFrame(eve.OwnHandle, "")),
             std::string::npos);
 
