@@ -123,8 +123,8 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   ASSERT_TRUE(Wait([&] { return ann.edPartnerTells->text().endsWith(QStringLiteral(" hold the knight")); }))
       << ann.edPartnerTells->text().toStdString() << Describe();
   EXPECT_TRUE(ann.reNetGameLog->toPlainText().split('\n').contains(QString::fromStdString(evil + ">")));
-  EXPECT_NE(Tagged(server.DebugLogText(), "ServerReceived").find(net::ChatFrame(eve.OwnHandle, "")),
-            std::string::npos);
+  const std::string emptyLine = "\xA4" "cmd\xA4" + eve.OwnHandle + "\xA4Talk                \xA4\xA4" "endcmd\xA4";
+  EXPECT_NE(Tagged(server.DebugLogText(), "ServerReceived").find(emptyLine), std::string::npos);
 
   // Eve picks a pawn on board B, then moves on board A: when her move comes
   // back, the pawn is framed in the highlight colour as before.
