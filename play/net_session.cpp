@@ -402,6 +402,7 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
   w_.NetworkMode = 2;
   w_.ActsAsServer = 0;
   w_.OwnPlayer.handle.clear();  // none until Login
+  w_.edClientHandle->clear();
   w_.OwnPlayer.roles = w_.OwnPlayer.engineRoles = 0;
   w_.OwnPlayer.ownSeat = w_.OwnPlayer.partnerSeat = w_.OwnPlayer.opponentSeat = w_.OwnPlayer.partnersOpponentSeat =
       net::kSeatNone;

@@ -135,10 +135,10 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   const int cell = eve.Visual().SquareSize + 4;
   const QRect around(pawn.x() - cell / 2, pawn.y() - cell / 2, cell, cell);
   const QImage marked = eve.imgBoard->Canvas().copy(around);
-  const QRgb highlight = canvas::ToQColor(eve.Visual().HighlightSquareColor).rgb();
+  const QRgb highlight = canvas::ToQColor(eve.Visual().HighlightSquareColor).rgb() & RGB_MASK;
   bool framed = false;
   for (int y = 0; y < marked.height() && !framed; ++y)
-    for (int x = 0; x < marked.width() && !framed; ++x) framed = (marked.pixel(x, y) | 0xFF000000) == (highlight | 0xFF000000);
+    for (int x = 0; x < marked.width() && !framed; ++x) framed = (marked.pixel(x, y) & RGB_MASK) == highlight;
   ASSERT_TRUE(framed);
   ClickSquare(eve, 1, e2);
   ClickSquare(eve, 1, e2 + 24);
