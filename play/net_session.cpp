@@ -42,6 +42,13 @@ void Enable(std::initializer_list<QAction*> items, bool on) {
   for (QAction* a : items) a->setEnabled(on);
 }
 
+// The ComputerPlayer menu's four hotseat trainings (when the engine control
+// has built them).
+void EnableHotseatTrainings(TfrmKestrovane& w, bool on) {
+  for (int i = 1; i <= 4; ++i)
+    if (auto* a = w.findChild<QAction*>(QStringLiteral("mnuiHotseat") + QString::number(i))) a->setEnabled(on);
+}
+
 }  // namespace
 
 // What the server processor asks of the window.
@@ -65,6 +72,8 @@ class NetSession::ServerSide : public net::ServerHost {
     s_.ServerSendtoCli(handle, frame);
   }
   void ServerSendtoConnection(int64_t connection, const std::string& frame) override {
+    s_.SyncLog();
+    s_.log_.Add("<ServerSendtoCli>", frame, "</ServerSendtoCli>\r\n");
     if (s_.server_) s_.server_->Write(connection, frame);
   }
   void AddChatLine(const std::string& line) override { s_.AddChatLine(line); }
@@ -82,6 +91,7 @@ class NetSession::ServerSide : public net::ServerHost {
     (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
     w.ShowLegalMovesText(legalMoves);
     w.DrawBoard();
+    w.ShowMoveSelections();
     // The server's own computer players answer its clients too.
     CKestroGame& g = *w.Game();
     if ((g.GameKind == gkBughouse || g.GameKind == gkCoin) && !g.Moves.empty())
@@ -113,6 +123,7 @@ class NetSession::ClientSide : public net::ClientHost {
     TfrmKestrovane& w = s_.w_;
     w.DrawBoard();
     if (w.Visual().ShowPresumptiveTimes == 1) w.ShowPresumptiveTimes();
+    w.ShowMoveSelections();
   }
   void AddMoveToRecord(const std::string& moveText) override {
     std::string record = s_.w_.RecordPane().Text();
@@ -168,6 +179,8 @@ NetSession::~NetSession() {
 void NetSession::SyncLog() { log_.on = w_.mnuiMakeLogs->isChecked(); }
 
 void NetSession::SendToServer(const std::string& frame) {
+  // A client sends nothing before its Login but the login itself.
+  if (w_.ActsAsServer != 1 && w_.OwnPlayer.handle.empty() && !net::IsLoginFrame(frame)) return;
   SyncLog();
   log_.Add(" <NetGameSendMessageToServer>", frame, "</NetGameSendMessageToServer>\r\n");
   if (w_.ActsAsServer == 1) {
@@ -395,6 +408,8 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
   w_.btnLogin->show();
   w_.NetworkMode = 2;
   w_.ActsAsServer = 0;
+  w_.OwnPlayer.handle.clear();  // none until Login
+  w_.edClientHandle->clear();
   w_.OwnPlayer.roles = w_.OwnPlayer.engineRoles = 0;
   w_.OwnPlayer.ownSeat = w_.OwnPlayer.partnerSeat = w_.OwnPlayer.opponentSeat = w_.OwnPlayer.partnersOpponentSeat =
       net::kSeatNone;
@@ -405,6 +420,7 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
   Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, false);
   w_.mnuiDisconnect->setEnabled(true);
   for (QAction* a : w_.StartGameItems) a->setEnabled(false);
+  EnableHotseatTrainings(w_, false);
   Enable({w_.mnuiPlayersAtTableCanStartGame, w_.mnuiWhoIsConnected}, false);
   w_.mnuiLogGameBeforeStartingNew->setChecked(true);
   w_.chbTestAutoMove->show();
@@ -421,10 +437,19 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
 
 void NetSession::ClientDropped(const std::string& reason) {
   // The server went away without Disconnect: say so and leave the network
-  // game, so that the user can join again.
-  AddChatLine("Connection to the server lost" + (reason.empty() ? std::string() : ": " + reason) + ".");
+  // game, so that the user can join again. The local layout hides the chat
+  // pane, so a message box says it too, once this event has returned.
+  const std::string text = "Connection to the server lost" + (reason.empty() ? std::string() : ": " + reason) + ".";
+  AddChatLine(text);
   if (client_) client_->Close();
   BackToLocal();
+  QMetaObject::invokeMethod(
+      &w_,
+      [this, text] {
+        AppDialogs().Message(&w_, QStringLiteral("Net Game Server"), ToQString(text), {Dialogs::Answer::Ok},
+                             Dialogs::Answer::Ok);
+      },
+      Qt::QueuedConnection);
 }
 
 void NetSession::Login() {
@@ -442,6 +467,7 @@ void NetSession::Login() {
            true);
     for (QAction* a : w_.StartGameItems) a->setEnabled(true);
     for (QAction* a : w_.mnuiAbandonRoles) a->setEnabled(true);
+    EnableHotseatTrainings(w_, false);
     AddChatLine(name + " logged in as administrator.");
     w_.SetNameEditing(false);
     w_.LayoutControls(true);
@@ -461,6 +487,7 @@ void NetSession::Login() {
   Enable({w_.mnuiWho, w_.mnuiTakeRoleAll4, w_.mnuiCallServerAdministrator}, true);
   for (QAction* a : w_.mnuiTakeRoles) a->setEnabled(true);
   for (QAction* a : w_.mnuiAbandonRoles) a->setEnabled(true);
+  EnableHotseatTrainings(w_, true);
   w_.mnuiPlayersAtTableCanStartGame->setEnabled(false);
   w_.edClientHandle->setText(ToQString(w_.OwnPlayer.handle));
   w_.StartNewGame(0);
@@ -547,6 +574,7 @@ void NetSession::BackToLocal() {
   Enable({w_.mnuiStartServer, w_.mnuiJoinToServer}, true);
   w_.mnuiDisconnect->setEnabled(false);
   for (QAction* a : w_.StartGameItems) a->setEnabled(false);
+  EnableHotseatTrainings(w_, false);
   Enable({w_.mnuiPlayersAtTableCanStartGame, w_.mnuiWhoIsConnected, w_.mnuiWho, w_.mnuiTakeRoleAll4,
           w_.mnuiCallServerAdministrator},
          false);

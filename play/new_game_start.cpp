@@ -3,7 +3,10 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
+#include <iterator>
 
+#include "net/core/client_processor.h"
 #include "net/core/frame.h"
 #include "play/core/new_game_kinds.h"
 #include "play/menu_items.h"
@@ -70,6 +73,10 @@ void StartNewGame(TfrmKestrovane& w, int kind) {
 
   TakeNewGame(w, CreateNewGame(*row, header, names, display), header);
   CKestroGame& g = *w.Game();
+  // No partner from before the game: the seats, which carry over, say who it is.
+  w.OwnPlayer.partnerSeat = -3;
+  if (!w.OwnPlayer.name.empty() && std::find(std::begin(names), std::end(names), w.OwnPlayer.name) != std::end(names))
+    net::SetOwnSeats(w.OwnPlayer, g.PlayerNames);
   if (row->SetsDelay()) w.mnuiBughouseLagcompensator->setChecked(false);
   g.LagCompensatorRead = w.mnuiBughouseLagcompensator->isChecked() ? 1 : 0;
   FinishStart(w);

@@ -64,7 +64,6 @@ std::string (*TfrmKestrovane::DateText)() = DefaultDateText;
 
 TfrmKestrovane::TfrmKestrovane(QWidget* parent) : TfrmKestroForm(parent) {
   setObjectName(QStringLiteral("TfrmKestrovane"));
-  OwnHandle = "0000000000";
   engines_ = std::make_unique<EngineSeam>();
   BuildControls();
   BuildMenus();
@@ -789,6 +788,12 @@ void TfrmKestrovane::Mark(int kind, int square, bool on) {
   imgBoard->update();
 }
 
+void TfrmKestrovane::ShowMoveSelections() {
+  if (!Game()) return;
+  for (const MoveSelection* s : {&SelectionA, &SelectionB})
+    if (s->kind != 0) Mark(s->kind, s->from, true);
+}
+
 void TfrmKestrovane::imgBoardMouseDown(int x, int y) {
   // A release we never saw (it went to a dialog) leaves nothing to swallow.
   if (buttonDown_) IgnoreNextRelease = 0;
@@ -882,8 +887,10 @@ void TfrmKestrovane::CompleteMove(MoveSelection& selection, int area, int square
     }
   }
 
-  if (!PlayOrSendMove(selection.kind, selection.from, selection.to, selection.promotion)) return;
+  // Made: no longer half-made when the server's own window applies it at once.
+  const MoveSelection made = selection;
   selection = MoveSelection{};
+  if (!PlayOrSendMove(made.kind, made.from, made.to, made.promotion)) selection = made;
 }
 
 bool TfrmKestrovane::PlayOrSendMove(int kind, int from, int to, int promotion) {

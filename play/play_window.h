@@ -84,6 +84,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   // The legal-move pane shows `text` (the game's numbered list).
   void ShowLegalMovesText(const std::string& text);
   void ShowPresumptiveTimes();
+  // Each board's half-made move framed again in the highlight colour (after
+  // a drawing of the whole position).
+  void ShowMoveSelections();
   void SaveGameRecordAs();
 
   // The two private messages: queued calls on the window.

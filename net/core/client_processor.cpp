@@ -29,6 +29,8 @@ std::string SeatCommand(std::string_view verb, int seat) {
   return std::string(verb) + kSeatWords[std::clamp(seat, 0, 3)];
 }
 
+}  // namespace
+
 void SetOwnSeats(NetGamePlayer& own, const std::string* seatNames) {
   own.ownSeat = own.partnerSeat = own.opponentSeat = own.partnersOpponentSeat = kSeatNone;
   for (int seat = 0; seat < 4; ++seat) {
@@ -40,8 +42,6 @@ void SetOwnSeats(NetGamePlayer& own, const std::string* seatNames) {
     return;
   }
 }
-
-}  // namespace
 
 void ClientProcessor::NetGameClientProcessingMessage(std::string_view frame) {
   const FrameFields fields = ClientFields(frame);
@@ -218,7 +218,7 @@ std::string LoginFrame(std::string_view handle, std::string_view name) {
 }
 
 std::string ChatFrame(std::string_view handle, std::string_view text) {
-  return BuildFrame(handle, "Talk", CleanPayload(text));
+  return BuildPayloadFrame(handle, "Talk", CleanPayload(text));
 }
 
 std::string WhoFrame(std::string_view handle) {

@@ -41,6 +41,11 @@ class ClientProcessor {
   bool catchingUp_ = false;
 };
 
+// The own seat indexes (own, partner, opponent, partner's opponent) from the
+// four seats' player names: by the first seat that carries the own name, all
+// 5 when none does.
+void SetOwnSeats(NetGamePlayer& own, const std::string* seatNames);
+
 // The record pane's text after a relayed move: its last line (the open
 // result "{*} *") becomes " " + move and a line "{*} *" follows.
 void AddNetworkMoveToRecord(std::string& record, std::string_view moveText);
@@ -52,7 +57,8 @@ std::string PartnerTellsAfter(std::string_view shown, std::string_view text, int
 // --- frames of the client's own commands (handle: the own 10-byte handle) ---
 // The login; the name is made safe ("Unknown" becomes "Guest").
 std::string LoginFrame(std::string_view handle, std::string_view name);
-// The chat line; the text is cleaned of frame marks and control bytes.
+// The chat line; the text is cleaned of frame marks and control bytes. An
+// empty line keeps its payload mark (45 bytes in all).
 std::string ChatFrame(std::string_view handle, std::string_view text);
 std::string WhoFrame(std::string_view handle);
 // seat: 0 WhiteA, 1 BlackA, 2 WhiteB, 3 BlackB.

@@ -47,9 +47,7 @@ FrameFields CommonFields(std::string_view frame) {
   return f;
 }
 
-}  // namespace
-
-std::string BuildFrame(std::string_view handle, std::string_view command, std::string_view payload) {
+std::string Frame(std::string_view handle, std::string_view command, std::string_view payload, bool marked) {
   std::string out;
   out.reserve(kFrameStart.size() + kHandleLength + 1 + kCommandWidth + 1 + payload.size() + kFrameEnd.size());
   out += kFrameStart;
@@ -61,12 +59,22 @@ std::string BuildFrame(std::string_view handle, std::string_view command, std::s
   const size_t commandStart = out.size();
   AppendWithoutMarks(out, command.substr(0, kCommandWidth));
   out.append(kCommandWidth - (out.size() - commandStart), ' ');
-  if (!payload.empty()) {
+  if (marked || !payload.empty()) {
     out += kMark;
     AppendField(out, payload);
   }
   out += kFrameEnd;
   return out;
+}
+
+}  // namespace
+
+std::string BuildFrame(std::string_view handle, std::string_view command, std::string_view payload) {
+  return Frame(handle, command, payload, false);
+}
+
+std::string BuildPayloadFrame(std::string_view handle, std::string_view command, std::string_view payload) {
+  return Frame(handle, command, payload, true);
 }
 
 std::string BuildLoginFrame(std::string_view handle, std::string_view name, std::string_view version) {

@@ -31,6 +31,8 @@ inline constexpr size_t kCommandWidth = 20;
 // is always cut back whole. Control bytes stay (callers relaying foreign text
 // clean it first).
 std::string BuildFrame(std::string_view handle, std::string_view command, std::string_view payload = {});
+// The same with the "¤" before the payload even when it is empty (a chat line).
+std::string BuildPayloadFrame(std::string_view handle, std::string_view command, std::string_view payload);
 std::string BuildLoginFrame(std::string_view handle, std::string_view name,
                             std::string_view version = kProtocolVersionText);
 

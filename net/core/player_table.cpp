@@ -54,8 +54,9 @@ std::string CleanName(std::string_view name) {
   std::string out;
   for (char c : name) {
     const auto u = static_cast<unsigned char>(c);
-    // '>' ends the sender's name in a relayed chat line.
-    if (u >= 0x20 && u != 0x7F && c != kMark && c != '>') out += c;
+    // '>' ends the sender's name in a relayed chat line; ':' ends the seat
+    // words that SetPlayers puts before each name.
+    if (u >= 0x20 && u != 0x7F && c != kMark && c != '>' && c != ':') out += c;
   }
   const size_t b = out.find_first_not_of(' ');
   if (b == std::string::npos) return std::string(kGuest);

@@ -29,8 +29,8 @@ struct NetGamePlayer {
 
 // A client handle: a random number below 2000000000 as "%10d".
 std::string NewClientHandle();
-// A login name made safe: control bytes and 0xA4 removed, trimmed, at most
-// 20 bytes, empty or "Unknown" -> "Guest".
+// A login name made safe: control bytes, 0xA4, '>' and ':' removed, trimmed,
+// at most 20 bytes, empty or "Unknown" -> "Guest".
 std::string CleanName(std::string_view name);
 // True for the seat words, "Unknown" and "endcmd", which no participant may be called.
 bool IsReservedName(std::string_view name);

@@ -38,7 +38,8 @@ class ServerHost {
   // To the participant with this handle (the window's own client processor
   // for the server's own handle).
   virtual void ServerSendtoCli(std::string_view handle, const std::string& frame) = 0;
-  // To one connection, whoever it is (answers to a login that got no entry).
+  // To one connection, whoever it is (answers to a login that got no entry);
+  // logged as ServerSendtoCli.
   virtual void ServerSendtoConnection(int64_t connection, const std::string& frame) = 0;
 
   // Adds a line to the chat pane.

@@ -256,7 +256,14 @@ void ServerProcessor::NetGameServerProcessingMessage(std::optional<int64_t> conn
 void ServerProcessor::Login(std::optional<int64_t> connection, std::string_view frame) {
   if (!connection) return;  // the server's own user logs in without a frame
   const LoginOutcome outcome = table_.Login(*connection, frame, SeatNames(host_.Game()));
-  for (const std::string& f : outcome.toRequester) host_.ServerSendtoConnection(*connection, f);
+  // An accepted client is answered by its new handle; a refused one, which
+  // has no entry, on its connection.
+  for (const std::string& f : outcome.toRequester) {
+    if (outcome.accepted)
+      host_.ServerSendtoCli(table_.At(outcome.index).handle, f);
+    else
+      host_.ServerSendtoConnection(*connection, f);
+  }
   if (outcome.accepted) SendGameSoFar(table_.At(outcome.index).handle);
   for (const std::string& line : outcome.paneLines) host_.AddChatLine(line);
   for (const std::string& f : outcome.toAll) host_.ServerSendtoAll(f);

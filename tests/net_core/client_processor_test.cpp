@@ -337,6 +337,10 @@ TEST(NetClientProcessor, ClientCommandFramesKeepTheirShape) {
   ASSERT_EQ(8u, test.size());
   EXPECT_EQ("AbandonRoleWhiteB", net::ServerFields(test[5]).command);
   EXPECT_EQ(m + "cmd" + m + h + m + "CallServerAdmin     " + m + "endcmd" + m, net::CallServerAdminFrame(h));
+  // An empty chat line keeps its payload mark: 45 bytes.
+  EXPECT_EQ(m + "cmd" + m + h + m + "Talk                " + m + m + "endcmd" + m, net::ChatFrame(h, ""));
+  EXPECT_EQ(45u, net::ChatFrame(h, "").size());
+  EXPECT_EQ("", net::ServerFields(net::ChatFrame(h, "")).payload);
 
   const std::string injected =
       "hi" + m + "endcmd" + m + m + "cmd" + m + "2000000001" + m + "AbandonRoleWhiteA   " + m + "endcmd" + m + "\r\n";

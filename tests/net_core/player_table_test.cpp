@@ -51,6 +51,7 @@ TEST(NetPlayerTable, LoginsOfSeveralClients) {
       {"Unknown", "Guest4"},
       {"   ", "Guest5"},
       {"Eve>Bob", "EveBob"},
+      {"BlackA:Evil", "BlackAEvil"},  // SetPlayers cuts names at the seat words' ':'
       {"endcmd", "endcmd2"},
       {"Abcdefghijklmnopqrstuvwxyz", "Abcdefghijklmnopqrst"},
       {"Abcdefghijklmnopqrstuvwxyz", "Abcdefghijklmnopqrs2"},
@@ -64,7 +65,7 @@ TEST(NetPlayerTable, LoginsOfSeveralClients) {
     ++connection;
   }
   const int count = table.Count();
-  EXPECT_EQ(count, 12);
+  EXPECT_EQ(count, 13);
 
   // Refusals: nothing enters the table, and the requester (or everybody, for
   // an old version) is told.
@@ -104,14 +105,14 @@ TEST(NetPlayerTable, LoginsOfSeveralClients) {
   table.At(5).name = "WhiteA2";
 
   // Two clients gone: they keep their entries and names; the summary lists the others.
-  table.RefreshClientsConnected({11, 12, 14, 15, 16, 17, 18, 19, 20});
+  table.RefreshClientsConnected({11, 12, 14, 15, 16, 17, 18, 19, 20, 21});
   EXPECT_EQ(table.At(3).inUse, 0);
-  EXPECT_EQ(table.At(11).inUse, 0);
+  EXPECT_EQ(table.At(12).inUse, 0);
   table.At(1).roles = 6 | 8 | 64;
   out = table.Login(30, net::BuildLoginFrame(Handle(3030), "Guest3"), kFreeSeats);
   EXPECT_EQ(table.At(out.index).name, "Guest32");  // the gone client's name stays taken: base + 2
   EXPECT_EQ(table.RolesSummaryText(),
-            "On this server is online 11 active chess players:"
+            "On this server is online 12 active chess players:"
             "\nSupervisor            Roles 11100000 [  1]"
             "\nGuest                 Roles 01110010 [  2]"
             "\nGuest2                Roles 01100000 [  3]"
@@ -120,9 +121,10 @@ TEST(NetPlayerTable, LoginsOfSeveralClients) {
             "\nGuest4                Roles 01100000 [  6]"
             "\nGuest5                Roles 01100000 [  7]"
             "\nEveBob                Roles 01100000 [  8]"
-            "\nendcmd2               Roles 01100000 [  9]"
-            "\nAbcdefghijklmnopqrst  Roles 01100000 [ 10]"
-            "\nGuest32               Roles 01100000 [ 11]");
+            "\nBlackAEvil            Roles 01100000 [  9]"
+            "\nendcmd2               Roles 01100000 [ 10]"
+            "\nAbcdefghijklmnopqrst  Roles 01100000 [ 11]"
+            "\nGuest32               Roles 01100000 [ 12]");
 }
 
 TEST(NetPlayerTable, FullTableRefusesWithoutGrowing) {

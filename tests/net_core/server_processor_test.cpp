@@ -107,13 +107,13 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
       dee{14, "      1004", "Dee"}, eve{15, "      1005", "Eve"};
   table.ServerLogin("Boss");
 
-  // Logins: the requester is answered on its own connection, everybody hears of it.
+  // Logins: the requester is answered by its new handle, everybody hears of it.
   for (const Client& c : {ann, bob, cid, dee, eve})
     processor.NetGameServerProcessingMessage(c.connection, net::BuildLoginFrame(c.handle, c.name));
   std::vector<std::string> got = window.Take();
   ASSERT_EQ(got.size(), 20u);
-  EXPECT_EQ(got[0], "conn 11 " + M + "cmd" + M + "2000000001" + M + "SetPlayerName       " + M + "Ann" + M + "endcmd" + M);
-  EXPECT_EQ(got[1], "conn 11 " + M + "cmd" + M + "2000000001" + M + "SetPlayers          " + M +
+  EXPECT_EQ(got[0], "cli       1001 " + M + "cmd" + M + "2000000001" + M + "SetPlayerName       " + M + "Ann" + M + "endcmd" + M);
+  EXPECT_EQ(got[1], "cli       1001 " + M + "cmd" + M + "2000000001" + M + "SetPlayers          " + M +
                         "WhiteA:WhiteABlackA:BlackAWhiteB:WhiteBBlackB:BlackB" + M + "endcmd" + M);
   EXPECT_EQ(got[2], "pane Server info --> Ann arrived.");
   EXPECT_EQ(got[3], "all " + Talk("Server shouts --> Ann arrived. Welcome !!!"));

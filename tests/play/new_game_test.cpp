@@ -268,13 +268,14 @@ TEST_F(NewGameTest, StartGameItemsFollowTheSeatsHeldOnlyForCode30000) {
   w_->EnableNewGameMenus(30000);
   EXPECT_EQ(enabled(), 27);
 
-  // With no network the item only asks (nobody answers).
+  // With no network the item only asks (nobody answers; before a Login the
+  // own handle is empty).
   const CKestroGame* before = w_->Game();
   Item("mnuiStartChessIngolsGameClasics15m")->trigger();
   EXPECT_EQ(w_->Game(), before);
   EXPECT_EQ(log_.frames, (std::vector<std::string>{"server:\xA4"
                                                    "cmd\xA4"
-                                                   "0000000000\xA4New Game 21         \xA4"
+                                                   "          \xA4New Game 21         \xA4"
                                                    "endcmd\xA4"}));
 }
 
