@@ -264,7 +264,7 @@ void NetSession::ClientRead(std::string_view bytes) {
 }
 
 void NetSession::RefreshClientsConnected() {
-  if (server_) table_.RefreshClientsConnected(server_->Connections());
+  if (server_) server_processor_->ConnectionsChanged();
 }
 
 void NetSession::GameStarted(int kind) {

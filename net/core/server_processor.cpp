@@ -232,7 +232,7 @@ void ServerProcessor::NetGameServerProcessingMessage(std::optional<int64_t> conn
         host_.ServerSendtoAll(Talk(sender.name + ">" + CleanPayload(payload)));
         break;
       case srv::kBye:
-        table_.RefreshClientsConnected(host_.LiveConnections());
+        ConnectionsChanged();
         break;
       case srv::kDeparting:
         host_.ServerSendtoAll(Talk("Server shouts --> " + sender.name + " departed."));
@@ -307,9 +307,32 @@ void ServerProcessor::LeaveSeat(const Sender& sender, int seat) {
                        ", because You not sitting on this place, but is sitting here " + game.PlayerNames[seat]));
     return;
   }
-  game.PlayerNames[seat] = word;
+  FreeSeat(sender, seat);
+}
+
+void ServerProcessor::FreeSeat(const Sender& sender, int seat) {
+  const std::string word = kSeatWords[seat];
+  host_.Game().PlayerNames[seat] = word;
   table_.At(sender.index).roles &= ~SeatBit(seat);
   SendSeatChange(sender, BuildFrame(kServerHandle, "AbandonRole" + word), Talk(sender.name + " abandon " + word + "."));
+}
+
+void ServerProcessor::ConnectionsChanged() {
+  std::vector<int> wasInUse;
+  for (int i = 1; i < table_.Count(); ++i)
+    if (table_.At(i).inUse) wasInUse.push_back(i);
+  table_.RefreshClientsConnected(host_.LiveConnections());
+  for (int i : wasInUse) {
+    const NetGamePlayer& entry = table_.At(i);
+    if (entry.inUse) continue;
+    Sender gone;
+    gone.index = i;
+    gone.name = entry.name;
+    gone.handle = entry.handle;
+    gone.roles = entry.roles;
+    for (int seat = 0; seat < 4; ++seat)
+      if (host_.Game().PlayerNames[seat] == gone.name) FreeSeat(gone, seat);
+  }
 }
 
 void ServerProcessor::SendSeatChange(const Sender& sender, const std::string& confirmation, const std::string& talk) {

@@ -41,6 +41,11 @@ class ServerProcessor {
   // without the seat check.
   void PlayOwnMove(std::string_view payload);
 
+  // The server's connections changed: the table's in-use flags follow them,
+  // and a participant whose connection has closed leaves the seats it still
+  // holds, as if it had left them itself, so that they can be taken again.
+  void ConnectionsChanged();
+
   // A game of `kind` (NewGameKind) has started (StartNewGame, on the server):
   // every seat's turn starts now, neither team has a request, no move has
   // been relayed.
@@ -66,6 +71,7 @@ class ServerProcessor {
   void Reply(const Sender& sender, const std::string& frame);
   void TakeSeat(const Sender& sender, int seat);
   void LeaveSeat(const Sender& sender, int seat);
+  void FreeSeat(const Sender& sender, int seat);
   void SendSeatChange(const Sender& sender, const std::string& confirmation, const std::string& talk);
   void PlayMove(const Sender& sender, std::string_view payload, bool seatCheck = true);
   // To a client that logged in during a game: the game's NewGame command and

@@ -276,6 +276,24 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   got = window.Take();
   ASSERT_EQ(got.size(), 5u);
   EXPECT_EQ(got[2], "cli       1007 " + M + "cmd" + M + "0000000000" + M + "NewGameClasicsB2m3s " + M + "endcmd" + M);
+
+  // Dee's connection drops: her seat is left as if she had left it, so that
+  // she can take it back when she returns under her new name.
+  window.live = {11, 12, 13, 15, 16, 17};
+  processor.ConnectionsChanged();
+  got = window.Take();
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[1], "bs " + M + "cmd" + M + "2000000001" + M + "SetPlayers          " + M +
+                        "WhiteA:AnnBlackA:BlackAWhiteB:CidBlackB:BlackB" + M + "endcmd" + M);
+  EXPECT_EQ(got[2], "all " + Talk("Dee abandon BlackB."));
+  processor.ConnectionsChanged();
+  EXPECT_TRUE(window.Take().empty());
+  const Client dee2{18, "      1008", "Dee2"};
+  processor.NetGameServerProcessingMessage(dee2.connection, net::BuildLoginFrame(dee2.handle, "Dee"));
+  window.live.push_back(18);
+  window.Take();
+  Send(dee2, "TakeRoleBlackB");
+  EXPECT_EQ(window.Take().back(), "all " + Talk("Dee2 is now BlackB."));
 }
 
 TEST_F(ServerRoad, MoveStampsNeverAddTimeAndTheRecordHasLimits) {
