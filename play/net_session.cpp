@@ -473,6 +473,14 @@ void NetSession::Login() {
     w_.LayoutControls(true);
     return;
   }
+  if (!client_ || !client_->IsConnected()) {
+    // The login frame would be lost: the user logs in once connected.
+    AddChatLine("Not connected to the server yet: press Login again once connected.");
+    AppDialogs().Message(&w_, QStringLiteral("Net Game Server"),
+                         QStringLiteral("Not connected to the server yet. Press Login again when the connection is made."),
+                         {Dialogs::Answer::Ok}, Dialogs::Answer::Ok);
+    return;
+  }
   w_.OwnPlayer.handle = net::NewClientHandle();
   w_.OwnPlayer.roles = net::kRoleClient;
   std::string name = net::CleanName(FromQString(w_.edName->text()));

@@ -84,6 +84,13 @@ TEST_F(LayoutTest, NoControlCoversAnotherAndEveryCaptionFitsInEveryLayout) {
   ASSERT_TRUE(client.btnQuicky[0]->isVisibleTo(&client));
   ExpectLayoutSound(client, "client before Login");
   client.edName->setText(QStringLiteral("Ann"));
+  // Before the connection is made a Login would be lost: it is refused and said.
+  client.btnLogin->click();
+  EXPECT_TRUE(client.btnLogin->isVisibleTo(&client));
+  EXPECT_TRUE(client.OwnPlayer.handle.empty());
+  ASSERT_FALSE(dialogs_.asked.empty());
+  EXPECT_TRUE(dialogs_.asked.back().text.startsWith(QStringLiteral("Not connected to the server yet.")));
+  ASSERT_TRUE(nettest::Wait([&] { return client.reNetGameLog->toPlainText().startsWith("Connected to KVX NetGame Server"); }));
   client.btnLogin->click();
   ASSERT_TRUE(nettest::Wait([&] { return client.OwnPlayer.name == "Ann"; }));
   ASSERT_FALSE(client.btnLogin->isVisibleTo(&client));
