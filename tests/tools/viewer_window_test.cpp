@@ -363,7 +363,7 @@ struct Converted {
 Converted Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder,
                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   const QByteArray lockPath = (QDir::tempPath() + "/kestrovane-soffice.lock").toLocal8Bit();
-  const int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int lock = ::open(lockPath.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
   if (lock >= 0) ::flock(lock, LOCK_EX);
   QProcess process;
   process.setProcessEnvironment(environment);
