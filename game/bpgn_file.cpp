@@ -160,12 +160,12 @@ void CBpgn::Index() {
   for (size_t g = 0; g < Starts.size(); ++g) {
     const size_t end = g + 1 < Starts.size() ? Starts[g + 1] : Text.size();
     std::string_view game(Text.data() + Starts[g], end - Starts[g]);
-    // A set-up may give Black the first move on a board.
+    // A set-up may give Black the first move on a board, or be saved before any move.
     const bool setup = game.find("[Setup \"1\"]") != std::string_view::npos;
     auto has = [&](const char* white, const char* black) {
       return game.find(white) != std::string_view::npos || (setup && game.find(black) != std::string_view::npos);
     };
-    if (!has("1A.", "1a.") || !has("1B.", "1b."))
+    if ((!has("1A.", "1a.") || !has("1B.", "1b.")) && !(setup && IsSetupWithoutMoves(game)))
       MissingMoves.push_back(static_cast<int>(g) + 1);
   }
 }

@@ -122,6 +122,14 @@ bool IsMoveToken(std::string_view token) {
   return head.find('.') != std::string_view::npos;
 }
 
+// Whether a move text, cleaned as the loader cleans it, holds a move token.
+bool HoldsMoveToken(std::string_view text) {
+  std::string moves(text);
+  CKestroGame::NormalizeMoveTextNoComments(moves);
+  const MoveTextScan scan = ScanMoveText(moves);
+  return std::any_of(scan.tokens.begin(), scan.tokens.end(), IsMoveToken);
+}
+
 // Characters that NormalizeMoveTextNoComments keeps without looking further.
 struct PlainMoveChars {
   bool plain[256] = {};
@@ -150,6 +158,22 @@ bool FollowMove(PieceLists& pieces, ConstBoardRef b, const BpgnMove& m) {
 }
 
 }  // namespace
+
+bool HoldsMoveAfterTags(std::string_view gameText) {
+  const std::string text(gameText);
+  return HoldsMoveToken(bytes::From(text, TagPairsEnd(text)));
+}
+
+bool IsSetupWithoutMoves(std::string_view gameText, int* tagsEnd) {
+  const std::string text(gameText);
+  const int end = TagPairsEnd(text);
+  const std::string tagPart = bytes::Copy(text, 1, end - 1);
+  if (!bytes::Pos("[Setup \"1\"]", tagPart) || HoldsMoveToken(bytes::From(text, end))) return false;
+  TwoBoardPosition start;
+  if (!CKestroGame().SetupPositionOfTags(tagPart, start)) return false;
+  if (tagsEnd) *tagsEnd = end;
+  return true;
+}
 
 GameDisplay::~GameDisplay() = default;
 
@@ -248,14 +272,19 @@ void CKestroGame::LoadGameText(int firstMoveThreshold) {
     b = earlier(b, FindFirstMove(text, "1b.", tagsEnd));
   }
   BoardsFound = (a > 0) + (b > 0);
+  int start = (a && b) ? std::min(a, b) : (a ? a : b);
   if (a + b < firstMoveThreshold || a + b == 0) {
-    SetupStandardPosition(Position);
-    TagPart = bytes::TrimRight(bytes::Copy(text, 1, tagsEnd - 1));
-    ErrorLog += "\r\nNot founded first moves on both chessboards (1A. and 1B. )";
-    LoadFailed = 1;
-    return;
+    // A set-up saved before its first move is its position alone, on both boards.
+    if (!IsSetupWithoutMoves(text)) {
+      SetupStandardPosition(Position);
+      TagPart = bytes::TrimRight(bytes::Copy(text, 1, tagsEnd - 1));
+      ErrorLog += "\r\nNot founded first moves on both chessboards (1A. and 1B. )";
+      LoadFailed = 1;
+      return;
+    }
+    start = tagsEnd;
+    BoardsFound = 2;
   }
-  const int start = (a && b) ? std::min(a, b) : (a ? a : b);
   TagPart = bytes::TrimRight(bytes::Copy(text, 1, start - 1));
   MovePart = bytes::From(text, start);
   TailPart.clear();

@@ -34,6 +34,12 @@ std::string BpgnPlayerTags(const std::string (&names)[4]);
 // that closes another tag. npos when no game begins there.
 size_t FindBpgnGameStart(std::string_view text, size_t from = 0);
 std::string CurrentDateTimeText();
+// Whether a game text holds a move token after its leading tag pairs.
+bool HoldsMoveAfterTags(std::string_view gameText);
+// Whether a game text is a set-up saved before its first move: its leading
+// tag pairs hold "[Setup \"1\"]" with a position the loader reads, and no
+// move token follows them. `tagsEnd` gets the 1-based place past the tag pairs.
+bool IsSetupWithoutMoves(std::string_view gameText, int* tagsEnd = nullptr);
 
 // What a board window draws and plays with (visual settings, piece pictures,
 // fonts, sounds). The display layer installs a factory that every new game

@@ -136,7 +136,7 @@ class NetSession::ClientSide : public net::ClientHost {
   }
 
   void LogGameBeforeNewGame() override {
-    logFailed_ = s_.w_.mnuiLogGameBeforeStartingNew->isChecked() && !s_.w_.LogGameToDailyFile();
+    logFailed_ = !s_.w_.LogGameBeforeReplacing();
   }
   // A game record that could not be logged stays in the pane.
   void ClearRecord() override {

@@ -104,7 +104,7 @@ void StartGameMenuClick(TfrmKestrovane& w, int kind) {
   if (!row || !w.Game()) return;
   if (w.ActsAsServer == 1) {
     // A game record that could not be logged stays in the pane.
-    if (!w.mnuiLogGameBeforeStartingNew->isChecked() || w.LogGameToDailyFile()) w.RecordPane().SetText("");
+    if (w.LogGameBeforeReplacing()) w.RecordPane().SetText("");
     StartNewGame(w, kind);
   } else {
     w.Net().SendToServer(net::BuildFrame(w.OwnHandle, row->request));

@@ -713,6 +713,10 @@ bool TfrmKestrovane::LogGameToDailyFile() {
   return false;
 }
 
+bool TfrmKestrovane::LogGameBeforeReplacing() {
+  return !mnuiLogGameBeforeStartingNew->isChecked() || LogGameToDailyFile();
+}
+
 void TfrmKestrovane::AddChatLine(const std::string& line) {
   // Chat is plain text: never read as markup.
   QTextCursor cursor(reNetGameLog->document());

@@ -70,6 +70,10 @@ class TfrmKestrovane : public TfrmKestroForm {
   // Appends the game-record pane to the day's game log; on failure says so
   // in the chat pane and returns false (the pane must then keep its text).
   bool LogGameToDailyFile();
+  // Before the record pane is replaced: logs it when "Log Game into BPGN file
+  // before starting new" is checked. False when that failed and the pane must
+  // keep its text.
+  bool LogGameBeforeReplacing();
   // Appends a line to the chat pane, as plain text.
   void AddChatLine(const std::string& line);
   // Plays the move sound from memory and returns when it has finished.

@@ -82,7 +82,13 @@ void NextSidesToMove(TfrmKestrovane& w) {
 void SaveAndPlay(TfrmKestrovane& w) {
   if (!w.Game()) return;
   CKestroGame& g = *w.Game();
-  w.RecordPane().SetText(g.BpgnSetupText(g.Position));
+  // A game played before the set-up is logged first; a record that could not
+  // be logged stays in the pane, the set-up after it.
+  const std::string setup = g.BpgnSetupText(g.Position);
+  if (!HoldsMoveAfterTags(w.RecordPane().Text()) || w.LogGameBeforeReplacing())
+    w.RecordPane().SetText(setup);
+  else
+    w.RecordPane().Append("\r\n\r\n" + setup);
   w.SetupMode = 0;
   w.SelectionA = w.SelectionB = MoveSelection{};
   // The record starts here, so its moves count from 1 as the loader reads them.

@@ -219,6 +219,31 @@ TEST(GameLoader, TextsWithoutMovesKeepTheirTags) {
   EXPECT_EQ(g->Title, "WhiteA()+BlackB() x BlackA()+WhiteB(),,, ");
 }
 
+// A set-up saved before its first move is its position alone, on both boards;
+// one that cannot be read, or that is followed by a move other than a first
+// one, stays refused as a text without first moves.
+TEST(GameLoader, SetupWithoutMovesLoadsAtItsPosition) {
+  const std::string fen =
+      "r1bqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR/n b KQkq e3 175 180 | "
+      "rnbqkbnr/pppppppp/8/8/8/5N2/PPP1PPPP/RNBQKB1R/P b KQk - 180 90";
+  const std::string tags = "[Event \"bughouse game\"]\r\n[Setup \"1\"]\r\n[FEN \"" + fen + "\"]";
+  auto g = Load(tags + "\r\n\r\n{*} *");
+  EXPECT_EQ(g->LoadFailed, 0) << g->ErrorLog;
+  EXPECT_EQ(g->ErrorLog, "0,");
+  EXPECT_EQ(g->BoardsFound, 2);
+  EXPECT_EQ(g->MoveCount, 0);
+  EXPECT_EQ(Bfen(g->Position), fen);
+  EXPECT_EQ(Bfen(At(*g, 0)), fen);
+  EXPECT_EQ(g->GameText, tags + "\r\n\r\n{*}*");
+
+  for (const std::string& refused :
+       {tags.substr(0, tags.find(" | ")) + "\"]\r\n\r\n{*} *", tags + "\r\n\r\n2A.e4{180} {*} *"}) {
+    g = Load(refused);
+    EXPECT_EQ(g->LoadFailed, 1) << refused;
+    EXPECT_EQ(g->ErrorLog, "\r\nNot founded first moves on both chessboards (1A. and 1B. )");
+  }
+}
+
 TEST(GameLoader, RecognisesTheSetupTextsWithEitherLineEnd) {
   struct Row {
     const char* bfen;

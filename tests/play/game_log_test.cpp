@@ -114,6 +114,43 @@ TEST_F(GameLogTest, AGameThatCannotBeLoggedStaysInThePaneAndTheChatSaysSo) {
   }
 }
 
+// "Save position and play" replaces the record pane: a game with moves is
+// logged first, and one that cannot be logged stays, the set-up after it.
+TEST_F(GameLogTest, ASetUpThatReplacesAPlayedGameLogsItFirst) {
+  TfrmKestrovane& w = Server();
+  ASSERT_TRUE(w.mnuiLogGameBeforeStartingNew->isChecked());
+  const std::string dayFile = LogFolder() + "KVXN20261208.BPGN";
+  auto saveSetup = [&] {
+    w.btnSetupPosition->click();
+    w.btnBFEN->click();
+    return w.Game()->BpgnSetupText(w.Game()->Position);
+  };
+  auto move = [&](int board, const char* from, const char* to) {
+    ClickSquare(w, board, CKestroGame::SquareFromName(from[0], from[1]));
+    ClickSquare(w, board, CKestroGame::SquareFromName(to[0], to[1]));
+  };
+
+  w.btnNewGame->click();
+  saveSetup();  // no move yet: nothing to log
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(dayFile)));
+  move(1, "e2", "e4");
+  const std::string played = w.RecordPane().Text();
+  ASSERT_NE(played.find("1A.e4{"), std::string::npos) << played;
+  const std::string setup = saveSetup();
+  EXPECT_EQ(FileText(dayFile), played + "\r\n\r\n");
+  EXPECT_EQ(w.RecordPane().Text(), setup);
+
+  // The next day's file cannot be made: the record stays and the chat says so.
+  move(2, "d2", "d4");
+  const std::string second = w.RecordPane().Text();
+  clockNow = {2026, 12, 9, 8, 0, 0};
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(LogFolder() + "KVXN20261209.BPGN")));
+  const std::string next = saveSetup();
+  EXPECT_TRUE(w.reNetGameLog->toPlainText().contains("Game not logged, the game record stays in its pane"));
+  EXPECT_EQ(w.RecordPane().Text(), second + "\r\n\r\n" + next);
+  EXPECT_EQ(FileText(dayFile), played + "\r\n\r\n");
+}
+
 TEST_F(GameLogTest, SaveBpgnNowThatFailsKeepsTheOldFile) {
   Server().btnNewGame->click();
   ASSERT_GT(Server().RecordPane().Text().size(), 100u);

@@ -21,6 +21,10 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "display/board_display.h"
 #include "platform/file_io.h"
 #include "platform/text_codec.h"
@@ -345,16 +349,45 @@ QString Soffice() {
   return {};
 }
 
-QByteArray Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder,
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+// One LibreOffice conversion: the file written, and how soffice ended, for
+// the failure message.
+struct Converted {
+  QByteArray bytes;
+  std::string how;
+};
+
+// soffice's first start on a machine makes a machine-wide extension cache
+// folder and aborts when another soffice made it first. Each conversion has
+// that cache beside its own profile, and the conversions of all test
+// processes run one at a time.
+Converted Convert(const QString& soffice, const QString& file, const QString& to, const QString& folder,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+  const QByteArray lockPath = (QDir::tempPath() + "/kestrovane-soffice.lock").toLocal8Bit();
+  const int lock = ::open(lockPath.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (lock >= 0) ::flock(lock, LOCK_EX);
   QProcess process;
   process.setProcessEnvironment(environment);
-  process.start(soffice, {"-env:UserInstallation=file://" + folder + "/profile", "--headless", "--convert-to", to,
-                          "--outdir", folder, file});
-  if (!process.waitForFinished(180000)) return {};
+  process.start(soffice, {"-env:UserInstallation=file://" + folder + "/profile",
+                          "-env:UNO_SHARED_PACKAGES_CACHE=file://" + folder + "/shared", "--headless",
+                          "--convert-to", to, "--outdir", folder, file});
+  const bool finished = process.waitForFinished(180000);
+  if (!finished) {
+    process.kill();
+    process.waitForFinished(10000);
+  }
+  if (lock >= 0) ::close(lock);
+  Converted out;
+  if (!finished)
+    out.how = "soffice did not finish within 180 s";
+  else if (process.exitStatus() == QProcess::CrashExit)
+    out.how = "soffice crashed";
+  else
+    out.how = "soffice exit code " + std::to_string(process.exitCode());
+  out.how += ", stderr: " + process.readAllStandardError().toStdString();
   const QString extension = to.section(':', 0, 0);
-  QFile out(folder + "/report." + extension);
-  return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+  QFile written(folder + "/report." + extension);
+  if (written.open(QIODevice::ReadOnly)) out.bytes = written.readAll();
+  return out;
 }
 
 TEST_F(ViewerTest, SavedReportReadsBackInLibreOfficeWithItsFontsAndSizes) {
@@ -384,9 +417,9 @@ TEST_F(ViewerTest, SavedReportReadsBackInLibreOfficeWithItsFontsAndSizes) {
   if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
   QFile::copy(base + ".RTF", dir.path() + "/report.rtf");
   const QString rtfFile = dir.path() + "/report.rtf";
-  const QByteArray text = Convert(soffice, rtfFile, QStringLiteral("txt:Text (encoded):UTF8"), dir.path());
-  ASSERT_FALSE(text.isEmpty());
-  QString read = QString::fromUtf8(text);
+  const Converted text = Convert(soffice, rtfFile, QStringLiteral("txt:Text (encoded):UTF8"), dir.path());
+  ASSERT_FALSE(text.bytes.isEmpty()) << text.how;
+  QString read = QString::fromUtf8(text.bytes);
   read.remove(QChar(0xFEFF));
   read.remove('\r');
   // LibreOffice keeps each blank of a run of blanks in a proportional font as a
@@ -395,8 +428,9 @@ TEST_F(ViewerTest, SavedReportReadsBackInLibreOfficeWithItsFontsAndSizes) {
   while (read.endsWith('\n')) read.chop(1);
   EXPECT_EQ(read.toStdString(), view->reRTFGame->toPlainText().toStdString());
 
-  const QByteArray fodt = Convert(soffice, rtfFile, QStringLiteral("fodt"), dir.path());
-  ASSERT_FALSE(fodt.isEmpty());
+  const Converted converted = Convert(soffice, rtfFile, QStringLiteral("fodt"), dir.path());
+  ASSERT_FALSE(converted.bytes.isEmpty()) << converted.how;
+  const QByteArray& fodt = converted.bytes;
   EXPECT_TRUE(fodt.contains("style:font-name=\"Chess Bughouse\"")) << "no chess font in the document";
   EXPECT_TRUE(fodt.contains("style:font-name=\"Courier New\""));
   EXPECT_TRUE(fodt.contains("fo:font-size=\"16pt\""));
@@ -428,8 +462,8 @@ TEST_F(ViewerTest, SavedReportShowsItsDiagramsInTheChessFontInOtherPrograms) {
   environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
   environment.insert(QStringLiteral("XDG_CACHE_HOME"), dir.path() + "/cache");
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + "/config");
-  const QByteArray pdf = Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("pdf"), dir.path(), environment);
-  ASSERT_TRUE(pdf.startsWith("%PDF"));
+  const Converted pdf = Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("pdf"), dir.path(), environment);
+  ASSERT_TRUE(pdf.bytes.startsWith("%PDF")) << pdf.how;
   QProcess fonts;
   fonts.start(pdffonts, {dir.path() + "/report.pdf"});
   ASSERT_TRUE(fonts.waitForFinished(60000));
@@ -478,9 +512,10 @@ TEST_F(ViewerTest, Utf8AndWindows1252FilesShowTheSameNamesAndComments) {
   const QString soffice = Soffice();
   if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
   QFile::copy(dir.path() + "/utf8.rtf", dir.path() + "/report.rtf");
-  const QString read = QString::fromUtf8(
-      Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("txt:Text (encoded):UTF8"), dir.path()));
-  EXPECT_TRUE(read.contains(jurgen)) << read.toStdString();
+  const Converted text =
+      Convert(soffice, dir.path() + "/report.rtf", QStringLiteral("txt:Text (encoded):UTF8"), dir.path());
+  const QString read = QString::fromUtf8(text.bytes);
+  EXPECT_TRUE(read.contains(jurgen)) << read.toStdString() << text.how;
   EXPECT_TRUE(read.contains(schon)) << read.toStdString();
 }
 

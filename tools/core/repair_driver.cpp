@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "game/air_drops.h"
 #include "game/bytes.h"
@@ -101,6 +102,7 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
 
   CompactPosition& position = r.position;
   std::vector<BpgnMove> moves;
+  std::set<std::string> setupsWithoutMoves;  // the FEN of each one written
   // Games are cut as the loader cuts them: the 1-based place of the next
   // game's "[Event" at or after the 0-based `from`, or 0.
   const auto gameStart = [bpgn1](size_t from) {
@@ -140,12 +142,15 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
         p1 = earlier(p1, "1a.");
         p2 = earlier(p2, "1b.");
       }
-      if (!p1 || !p2) {
+      // A set-up saved before its first move is kept as its position alone.
+      int tagsEnd = 0;
+      const bool noMoves = setupAt && (!p1 || !p2) && IsSetupWithoutMoves(gameText, &tagsEnd);
+      if ((!p1 || !p2) && !noMoves) {
         log += "\r\nNot founded first moves on both chessborads (1A. and 1B. ), skipping game." + GameTag(game);
         bad = true;
         return;
       }
-      const int first = std::min(p1, p2);
+      const int first = noMoves ? tagsEnd : std::min(p1, p2);
       const std::string tagPart = bytes::Copy(gameText, 1, first - 1);
       // A set-up game starts from its set-up, hands included.
       int startHands[20] = {};
@@ -174,37 +179,42 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
       int a = 1;
       int b = 1 + bytes::Pos("}", movePart);
       std::string token;
-      for (;;) {
-        token = bytes::Copy(movePart, a, b - a);
-        if (step) {
-          ui.ShowPosition(position, position.Dump());
-          if (!ui.AskNextMove("Next move :\n" + token)) {
-            r.end = RepairEnd::StoppedInStep;
+      if (noMoves) {
+        tail = movePart;
+        movePart.clear();
+      } else {
+        for (;;) {
+          token = bytes::Copy(movePart, a, b - a);
+          if (step) {
+            ui.ShowPosition(position, position.Dump());
+            if (!ui.AskNextMove("Next move :\n" + token)) {
+              r.end = RepairEnd::StoppedInStep;
+              return;
+            }
+          }
+          BpgnMove& move = moves.emplace_back();
+          move.text = token;
+          move.serial = static_cast<int32_t>(moves.size());
+          if (step) {
+            log += token;
+            ui.ShowLog(log);
+            ui.ShowMove(MoveShown(token));
+          }
+          if (!CheckAndPlayMove(position, move, log)) {
+            ui.ShowPosition(position, position.Dump());
+            ui.ShowMove(MoveShown(token));
+            log += GameTag(game);
+            bad = true;
             return;
           }
-        }
-        BpgnMove& move = moves.emplace_back();
-        move.text = token;
-        move.serial = static_cast<int32_t>(moves.size());
-        if (step) {
-          log += token;
-          ui.ShowLog(log);
-          ui.ShowMove(MoveShown(token));
-        }
-        if (!CheckAndPlayMove(position, move, log)) {
-          ui.ShowPosition(position, position.Dump());
-          ui.ShowMove(MoveShown(token));
-          log += GameTag(game);
-          bad = true;
-          return;
-        }
-        a = b;
-        const int close = bytes::Pos("}", movePart, a);
-        b = close ? close + 1 : a;
-        if (std::memchr(movePart.data() + a - 1, '.', static_cast<size_t>(b - a)) == nullptr) {
-          tail = bytes::From(movePart, a);
-          movePart.resize(static_cast<size_t>(a - 1));
-          break;
+          a = b;
+          const int close = bytes::Pos("}", movePart, a);
+          b = close ? close + 1 : a;
+          if (std::memchr(movePart.data() + a - 1, '.', static_cast<size_t>(b - a)) == nullptr) {
+            tail = bytes::From(movePart, a);
+            movePart.resize(static_cast<size_t>(a - 1));
+            break;
+          }
         }
       }
       ui.ShowPosition(position, position.Dump());
@@ -219,7 +229,10 @@ RepairResult RepairBpgn(std::string_view bpgn1, const RepairOptions& options, Re
         return;
       }
       ++r.repaired;
-      if (options.removeDuplicates && good.Contains(movePart)) {
+      // Set-ups without moves are told apart by their position.
+      std::string fen;
+      if (noMoves) BpgnTagValue(tagPart, "FEN", fen);
+      if (options.removeDuplicates && (noMoves ? !setupsWithoutMoves.insert(fen).second : good.Contains(movePart))) {
         ++r.duplicates;
       } else {
         if (tail.find('{') == std::string::npos) tail += "{*}*";

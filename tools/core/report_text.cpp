@@ -62,6 +62,13 @@ void WriteTable(ReportSink& sink, CKestroGame& game, int n, const TableLayout& l
   int lineCount = 0, lastDiagram = -1, previous = 3;
   const int plies = std::min(game.MoveCount, static_cast<int>(game.Moves.size()));
   TwoBoardPosition position;
+  const auto diagram = [&] {
+    sink.SetFont(kDiagramFont, layout.diagramPoints);
+    sink.AddLine(PositionToDiagramText(game, position));
+    sink.ResetAttributes();
+    sink.SetSize(layout.textPoints);
+    if (layout.blankAfterDiagram) sink.AddLine(" ");
+  };
   for (int i = 0; i < plies; ++i) {
     const BpgnMove& move = game.Moves[static_cast<size_t>(i)];
     std::string cell = move.token;
@@ -80,17 +87,18 @@ void WriteTable(ReportSink& sink, CKestroGame& game, int n, const TableLayout& l
     if (n != 0 && lineCount % n == 0 && lineCount > lastDiagram) {
       // Replays run forwards only, so a whole game costs one replay.
       game.GetPositionAtMove(position, i);
-      sink.SetFont(kDiagramFont, layout.diagramPoints);
-      sink.AddLine(PositionToDiagramText(game, position));
-      sink.ResetAttributes();
-      sink.SetSize(layout.textPoints);
-      if (layout.blankAfterDiagram) sink.AddLine(" ");
+      diagram();
       lastDiagram = lineCount;
     }
     previous = column;
   }
   if (plies > 0) game.GetPositionAtMove(position, plies - 1);
   sink.AddLine(line);
+  // A set-up without moves shows its position.
+  if (plies == 0 && n != 0 && game.StartKind != StartSetup::Standard) {
+    game.GetPositionAtMove(position, 0);
+    diagram();
+  }
   sink.AddLine(game.TailPart);
 }
 
