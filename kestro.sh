@@ -12,6 +12,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
 SMOKE_PACKAGES=(xvfb)  # an X server without a screen, to start the program in the tests
 REPORT_PACKAGES=(libreoffice-writer-nogui poppler-utils)  # reads back the saved RTF reports in the tests
 ENGINE_PACKAGES=(sjeng)  # a real XBoard engine for the engine agent's tests
+# What a desktop asks of the .bpgn registration: xdg-mime with the mime
+# database reader it falls back on without a desktop, and the desktop database.
+DESKTOP_PACKAGES=(xdg-utils libfile-mimeinfo-perl desktop-file-utils shared-mime-info)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ and its libFuzzer runtime
 FUZZ_SECONDS=45
 
@@ -85,8 +88,20 @@ build_main() {
   cmake --build build -j "$JOBS"
 }
 
+# A skipped test counts as a failure: every tool the tests need is installed.
 ctest_in() {
-  ctest --test-dir "$1" --output-on-failure --no-tests=error --timeout 300 -j "$JOBS"
+  local log rc=0
+  log=$(mktemp "${TMPDIR:-/tmp}/kestro-ctest.XXXXXX")
+  ctest --test-dir "$1" --output-on-failure --no-tests=error --timeout 300 -j "$JOBS" | tee "$log" || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    rm -f "$log"
+    return "$rc"
+  fi
+  if grep -q 'tests did not run' "$log"; then
+    rm -f "$log"
+    die "some tests were skipped (listed above)"
+  fi
+  rm -f "$log"
 }
 
 # The sanitizers check the game library and its tests; Qt's own libraries are
@@ -229,7 +244,7 @@ case "${1:-}" in
   test)
     total=$SECONDS
     step "install missing packages" install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${SMOKE_PACKAGES[@]}" \
-      "${REPORT_PACKAGES[@]}" "${ENGINE_PACKAGES[@]}"
+      "${REPORT_PACKAGES[@]}" "${ENGINE_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}"
     step "build (build/)" build_main
     step "unit tests (build/)" ctest_in build
     step "start the program under Xvfb" smoke_program
