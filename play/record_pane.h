@@ -9,8 +9,9 @@ class GameRecordPane {
  public:
   static constexpr const char* kClosing = "\r\n{*} *";
 
-  explicit GameRecordPane(QPlainTextEdit* view) : view_(view) {}
+  explicit GameRecordPane(QPlainTextEdit* view);
   const std::string& Text() const { return text_; }
+  // The widget is changed from the first byte where the texts differ on.
   void SetText(const std::string& text);
   void Append(const std::string& text) { SetText(text_ + text); }
   // Inserts " " + move before the closing "\r\n{*} *"; a text without that

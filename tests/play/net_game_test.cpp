@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTextEdit>
 #include <array>
@@ -34,6 +35,18 @@ using nettest::Session;
 using nettest::Wait;
 
 class NetGameTest : public NetWindowsTest {};
+
+// The window's board picture as a whole drawing of what it shows gives it.
+QImage WholeDrawing(TfrmKestrovane& w) {
+  CKestroGame look;
+  DisplayOf(look).Visual = DisplayOf(*w.Game()).Visual;
+  DisplayOf(look).Pieces = DisplayOf(*w.Game()).Pieces;
+  for (int seat = 0; seat < 4; ++seat) {
+    look.PlayerNames[seat] = w.Game()->PlayerNames[seat];
+    look.DisplayNames[seat] = w.Game()->DisplayNames[seat];
+  }
+  return testdisplay::RenderPicture(look, w.ShownPosition());
+}
 
 TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
@@ -79,9 +92,18 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   EXPECT_GE(drops[1], 2);
   EXPECT_GE(drops[2], 2);
 
-  // The same record, positions and clocks everywhere.
+  // The same record, positions and clocks everywhere; every window shows its
+  // record, and its position as a whole drawing would, though it drew only
+  // what each move changed.
   const std::string record = Server().RecordPane().Text();
   const TwoBoardPosition& sp = Server().Game()->Position;
+  QString shown = QString::fromLatin1(record);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  for (TfrmKestrovane* w : {&Server(), &Client(0), &Client(1), &Client(2)}) {
+    EXPECT_EQ(w->reBPGNGames->toPlainText(), shown);
+    w->DrawBoard();  // the running clocks drawn over the clients' pictures go
+    EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w)) << w->OwnPlayer.name;
+  }
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(names[static_cast<size_t>(i)]);
     CKestroGame& g = *Client(i).Game();
