@@ -2,7 +2,9 @@
 // names, clocks, lag and coordinates, and stores the layout it used.
 #include <QRegion>
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <utility>
 #include <span>
 #include <vector>
 #include <string>
@@ -158,6 +160,8 @@ struct PaintedPicture {
   TwoBoardPosition position;
   std::string lagTexts[4], clockTexts[4];
   std::vector<canvas::Rect> overdrawn;
+  // Where texts drew, by font and text, from their origin, in this look.
+  std::map<std::pair<std::ptrdiff_t, std::string>, canvas::Rect> textAreas;
 };
 
 namespace {
@@ -181,8 +185,12 @@ class Painter {
       clockTexts_[corner] = ClockLineText(p_.clock[seat], sideToMove == seat % 2, name);
     }
     QImage& image = cv_.Image();
-    const bool same = last.imageKey != 0 && last.imageKey == image.cacheKey() && last.imageSize == image.size() &&
-                      last.set == display_.Pieces && last.visual == v_;
+    const bool sameLook = last.visual == v_;
+    const bool same = sameLook && last.imageKey != 0 && last.imageKey == image.cacheKey() &&
+                      last.imageSize == image.size() && last.set == display_.Pieces;
+    constexpr size_t kMostAreasKept = 2000;
+    if (!sameLook || last.textAreas.size() > kMostAreasKept) last.textAreas.clear();
+    areas_ = &last.textAreas;
     QRegion drawn;
     if (!same) {
       DrawAll();
@@ -226,12 +234,23 @@ class Painter {
 
   // Whether a step drawing within `box` reaches into the area being drawn.
   bool Touches(const Box& box) const { return !clip_ || Meets(*clip_, box); }
-  bool TouchesText(int x, int y, const std::string& text) const {
-    return !clip_ || Meets(*clip_, cv_.TextArea(x, y, text));
+  // For a text written in `font`, which the canvas has.
+  bool TouchesText(const VisualFont& font, int x, int y, const std::string& text) {
+    return !clip_ || Meets(*clip_, TextArea(font, x, y, text));
   }
-  Box TextArea(const QFont& font, int x, int y, const std::string& text) {
-    cv_.SetFont(font);
-    return cv_.TextArea(x, y, text);
+  // Where a text in `font` draws at (x, y); measured once per look.
+  Box TextArea(const VisualFont& font, int x, int y, const std::string& text) {
+    // The font's place in the settings names it.
+    const std::ptrdiff_t role = reinterpret_cast<const char*>(&font) - reinterpret_cast<const char*>(&v_);
+    auto found = areas_->find({role, text});
+    if (found == areas_->end()) {
+      const QFont current = cv_.Font();
+      cv_.SetFont(font.font);
+      found = areas_->emplace(std::make_pair(role, text), cv_.TextArea(0, 0, text)).first;
+      cv_.SetFont(current);
+    }
+    const Box& b = found->second;
+    return {b.x1 + x, b.y1 + y, b.x2 + x, b.y2 + y};
   }
 
   // Where a cell's steps draw: its square with the frame around it.
@@ -245,11 +264,11 @@ class Painter {
     std::vector<Box> areas;
     for (int corner = 0; corner < 4; ++corner) {
       if (lagTexts_[corner] != last.lagTexts[corner])
-        areas.push_back(Union(TextArea(v_.FontLag.font, LagX(corner), LagY(corner), lagTexts_[corner]),
-                              TextArea(v_.FontLag.font, LagX(corner), LagY(corner), last.lagTexts[corner])));
+        areas.push_back(Union(TextArea(v_.FontLag, LagX(corner), LagY(corner), lagTexts_[corner]),
+                              TextArea(v_.FontLag, LagX(corner), LagY(corner), last.lagTexts[corner])));
       if (clockTexts_[corner] != last.clockTexts[corner])
-        areas.push_back(Union(TextArea(v_.FontPlayers.font, LagX(corner), ClockY(corner), clockTexts_[corner]),
-                              TextArea(v_.FontPlayers.font, LagX(corner), ClockY(corner), last.clockTexts[corner])));
+        areas.push_back(Union(TextArea(v_.FontPlayers, LagX(corner), ClockY(corner), clockTexts_[corner]),
+                              TextArea(v_.FontPlayers, LagX(corner), ClockY(corner), last.clockTexts[corner])));
     }
     for (bool right : {false, true}) {
       const ConstBoardRef now = BoardOf(p_, ShownBoard(right));
@@ -274,7 +293,7 @@ class Painter {
         Box area = HoldBox(right, h);
         for (const int count : {now.holdings[slot], before.holdings[slot]})
           if (count >= 2)
-            area = Union(area, TextArea(v_.FontStuffNumber.font, CountLeft(right, h), CountTop(h), std::to_string(count)));
+            area = Union(area, TextArea(v_.FontStuffNumber, CountLeft(right, h), CountTop(h), std::to_string(count)));
         areas.push_back(area);
       }
     }
@@ -406,7 +425,7 @@ class Painter {
     cv_.SetBrushColor(v_.DPColorTable);
     cv_.SetBackgroundMode(canvas::BackgroundMode::Opaque);
     for (int corner = 0; corner < 4; ++corner)
-      if (TouchesText(LagX(corner), LagY(corner), lagTexts_[corner]))
+      if (TouchesText(v_.FontLag, LagX(corner), LagY(corner), lagTexts_[corner]))
         cv_.TextOut(LagX(corner), LagY(corner), lagTexts_[corner]);
   }
 
@@ -415,7 +434,7 @@ class Painter {
     cv_.SetFont(v_.FontPlayers.font);
     cv_.SetFontColor(v_.DPColorBoardText);
     for (int corner = 0; corner < 4; ++corner)
-      if (TouchesText(LagX(corner), ClockY(corner), clockTexts_[corner]))
+      if (TouchesText(v_.FontPlayers, LagX(corner), ClockY(corner), clockTexts_[corner]))
         cv_.TextOut(LagX(corner), ClockY(corner), clockTexts_[corner]);
   }
 
@@ -544,7 +563,8 @@ class Painter {
         const int count = board.holdings[SlotOf(2 * h.what + HandColour(right, h.kind))];
         if (count < 2) continue;
         const std::string text = std::to_string(count);
-        if (TouchesText(CountLeft(right, h), CountTop(h), text)) cv_.TextOut(CountLeft(right, h), CountTop(h), text);
+        if (TouchesText(v_.FontStuffNumber, CountLeft(right, h), CountTop(h), text))
+          cv_.TextOut(CountLeft(right, h), CountTop(h), text);
       }
     }
   }
@@ -556,7 +576,7 @@ class Painter {
     cv_.SetBrushColor(v_.DPColorTable);
     cv_.SetBackgroundMode(canvas::BackgroundMode::Transparent);
     const auto label = [this](int x, int y, const std::string& text) {
-      if (TouchesText(x, y, text)) cv_.TextOut(x, y, text);
+      if (TouchesText(v_.FontCoordinates, x, y, text)) cv_.TextOut(x, y, text);
     };
     for (int k = 0; k < 8; ++k) {
       label(X - z + 1, T + k * c + c / 2 - z / 2 - 2, std::to_string(8 - k));
@@ -576,6 +596,7 @@ class Painter {
   Layout l_;
   bool antialias_ = true;
   std::optional<Box> clip_;  // the area being drawn again, none for a whole drawing
+  std::map<std::pair<std::ptrdiff_t, std::string>, Box>* areas_ = nullptr;
   std::string lagTexts_[4], clockTexts_[4];
 };
 

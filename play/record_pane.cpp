@@ -18,23 +18,38 @@ QString Shown(std::string_view bytes) {
 
 }  // namespace
 
+void ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after) {
+  // What the two texts share at their start and at their end stays in the
+  // widget, never splitting a CR LF pair (one character there).
+  const size_t common = std::min(before.size(), after.size());
+  size_t head = static_cast<size_t>(std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(common),
+                                                  after.begin())
+                                        .first -
+                                    before.begin());
+  if (head > 0 && before[head - 1] == '\r') --head;
+  if (head == 0) {
+    view->setPlainText(Shown(after));
+    return;
+  }
+  size_t tail = static_cast<size_t>(
+      std::mismatch(before.rbegin(), before.rbegin() + static_cast<std::ptrdiff_t>(common - head), after.rbegin())
+          .first -
+      before.rbegin());
+  if (tail > 0 && before[before.size() - tail] == '\n') --tail;
+  const std::string_view old(before);
+  const int fromEnd = static_cast<int>(Shown(old.substr(head)).size());
+  const int keptAtEnd = static_cast<int>(Shown(old.substr(before.size() - tail)).size());
+  QTextCursor cursor(view->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::MoveAnchor, keptAtEnd);
+  cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, fromEnd - keptAtEnd);
+  cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head)));
+}
+
 GameRecordPane::GameRecordPane(QPlainTextEdit* view) : view_(view) { view_->setUndoRedoEnabled(false); }
 
 void GameRecordPane::SetText(const std::string& text) {
-  // Only the part after what the old and the new text share is replaced in
-  // the widget, so a move costs the same early and late in a long game.
-  const auto differ = std::mismatch(text_.begin(), text_.end(), text.begin(), text.end());
-  size_t kept = static_cast<size_t>(differ.first - text_.begin());
-  if (kept > 0 && text_[kept - 1] == '\r') --kept;  // a CR LF pair is one character there
-  if (kept == 0) {
-    view_->setPlainText(Shown(text));
-  } else {
-    const QString removed = Shown(std::string_view(text_).substr(kept));
-    QTextCursor cursor(view_->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, static_cast<int>(removed.size()));
-    cursor.insertText(Shown(std::string_view(text).substr(kept)));
-  }
+  ShowChangedText(view_, text_, text);
   text_ = text;
   view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
 }

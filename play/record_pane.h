@@ -5,13 +5,19 @@
 
 class QPlainTextEdit;
 
+// Makes `view`, which shows `before` (CR LF as one line break), show `after`
+// by replacing only the part between what the two texts share at their start
+// and at their end.
+void ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after);
+
 class GameRecordPane {
  public:
   static constexpr const char* kClosing = "\r\n{*} *";
 
   explicit GameRecordPane(QPlainTextEdit* view);
   const std::string& Text() const { return text_; }
-  // The widget is changed from the first byte where the texts differ on.
+  // Only the changed part of the widget's text is replaced, so a move costs
+  // the same early and late in a long game.
   void SetText(const std::string& text);
   void Append(const std::string& text) { SetText(text_ + text); }
   // Inserts " " + move before the closing "\r\n{*} *"; a text without that

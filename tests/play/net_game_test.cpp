@@ -101,6 +101,8 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   for (TfrmKestrovane* w : {&Server(), &Client(0), &Client(1), &Client(2)}) {
     EXPECT_EQ(w->reBPGNGames->toPlainText(), shown);
+    EXPECT_EQ(w->txtAllMoves->toPlainText(),
+              QString::fromLatin1(w->Game()->LegalMoveText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     w->DrawBoard();  // the running clocks drawn over the clients' pictures go
     EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w)) << w->OwnPlayer.name;
   }
