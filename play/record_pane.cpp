@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 
 #include "platform/text_codec.h"
@@ -40,9 +41,9 @@ void ShowChangedText(QPlainTextEdit* view, const std::string& before, const std:
   const int fromEnd = static_cast<int>(Shown(old.substr(head)).size());
   const int keptAtEnd = static_cast<int>(Shown(old.substr(before.size() - tail)).size());
   QTextCursor cursor(view->document());
-  cursor.movePosition(QTextCursor::End);
-  cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::MoveAnchor, keptAtEnd);
-  cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, fromEnd - keptAtEnd);
+  const int end = view->document()->characterCount() - 1;  // after the last character
+  cursor.setPosition(end - keptAtEnd);
+  cursor.setPosition(end - fromEnd, QTextCursor::KeepAnchor);
   cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head)));
 }
 
