@@ -626,7 +626,7 @@ void TfrmKestrovane::ShowLegalMoves() {
 }
 
 void TfrmKestrovane::ShowLegalMovesText(const std::string& text) {
-  ShowChangedText(txtAllMoves, shownLegalMoves_, text);
+  RepaintFrom(txtAllMoves, ShowChangedText(txtAllMoves, shownLegalMoves_, text));
   shownLegalMoves_ = text;
 }
 

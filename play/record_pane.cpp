@@ -19,7 +19,7 @@ QString Shown(std::string_view bytes) {
 
 }  // namespace
 
-void ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after) {
+int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after) {
   // What the two texts share at their start and at their end stays in the
   // widget, never splitting a CR LF pair (one character there).
   const size_t common = std::min(before.size(), after.size());
@@ -30,7 +30,7 @@ void ShowChangedText(QPlainTextEdit* view, const std::string& before, const std:
   if (head > 0 && before[head - 1] == '\r') --head;
   if (head == 0) {
     view->setPlainText(Shown(after));
-    return;
+    return -1;
   }
   size_t tail = static_cast<size_t>(
       std::mismatch(before.rbegin(), before.rbegin() + static_cast<std::ptrdiff_t>(common - head), after.rbegin())
@@ -44,15 +44,37 @@ void ShowChangedText(QPlainTextEdit* view, const std::string& before, const std:
   const int end = view->document()->characterCount() - 1;  // after the last character
   cursor.setPosition(end - keptAtEnd);
   cursor.setPosition(end - fromEnd, QTextCursor::KeepAnchor);
+  // The widget would draw all its lines again for any change; RepaintFrom
+  // draws those that changed.
+  QWidget* lines = view->viewport();
+  const QSize size = lines->size();
+  const bool held = lines->testAttribute(Qt::WA_UpdatesDisabled);
+  lines->setAttribute(Qt::WA_UpdatesDisabled, true);
   cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head)));
+  lines->setAttribute(Qt::WA_UpdatesDisabled, held);
+  if (lines->size() != size) {  // a scroll bar came or went: every line moved
+    lines->update();
+    return -1;
+  }
+  return end - fromEnd;
+}
+
+void RepaintFrom(QPlainTextEdit* view, int position) {
+  QWidget* lines = view->viewport();
+  if (position < 0) return;  // drawn whole already
+  QTextCursor at(view->document());
+  at.setPosition(std::clamp(position, 0, view->document()->characterCount() - 1));
+  const int top = std::max(0, view->cursorRect(at).top());
+  lines->update(QRect(0, top, lines->width(), lines->height() - top));
 }
 
 GameRecordPane::GameRecordPane(QPlainTextEdit* view) : view_(view) { view_->setUndoRedoEnabled(false); }
 
 void GameRecordPane::SetText(const std::string& text) {
-  ShowChangedText(view_, text_, text);
+  const int changed = ShowChangedText(view_, text_, text);
   text_ = text;
   view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
+  RepaintFrom(view_, changed);
 }
 
 void GameRecordPane::InsertMove(const std::string& moveText) {

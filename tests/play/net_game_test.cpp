@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QPlainTextEdit>
@@ -46,6 +48,17 @@ QImage WholeDrawing(TfrmKestrovane& w) {
     look.DisplayNames[seat] = w.Game()->DisplayNames[seat];
   }
   return testdisplay::RenderPicture(look, w.ShownPosition());
+}
+
+// What the screen shows of `widget` is what the widget draws afresh (it may
+// have drawn only its changed lines).
+bool ShownAsDrawn(QWidget* widget) {
+  QApplication::processEvents();
+  if (widget->visibleRegion().boundingRect() != widget->rect()) return false;
+  const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+  const QImage shown =
+      widget->screen()->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height()).toImage();
+  return shown.convertToFormat(QImage::Format_RGB32) == widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
@@ -103,6 +116,8 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
     EXPECT_EQ(w->reBPGNGames->toPlainText(), shown);
     EXPECT_EQ(w->txtAllMoves->toPlainText(),
               QString::fromLatin1(w->Game()->LegalMoveText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(ShownAsDrawn(w->reBPGNGames)) << w->OwnPlayer.name;
+    EXPECT_TRUE(ShownAsDrawn(w->txtAllMoves)) << w->OwnPlayer.name;
     w->DrawBoard();  // the running clocks drawn over the clients' pictures go
     EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w)) << w->OwnPlayer.name;
   }
