@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <map>
 #include <optional>
-#include <utility>
 #include <span>
-#include <vector>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/board_display.h"
 #include "display/board_texts.h"
