@@ -130,9 +130,9 @@ void BoardImage::ResizeCanvas(QSize size, uint32_t color) {
 }
 
 void BoardImage::paintEvent(QPaintEvent* event) {
+  // Only the parts drawn again since the last paint, not their bounding box.
   QPainter painter(this);
-  const QRect area = event->rect();
-  painter.drawImage(area.topLeft(), canvas_, area);
+  for (const QRect& area : event->region()) painter.drawImage(area.topLeft(), canvas_, area);
 }
 
 void BoardImage::mousePressEvent(QMouseEvent* event) {
