@@ -208,7 +208,9 @@ run_bench() {
   # The built-in player's move choice per level; level 700 must answer within a second.
   build/bin/engine_bench --benchmark_min_time=0.05
   # A server and 8 clients on loopback relay 10,000 moves (aim: median under
-  # 1 ms, 99th percentile under 5 ms); the frame cutter's speed per read size.
+  # 1 ms, 99th percentile under 5 ms); the same through the real server window
+  # and through 8 client windows, beside a minimal relay; drawing a move in a
+  # board window; the frame cutter's speed per read size.
   QT_QPA_PLATFORM=offscreen build/bin/net_bench --benchmark_min_time=0.05
   # The engine timer's tick with four sjeng engines playing (median tick, the
   # window's CPU between ticks).

@@ -2,9 +2,12 @@
 // The display side of a game object: its visual settings, the piece set it
 // draws with, and the painter and point-to-square mapping that work on them.
 #include <QImage>
+#include <QRegion>
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "display/visual_properties.h"
 #include "game/kestro_game.h"
@@ -18,13 +21,21 @@ struct PieceSet {
   QImage energy;                            // "sysEnergy.bmp"
   bool hasSquares = false;                  // both square bitmaps present
   std::string folder;
+  // The bitmaps stretched to the sizes drawn and masked, by (slot, width,
+  // height); kept by the painter.
+  mutable std::map<std::tuple<int, int, int>, QImage> stretched;
 };
+
+// What the painter drew last and onto which picture (painter.cpp).
+struct PaintedPicture;
 
 class BoardDisplay : public GameDisplay {
  public:
   KestrovaneVisualProperties Visual;
   std::shared_ptr<const PieceSet> Pieces;  // shared by every game drawing this set
   int32_t HitResult[4] = {};
+  // Lets the next drawing onto the same picture redraw only what changed.
+  std::shared_ptr<PaintedPicture> Painted;
 };
 
 // The display of a game, created with every default (and the default piece
@@ -39,9 +50,12 @@ void InstallGameDisplayFactory();
 // previous set staying in place.
 int LoadPieceBitmaps(CKestroGame& game, const std::string& folder);
 
-// The painter: computes the layout into Visual and draws both boards.
-void DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
-void PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
+// The painter: computes the layout into Visual and draws both boards. When
+// the picture still holds this display's last drawing, only the parts whose
+// look changed are drawn again, to the same pixels a whole drawing gives.
+// Returns the area drawn.
+QRegion DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
+QRegion PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
 void FillBoardBackground(CKestroGame& game, QImage& canvas, uint32_t color);
 void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position, bool whiteToMoveA,
                        bool blackToMoveA, bool whiteToMoveB, bool blackToMoveB);

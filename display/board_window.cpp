@@ -129,9 +129,10 @@ void BoardImage::ResizeCanvas(QSize size, uint32_t color) {
   update();
 }
 
-void BoardImage::paintEvent(QPaintEvent*) {
+void BoardImage::paintEvent(QPaintEvent* event) {
+  // Only the parts drawn again since the last paint, not their bounding box.
   QPainter painter(this);
-  painter.drawImage(0, 0, canvas_);
+  for (const QRect& area : event->region()) painter.drawImage(area.topLeft(), canvas_, area);
 }
 
 void BoardImage::mousePressEvent(QMouseEvent* event) {
@@ -203,6 +204,7 @@ void TfrmKestroForm::ReplaceGame(std::unique_ptr<CKestroGame> game) {
     BoardDisplay& to = DisplayOf(*game);
     to.Visual = from.Visual;
     to.Pieces = from.Pieces;
+    to.Painted = from.Painted;  // the picture still shows the old game's drawing
   }
   game_ = std::move(game);
 }
@@ -224,7 +226,7 @@ void TfrmKestroForm::ScrollToStart() {
 void TfrmKestroForm::DrawBoard() {
   if (!Live()) return;
   QImage& canvas = imgBoard->Canvas();
-  DrawPosition(*game_, canvas, ShownPosition());
+  const QRegion drawn = DrawPosition(*game_, canvas, ShownPosition());
   const KestrovaneVisualProperties& v = Visual();
   const QSize picture(v.OriginX + v.PictureWidth, v.OriginY + v.PictureHeight);
   if (v.PiecesLoaded && canvas.size() != picture) {
@@ -232,8 +234,10 @@ void TfrmKestroForm::DrawBoard() {
     imgBoard->ResizeCanvas(picture, WindowColor());
     DrawPosition(*game_, imgBoard->Canvas(), ShownPosition());
     FitSurface();
+    imgBoard->update();
+    return;
   }
-  imgBoard->update();
+  imgBoard->update(drawn);
 }
 
 void TfrmKestroForm::ClearPicture() {

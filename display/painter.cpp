@@ -1,8 +1,13 @@
 // Draws a two-board position: frame, squares, pieces, hands, castling marks,
 // names, clocks, lag and coordinates, and stores the layout it used.
+#include <QRegion>
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/board_display.h"
 #include "display/board_texts.h"
@@ -78,9 +83,15 @@ Layout StoredLayout(const KestrovaneVisualProperties& v) {
 }
 
 // A rectangle whose right and bottom edges are left out.
-struct Box {
-  int x1, y1, x2, y2;
-};
+using Box = canvas::Rect;
+
+bool Meets(const Box& a, const Box& b) { return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2; }
+bool Holds(const Box& outer, const Box& inner) {
+  return outer.x1 <= inner.x1 && outer.y1 <= inner.y1 && inner.x2 <= outer.x2 && inner.y2 <= outer.y2;
+}
+Box Union(const Box& a, const Box& b) {
+  return {std::min(a.x1, b.x1), std::min(a.y1, b.y1), std::max(a.x2, b.x2), std::max(a.y2, b.y2)};
+}
 
 // Held pieces and castling marks in columns 8 and 9: each coordinate is
 // base + a * c + b, the base being the board's left edge or its top.
@@ -135,13 +146,83 @@ int CountX(bool right, int type, int c) {
   }
 }
 
+}  // namespace
+
+// What the painter drew last, and onto which picture: the picture's cache key
+// after the drawing (any later change of the picture alters it), the look
+// and the position drawn, and the areas drawn over since by the marker and
+// running-clock painters, which the next drawing restores.
+struct PaintedPicture {
+  qint64 imageKey = 0;
+  QSize imageSize;
+  std::shared_ptr<const PieceSet> set;
+  KestrovaneVisualProperties visual;
+  TwoBoardPosition position;
+  std::string lagTexts[4], clockTexts[4];
+  std::vector<canvas::Rect> overdrawn;
+  // Where texts drew, by font and text, from their origin, in this look.
+  std::map<std::pair<std::ptrdiff_t, std::string>, canvas::Rect> textAreas;
+};
+
+namespace {
+
 class Painter {
  public:
   Painter(CKestroGame& game, BoardDisplay& display, QImage& image, const TwoBoardPosition& position)
-      : game_(game), v_(display.Visual), set_(*display.Pieces), cv_(image), p_(position) {}
+      : game_(game), display_(display), v_(display.Visual), set_(*display.Pieces), cv_(image), p_(position) {}
 
-  void Draw() {
+  // A whole drawing, or, when the picture still holds the last one with the
+  // same look, a drawing of each changed area: every step of the whole
+  // drawing that reaches into the area, in the same order, kept to the area.
+  QRegion Draw(PaintedPicture& last) {
     l_ = ComputeLayout(v_);
+    if (v_.DPGraphicPiecesType == 1 && l_.L == 1) v_.DPGraphicBoardSquareStyle = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+      const int seat = CornerSeats(l_.f).seat[corner];
+      const int sideToMove = seat < 2 ? p_.sideToMoveA : p_.sideToMoveB;
+      const std::string& name = game_.DisplayNames[seat].empty() ? game_.PlayerNames[seat] : game_.DisplayNames[seat];
+      lagTexts_[corner] = LagText(p_.lagSum[seat], p_.lag[seat]);
+      clockTexts_[corner] = ClockLineText(p_.clock[seat], sideToMove == seat % 2, name);
+    }
+    QImage& image = cv_.Image();
+    const bool sameLook = last.visual == v_;
+    const bool same = sameLook && last.imageKey != 0 && last.imageKey == image.cacheKey() &&
+                      last.imageSize == image.size() && last.set == display_.Pieces;
+    constexpr size_t kMostAreasKept = 2000;
+    if (!sameLook || last.textAreas.size() > kMostAreasKept) last.textAreas.clear();
+    areas_ = &last.textAreas;
+    QRegion drawn;
+    if (!same) {
+      DrawAll();
+      drawn = image.rect();
+    } else {
+      std::vector<Box> areas = ChangedAreas(last);
+      for (const Box& b : last.overdrawn) areas.push_back(b);
+      for (const Box& area : WholeCells(std::move(areas))) {
+        clip_ = area;
+        cv_.SetClip(area);
+        DrawAll();
+        drawn |= QRect(QPoint(area.x1, area.y1), QPoint(area.x2 - 1, area.y2 - 1));
+      }
+      clip_.reset();
+      cv_.ClearClip();
+      drawn &= QRegion(image.rect());
+    }
+    last.imageKey = image.cacheKey();
+    last.imageSize = image.size();
+    last.set = display_.Pieces;
+    last.visual = v_;
+    last.position = p_;
+    for (int corner = 0; corner < 4; ++corner) {
+      last.lagTexts[corner] = lagTexts_[corner];
+      last.clockTexts[corner] = clockTexts_[corner];
+    }
+    last.overdrawn.clear();
+    return drawn;
+  }
+
+ private:
+  void DrawAll() {
     DrawFrame();
     DrawLagLines();
     DrawClockLines();
@@ -151,7 +232,111 @@ class Painter {
     if (l_.showCoordinates) DrawCoordinates();
   }
 
- private:
+  // Whether a step drawing within `box` reaches into the area being drawn.
+  bool Touches(const Box& box) const { return !clip_ || Meets(*clip_, box); }
+  // For a text written in `font`, which the canvas has.
+  bool TouchesText(const VisualFont& font, int x, int y, const std::string& text) {
+    return !clip_ || Meets(*clip_, TextArea(font, x, y, text));
+  }
+  // Where a text in `font` draws at (x, y); measured once per look.
+  Box TextArea(const VisualFont& font, int x, int y, const std::string& text) {
+    // The font's place in the settings names it.
+    const std::ptrdiff_t role = reinterpret_cast<const char*>(&font) - reinterpret_cast<const char*>(&v_);
+    auto found = areas_->find({role, text});
+    if (found == areas_->end()) {
+      const QFont current = cv_.Font();
+      cv_.SetFont(font.font);
+      found = areas_->emplace(std::make_pair(role, text), cv_.TextArea(0, 0, text)).first;
+      cv_.SetFont(current);
+    }
+    const Box& b = found->second;
+    return {b.x1 + x, b.y1 + y, b.x2 + x, b.y2 + y};
+  }
+
+  // Where a cell's steps draw: its square with the frame around it.
+  Box CellPaintBox(bool right, int j, int i) const {
+    const Box b = CellBox(right, j, i);
+    return l_.L == 1 ? Box{b.x1 - 1, b.y1 - 1, b.x2 + 1, b.y2 + 1} : Grown(b);
+  }
+
+  // The areas whose look differs from the last drawing's.
+  std::vector<Box> ChangedAreas(const PaintedPicture& last) {
+    std::vector<Box> areas;
+    for (int corner = 0; corner < 4; ++corner) {
+      if (lagTexts_[corner] != last.lagTexts[corner])
+        areas.push_back(Union(TextArea(v_.FontLag, LagX(corner), LagY(corner), lagTexts_[corner]),
+                              TextArea(v_.FontLag, LagX(corner), LagY(corner), last.lagTexts[corner])));
+      if (clockTexts_[corner] != last.clockTexts[corner])
+        areas.push_back(Union(TextArea(v_.FontPlayers, LagX(corner), ClockY(corner), clockTexts_[corner]),
+                              TextArea(v_.FontPlayers, LagX(corner), ClockY(corner), last.clockTexts[corner])));
+    }
+    for (bool right : {false, true}) {
+      const ConstBoardRef now = BoardOf(p_, ShownBoard(right));
+      const ConstBoardRef before = BoardOf(last.position, ShownBoard(right));
+      const int coinNow = p_.coinSquare[ShownBoard(right) - 1], coinBefore = last.position.coinSquare[ShownBoard(right) - 1];
+      for (int i = 0; i < 8; ++i) {
+        for (int j = 0; j < 8; ++j) {
+          const int square = SquareOf(right ? 7 - j : j, right ? i : 7 - i);
+          const bool changed = now.squares[square] != before.squares[square] ||
+                               (v_.TolvoEnergyBoard && now.attackBalance[square] != before.attackBalance[square]) ||
+                               ((coinNow == square) != (coinBefore == square));
+          if (changed) areas.push_back(CellPaintBox(right, j, i));
+        }
+      }
+      for (const HoldCell& h : right ? std::span(kRightHoldCells) : std::span(kLeftHoldCells)) {
+        if (h.kind == HoldKind::Castling) {
+          if ((now.castling[h.what] == 1) != (before.castling[h.what] == 1)) areas.push_back(HoldBox(right, h));
+          continue;
+        }
+        const size_t slot = SlotOf(2 * h.what + HandColour(right, h.kind));
+        if (now.holdings[slot] == before.holdings[slot]) continue;
+        Box area = HoldBox(right, h);
+        for (const int count : {now.holdings[slot], before.holdings[slot]})
+          if (count >= 2)
+            area = Union(area, TextArea(v_.FontStuffNumber, CountLeft(right, h), CountTop(h), std::to_string(count)));
+        areas.push_back(area);
+      }
+    }
+    return areas;
+  }
+
+  // The areas grown to hold every cell they reach into whole (a glyph's fill
+  // and the square's corner pixel read the cell they draw in), then joined
+  // where they meet.
+  std::vector<Box> WholeCells(std::vector<Box> areas) const {
+    for (Box& area : areas) {
+      for (bool grew = true; grew;) {
+        grew = false;
+        for (bool right : {false, true})
+          for (int i = 0; i < 8; ++i)
+            for (int j = 0; j < 8; ++j) {
+              const Box cell = Grown(CellBox(right, j, i));
+              if (Meets(area, cell) && !Holds(area, cell)) {
+                area = Union(area, cell);
+                grew = true;
+              }
+            }
+      }
+    }
+    for (bool joined = true; joined;) {
+      joined = false;
+      for (size_t a = 0; a < areas.size() && !joined; ++a)
+        for (size_t b = a + 1; b < areas.size() && !joined; ++b)
+          if (Meets(areas[a], areas[b])) {
+            areas[a] = Union(areas[a], areas[b]);
+            areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(b));
+            joined = true;
+          }
+    }
+    return areas;
+  }
+
+  int LagX(int corner) const { return corner % 2 == 0 ? l_.X : l_.X2; }
+  int LagY(int corner) const { return corner < 2 ? v_.OriginY + 2 : BelowBoards() + l_.pH + 11; }
+  int ClockY(int corner) const { return corner < 2 ? v_.OriginY + l_.lH + 4 : BelowBoards() + 4; }
+  int CountLeft(bool right, const HoldCell& h) const { return (right ? l_.X2 : l_.X) + CountX(right, h.what, l_.c); }
+  int CountTop(const HoldCell& h) const { return l_.T + h.row * l_.c + 1; }
+
   // Board number (1 A, 2 B) shown on the left or right.
   int ShownBoard(bool right) const { return (right != (l_.f == 1)) ? 2 : 1; }
 
@@ -164,9 +349,22 @@ class Painter {
   // The rectangle one pixel larger at the right and bottom where there are no grid lines.
   Box Grown(const Box& b) const { return {b.x1, b.y1, b.x2 + 1 - l_.L, b.y2 + 1 - l_.L}; }
 
+  // A bitmap stretched into `b`, from the set's stretched copies.
   void Stretch(const Box& b, int slot) {
+    if (!Touches(b) || b.x2 <= b.x1 || b.y2 <= b.y1) return;
     const QImage& bitmap = set_.bitmaps[static_cast<size_t>(slot)];
-    cv_.StretchDraw(b.x1, b.y1, b.x2, b.y2, bitmap, canvas::BottomLeftColor(bitmap));
+    constexpr size_t kMostKept = 512;  // square sizes tried one after another
+    if (set_.stretched.size() > kMostKept) set_.stretched.clear();
+    const auto key = std::make_tuple(slot, b.x2 - b.x1, b.y2 - b.y1);
+    auto found = set_.stretched.find(key);
+    if (found == set_.stretched.end())
+      found = set_.stretched
+                  .emplace(key, canvas::Stretched(bitmap, b.x2 - b.x1, b.y2 - b.y1, canvas::BottomLeftColor(bitmap)))
+                  .first;
+    if (found->second.isNull())
+      cv_.StretchDraw(b.x1, b.y1, b.x2, b.y2, bitmap, canvas::BottomLeftColor(bitmap));
+    else
+      cv_.DrawStretched(b.x1, b.y1, found->second);
   }
 
   // Text written at (x, y) and kept inside `clip`.
@@ -181,9 +379,11 @@ class Painter {
     local.SetBackgroundMode(cv_.Background());
     local.SetTextAntialiasing(antialias_);
     local.TextOut(x - area.x(), y - area.y(), text);
-    for (int row = 0; row < area.height(); ++row)
-      std::copy_n(reinterpret_cast<const QRgb*>(piece.constScanLine(row)), area.width(),
-                  reinterpret_cast<QRgb*>(cv_.Image().scanLine(area.y() + row)) + area.x());
+    QRect back = area;
+    if (clip_) back &= QRect(QPoint(clip_->x1, clip_->y1), QPoint(clip_->x2 - 1, clip_->y2 - 1));
+    for (int row = back.top(); row <= back.bottom(); ++row)
+      std::copy_n(reinterpret_cast<const QRgb*>(piece.constScanLine(row - area.y())) + (back.x() - area.x()),
+                  back.width(), reinterpret_cast<QRgb*>(cv_.Image().scanLine(row)) + back.x());
   }
 
   void DrawFrame() {
@@ -224,28 +424,18 @@ class Painter {
     cv_.SetFontColor(v_.DPColorBoardText);
     cv_.SetBrushColor(v_.DPColorTable);
     cv_.SetBackgroundMode(canvas::BackgroundMode::Opaque);
-    const Corners k = CornerSeats(l_.f);
-    const int top = v_.OriginY + 2, low = BelowBoards() + l_.pH + 11;
-    const int xs[4] = {l_.X, l_.X2, l_.X, l_.X2}, ys[4] = {top, top, low, low};
-    for (int corner = 0; corner < 4; ++corner) {
-      const int seat = k.seat[corner];
-      cv_.TextOut(xs[corner], ys[corner], LagText(p_.lagSum[seat], p_.lag[seat]));
-    }
+    for (int corner = 0; corner < 4; ++corner)
+      if (TouchesText(v_.FontLag, LagX(corner), LagY(corner), lagTexts_[corner]))
+        cv_.TextOut(LagX(corner), LagY(corner), lagTexts_[corner]);
   }
 
   void DrawClockLines() {
     if (v_.DPColorBoardTextTransparent) cv_.SetBackgroundMode(canvas::BackgroundMode::Transparent);
     cv_.SetFont(v_.FontPlayers.font);
     cv_.SetFontColor(v_.DPColorBoardText);
-    const Corners k = CornerSeats(l_.f);
-    const int top = v_.OriginY + l_.lH + 4, low = BelowBoards() + 4;
-    const int xs[4] = {l_.X, l_.X2, l_.X, l_.X2}, ys[4] = {top, top, low, low};
-    for (int corner = 0; corner < 4; ++corner) {
-      const int seat = k.seat[corner];
-      const int sideToMove = seat < 2 ? p_.sideToMoveA : p_.sideToMoveB;
-      const std::string& name = game_.DisplayNames[seat].empty() ? game_.PlayerNames[seat] : game_.DisplayNames[seat];
-      cv_.TextOut(xs[corner], ys[corner], ClockLineText(p_.clock[seat], sideToMove == seat % 2, name));
-    }
+    for (int corner = 0; corner < 4; ++corner)
+      if (TouchesText(v_.FontPlayers, LagX(corner), ClockY(corner), clockTexts_[corner]))
+        cv_.TextOut(LagX(corner), ClockY(corner), clockTexts_[corner]);
   }
 
   void PaintSquare(const Box& b, uint32_t color) {
@@ -289,7 +479,6 @@ class Painter {
 
   void DrawSquares() {
     cv_.SetBackgroundMode(canvas::BackgroundMode::Opaque);
-    if (v_.DPGraphicPiecesType == 1 && l_.L == 1) v_.DPGraphicBoardSquareStyle = 0;
     for (bool right : {false, true}) {
       const ConstBoardRef board = BoardOf(p_, ShownBoard(right));
       for (int i = 0; i < 8; ++i) {
@@ -298,6 +487,7 @@ class Painter {
           const int square = SquareOf(file, rank);
           const int code = board.squares[square];
           const bool light = (file + rank) % 2 == 1;
+          if (!Touches(CellPaintBox(right, j, i))) continue;
           const Box b = CellBox(right, j, i);
           if (v_.TolvoEnergyBoard) {
             int balance = std::clamp(board.attackBalance[square], -8, 8);
@@ -347,7 +537,7 @@ class Painter {
           continue;
         }
         const int code = 2 * h.what + HandColour(right, h.kind);
-        if (board.holdings[SlotOf(code)] < 1) continue;
+        if (board.holdings[SlotOf(code)] < 1 || !Touches(b)) continue;
         if (v_.DPGraphicPiecesType == 1) {
           cv_.SetFont(v_.FontPieces.font);
           cv_.SetFontColor(v_.DPColorBoardPieces);
@@ -372,8 +562,9 @@ class Painter {
         if (h.kind == HoldKind::Castling) continue;
         const int count = board.holdings[SlotOf(2 * h.what + HandColour(right, h.kind))];
         if (count < 2) continue;
-        cv_.TextOut((right ? l_.X2 : l_.X) + CountX(right, h.what, l_.c), l_.T + h.row * l_.c + 1,
-                    std::to_string(count));
+        const std::string text = std::to_string(count);
+        if (TouchesText(v_.FontStuffNumber, CountLeft(right, h), CountTop(h), text))
+          cv_.TextOut(CountLeft(right, h), CountTop(h), text);
       }
     }
   }
@@ -384,36 +575,53 @@ class Painter {
     cv_.SetFontColor(v_.DPColorBoardLines);
     cv_.SetBrushColor(v_.DPColorTable);
     cv_.SetBackgroundMode(canvas::BackgroundMode::Transparent);
+    const auto label = [this](int x, int y, const std::string& text) {
+      if (TouchesText(v_.FontCoordinates, x, y, text)) cv_.TextOut(x, y, text);
+    };
     for (int k = 0; k < 8; ++k) {
-      cv_.TextOut(X - z + 1, T + k * c + c / 2 - z / 2 - 2, std::to_string(8 - k));
-      cv_.TextOut(X + k * c + c / 3, T + 8 * c + 2, std::string(1, static_cast<char>('a' + k)));
-      cv_.TextOut(X2 - m + 2, T + k * c + c / 2 - z / 2, std::to_string(k + 1));
-      cv_.TextOut(X2 + k * c + c / 3, T + 8 * c + 2, std::string(1, static_cast<char>('h' - k)));
+      label(X - z + 1, T + k * c + c / 2 - z / 2 - 2, std::to_string(8 - k));
+      label(X + k * c + c / 3, T + 8 * c + 2, std::string(1, static_cast<char>('a' + k)));
+      label(X2 - m + 2, T + k * c + c / 2 - z / 2, std::to_string(k + 1));
+      label(X2 + k * c + c / 3, T + 8 * c + 2, std::string(1, static_cast<char>('h' - k)));
     }
     cv_.SetBackgroundMode(canvas::BackgroundMode::Opaque);
   }
 
   CKestroGame& game_;
+  BoardDisplay& display_;
   KestrovaneVisualProperties& v_;
   const PieceSet& set_;
   Canvas cv_;
   const TwoBoardPosition& p_;
   Layout l_;
   bool antialias_ = true;
+  std::optional<Box> clip_;  // the area being drawn again, none for a whole drawing
+  std::map<std::pair<std::ptrdiff_t, std::string>, Box>* areas_ = nullptr;
+  std::string lagTexts_[4], clockTexts_[4];
 };
 
 bool CanDraw(const BoardDisplay& display) { return display.Visual.PiecesLoaded && display.Pieces; }
 
-}  // namespace
-
-void DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position) {
-  BoardDisplay& display = DisplayOf(game);
-  if (!CanDraw(display) || canvas.isNull()) return;
-  Painter(game, display, canvas, position).Draw();
+// Notes that `area` was drawn over the picture after the painter's last
+// drawing, when the picture held that drawing until then (its key `before`).
+void NoteDrawnOver(BoardDisplay& display, const QImage& canvas, qint64 before, const Box& area) {
+  PaintedPicture* last = display.Painted.get();
+  if (!last || last->imageKey != before) return;
+  last->overdrawn.push_back(area);
+  last->imageKey = canvas.cacheKey();
 }
 
-void PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position) {
-  DrawPosition(game, canvas, position);
+}  // namespace
+
+QRegion DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position) {
+  BoardDisplay& display = DisplayOf(game);
+  if (!CanDraw(display) || canvas.isNull()) return {};
+  if (!display.Painted) display.Painted = std::make_shared<PaintedPicture>();
+  return Painter(game, display, canvas, position).Draw(*display.Painted);
+}
+
+QRegion PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position) {
+  return DrawPosition(game, canvas, position);
 }
 
 void FillBoardBackground(CKestroGame& game, QImage& canvas, uint32_t color) {
@@ -443,7 +651,11 @@ void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition
   const int xs[4] = {l.X, l.X2 - 1, l.X, l.X2 - 1}, ys[4] = {l.lH + 4, l.lH + 4, low, low};
   for (int corner = 0; corner < 4; ++corner) {
     const int seat = k.seat[corner];
-    if (toMove[seat]) cv.TextOut(xs[corner], ys[corner], RunningClockText(position.runningClock[seat]));
+    if (!toMove[seat]) continue;
+    const std::string text = RunningClockText(position.runningClock[seat]);
+    const qint64 before = canvas.cacheKey();
+    cv.TextOut(xs[corner], ys[corner], text);
+    NoteDrawnOver(display, canvas, before, cv.TextArea(xs[corner], ys[corner], text));
   }
 }
 
@@ -481,8 +693,10 @@ void DrawMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareO
   const int top = (row - 1) * c + T + (1 - L) + S;
   const int right = col * c + B + 1 - S + (L - 1) * b;
   const int bottom = row * c + T + 1 - S;
+  const qint64 before = canvas.cacheKey();
   Canvas cv(canvas);
   cv.SetBrushStyle(canvas::BrushStyle::Solid);
   cv.SetBrushColor(color);
   cv.FrameRect(left, top, right, bottom);
+  NoteDrawnOver(display, canvas, before, Box{left, top, right, bottom});
 }

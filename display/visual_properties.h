@@ -8,6 +8,7 @@
 struct VisualFont {
   QFont font;
   uint32_t color = 0;  // 0x00BBGGRR
+  bool operator==(const VisualFont&) const = default;
 };
 
 struct KestrovaneVisualProperties {
@@ -53,6 +54,8 @@ struct KestrovaneVisualProperties {
   int32_t LeftBoardLeft = 0, RightBoardLeft = 0;
   int32_t LeftBoardWidth = 0, RightBoardWidth = 0;
   int32_t LeftBoardHeight = 0, RightBoardHeight = 0;
+
+  bool operator==(const KestrovaneVisualProperties&) const = default;
 };
 
 // "Bold", "Italic", "Underline", "StrikeOut" for the styles set, joined.

@@ -74,21 +74,40 @@ void Canvas::SetFont(const QFont& font) {
   if (font_.pixelSize() <= 0) SetFontPoints(font_, FontPoints(font));
 }
 
+Rect Canvas::Bounds() const {
+  Rect r{0, 0, image_.width(), image_.height()};
+  if (clip_) r = Rect{std::max(r.x1, clip_->x1), std::max(r.y1, clip_->y1), std::min(r.x2, clip_->x2),
+                      std::min(r.y2, clip_->y2)};
+  return r;
+}
+
+bool Canvas::Inside(int x, int y) const {
+  const Rect r = Bounds();
+  return x >= r.x1 && y >= r.y1 && x < r.x2 && y < r.y2;
+}
+
+void Canvas::ClipPainter(QPainter& painter) const {
+  if (clip_) painter.setClipRect(QRect(clip_->x1, clip_->y1, clip_->x2 - clip_->x1, clip_->y2 - clip_->y1));
+}
+
 void Canvas::Fill(int x1, int y1, int x2, int y2, uint32_t bgr) {
-  x1 = std::max(x1, 0);
-  y1 = std::max(y1, 0);
-  x2 = std::min(x2, image_.width());
-  y2 = std::min(y2, image_.height());
+  const Rect r = Bounds();
+  x1 = std::max(x1, r.x1);
+  y1 = std::max(y1, r.y1);
+  x2 = std::min(x2, r.x2);
+  y2 = std::min(y2, r.y2);
   if (x1 >= x2 || y1 >= y2) return;
   const QRgb rgb = ToRgb(bgr);
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
   for (int y = y1; y < y2; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
     std::fill(line + x1, line + x2, rgb);
   }
 }
 
 void Canvas::SetPixel(int x, int y, uint32_t bgr) {
-  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+  if (!Inside(x, y)) return;
   reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = ToRgb(bgr);
 }
 
@@ -106,6 +125,13 @@ void Canvas::LineTo(int x, int y) {
   penPos_ = QPoint(x, y);
   if (penStyle_ == PenStyle::Clear) return;
   int cx = start.x(), cy = start.y();
+  if (penWidth_ <= 1 && (cx == x || cy == y)) {  // straight: the same pixels, filled at once
+    if (cy == y)
+      Fill(cx < x ? cx : x + 1, y, cx < x ? x : cx + 1, y + 1, penColor_);
+    else
+      Fill(x, cy < y ? cy : y + 1, x + 1, cy < y ? y : cy + 1, penColor_);
+    return;
+  }
   const int dx = std::abs(x - cx), dy = -std::abs(y - cy);
   const int sx = cx < x ? 1 : -1, sy = cy < y ? 1 : -1;
   int error = dx + dy;
@@ -157,6 +183,14 @@ int Canvas::TextWidth(const std::string& bytes) const { return TextWidth(ToQStri
 
 int Canvas::TextHeight() const { return QFontMetrics(font_).height(); }
 
+Rect Canvas::TextArea(int x, int y, const std::string& bytes) const {
+  const QString text = ToQString(bytes);
+  const QFontMetrics metrics(font_);
+  QRect area(x, y, metrics.horizontalAdvance(text), metrics.height());
+  if (!text.isEmpty()) area |= metrics.boundingRect(text).translated(x, y + metrics.ascent());
+  return Rect{area.left() - 1, area.top() - 1, area.right() + 2, area.bottom() + 2};
+}
+
 void Canvas::TextOut(int x, int y, const std::string& bytes) { TextOut(x, y, ToQString(bytes)); }
 
 void Canvas::TextOut(int x, int y, const QString& text) {
@@ -167,6 +201,7 @@ void Canvas::TextOut(int x, int y, const QString& text) {
     QFont font = font_;
     if (!textAntialiasing_) font.setStyleStrategy(QFont::NoAntialias);
     QPainter painter(&image_);
+    ClipPainter(painter);
     painter.setRenderHint(QPainter::TextAntialiasing, textAntialiasing_);
     painter.setFont(font);
     painter.setPen(ToQColor(fontColor_));
@@ -175,15 +210,61 @@ void Canvas::TextOut(int x, int y, const QString& text) {
   penPos_ = QPoint(x + width, y);
 }
 
+QImage Stretched(const QImage& source, int width, int height, std::optional<uint32_t> transparent) {
+  if (source.isNull() || width <= 0 || height <= 0) return QImage();
+  const QImage src = source.format() == QImage::Format_ARGB32 || source.format() == QImage::Format_RGB32
+                         ? source
+                         : source.convertToFormat(QImage::Format_ARGB32);
+  const bool hasAlpha = src.hasAlphaChannel();
+  const QRgb key = transparent ? ToRgb(*transparent) & kRgbMask : 0;
+  QImage out(width, height, QImage::Format_ARGB32_Premultiplied);
+  // Source column of every target column, worked out once.
+  std::vector<int> columns(static_cast<size_t>(width));
+  for (int x = 0; x < width; ++x) columns[static_cast<size_t>(x)] = static_cast<int>(int64_t{x} * src.width() / width);
+  for (int y = 0; y < height; ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(static_cast<int>(int64_t{y} * src.height() / height)));
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const QRgb pixel = in[columns[static_cast<size_t>(x)]];
+      const int alpha = hasAlpha ? qAlpha(pixel) : 255;
+      if ((transparent && (pixel & kRgbMask) == key) || alpha == 0) {
+        line[x] = 0;
+      } else if (alpha == 255) {
+        line[x] = pixel | 0xFF000000u;
+      } else {
+        return QImage();  // blended by StretchDraw itself
+      }
+    }
+  }
+  return out;
+}
+
+void Canvas::DrawStretched(int x, int y, const QImage& stretched) {
+  if (stretched.isNull() || image_.isNull()) return;
+  const Rect r = Bounds();
+  if (x >= r.x2 || y >= r.y2 || x + stretched.width() <= r.x1 || y + stretched.height() <= r.y1) return;
+  // Every pixel is either opaque or fully transparent, so source-over copies
+  // the opaque ones exactly and leaves the rest.
+  QPainter painter(&image_);
+  ClipPainter(painter);
+  painter.drawImage(x, y, stretched);
+}
+
 void Canvas::StretchDraw(int x1, int y1, int x2, int y2, const QImage& source, std::optional<uint32_t> transparent) {
   if (source.isNull() || x2 <= x1 || y2 <= y1) return;
+  const QImage stretched = Stretched(source, x2 - x1, y2 - y1, transparent);
+  if (!stretched.isNull()) {
+    DrawStretched(x1, y1, stretched);
+    return;
+  }
   const QImage src = source.format() == QImage::Format_ARGB32 || source.format() == QImage::Format_RGB32
                          ? source
                          : source.convertToFormat(QImage::Format_ARGB32);
   const bool hasAlpha = src.hasAlphaChannel();
   const int64_t dstW = x2 - x1, dstH = y2 - y1;
-  const int fromX = std::max(x1, 0), toX = std::min(x2, image_.width());
-  const int fromY = std::max(y1, 0), toY = std::min(y2, image_.height());
+  const Rect r = Bounds();
+  const int fromX = std::max(x1, r.x1), toX = std::min(x2, r.x2);
+  const int fromY = std::max(y1, r.y1), toY = std::min(y2, r.y2);
   for (int y = fromY; y < toY; ++y) {
     const int sy = static_cast<int>((y - y1) * src.height() / dstH);
     const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
@@ -210,10 +291,13 @@ void Canvas::Draw(int x, int y, const QImage& source, std::optional<uint32_t> tr
 }
 
 int Canvas::FloodFill(int x, int y, uint32_t fill, const Rect& clip) {
-  const int left = std::max(clip.x1, 0), top = std::max(clip.y1, 0);
-  const int right = std::min(clip.x2, image_.width()), bottom = std::min(clip.y2, image_.height());
+  const Rect r = Bounds();
+  const int left = std::max(clip.x1, r.x1), top = std::max(clip.y1, r.y1);
+  const int right = std::min(clip.x2, r.x2), bottom = std::min(clip.y2, r.y2);
   if (x < left || x >= right || y < top || y >= bottom) return 0;
-  const auto at = [this](int px, int py) -> QRgb& { return reinterpret_cast<QRgb*>(image_.scanLine(py))[px]; };
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  const auto at = [bits, stride](int px, int py) -> QRgb& { return reinterpret_cast<QRgb*>(bits + py * stride)[px]; };
   const QRgb seed = at(x, y) & kRgbMask;
   const QRgb paint = ToRgb(fill);
   if (seed == (paint & kRgbMask)) return 0;

@@ -20,6 +20,8 @@
 #include <optional>
 #include <string>
 
+class QPainter;
+
 namespace canvas {
 
 // What a pixel read outside the image returns (no 0x00BBGGRR colour has it).
@@ -56,6 +58,12 @@ uint32_t BottomLeftColor(const QImage& image);
 struct Rect {
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
+
+// `source` stretched to width x height as StretchDraw stretches it, with the
+// pixels StretchDraw leaves out fully transparent (premultiplied ARGB).
+// A null image when the source has partly transparent pixels, which
+// StretchDraw blends.
+QImage Stretched(const QImage& source, int width, int height, std::optional<uint32_t> transparent);
 
 enum class PenStyle { Solid, Clear };
 enum class BrushStyle { Solid, Clear };
@@ -112,6 +120,9 @@ class Canvas {
   int TextWidth(const QString& text) const;
   // Height of a text cell (ascent + descent) in the current font.
   int TextHeight() const;
+  // What a TextOut at (x, y) may change in the current font: the text's cell
+  // and the ink of its glyphs, one pixel larger all round.
+  Rect TextArea(int x, int y, const std::string& bytes) const;
 
   // Stretches `source` into x1..x2-1, y1..y2-1 (nearest pixel). Source pixels
   // of colour `transparent` and fully transparent ones are not drawn; partly
@@ -119,6 +130,13 @@ class Canvas {
   void StretchDraw(int x1, int y1, int x2, int y2, const QImage& source,
                    std::optional<uint32_t> transparent = std::nullopt);
   void Draw(int x, int y, const QImage& source, std::optional<uint32_t> transparent = std::nullopt);
+  // Draws an image made by Stretched() with its top-left corner at (x, y).
+  void DrawStretched(int x, int y, const QImage& stretched);
+
+  // Every drawing operation keeps to `clip` (and the image) until ClearClip.
+  // A pixel inside the clip gets the same colour as without a clip.
+  void SetClip(const Rect& clip) { clip_ = clip; }
+  void ClearClip() { clip_.reset(); }
 
   uint32_t Pixel(int x, int y) const { return PixelOf(image_, x, y); }
   void SetPixel(int x, int y, uint32_t bgr);
@@ -133,6 +151,11 @@ class Canvas {
 
  private:
   void Fill(int x1, int y1, int x2, int y2, uint32_t bgr);  // clipped, exclusive
+  // The image's rectangle cut down to the clip.
+  Rect Bounds() const;
+  bool Inside(int x, int y) const;
+  // A painter on the image that keeps to the clip.
+  void ClipPainter(QPainter& painter) const;
   void Plot(int x, int y);                                   // one pen dot
 
   QImage& image_;
@@ -146,6 +169,7 @@ class Canvas {
   uint32_t fontColor_ = 0x000000;
   bool textAntialiasing_ = true;
   QPoint penPos_;
+  std::optional<Rect> clip_;
 };
 
 }  // namespace canvas

@@ -170,6 +170,7 @@ void TfrmKestrovane::BuildControls() {
   record_ = std::make_unique<GameRecordPane>(reBPGNGames);
   txtAllMoves = Named(new QPlainTextEdit(s), "txtAllMoves");
   txtAllMoves->setReadOnly(true);
+  txtAllMoves->setUndoRedoEnabled(false);
   txtAllMoves->resize(190, 300);
   btnSaveXPGN = button("btnSaveXPGN", QStringLiteral("Save BPGN Now"), 0, 0, 250);
   connect(btnSaveXPGN, &QPushButton::clicked, this, &TfrmKestrovane::btnSaveXPGNClick);
@@ -650,7 +651,8 @@ void TfrmKestrovane::ShowLegalMoves() {
 }
 
 void TfrmKestrovane::ShowLegalMovesText(const std::string& text) {
-  txtAllMoves->setPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  RepaintFrom(txtAllMoves, ShowChangedText(txtAllMoves, shownLegalMoves_, text));
+  shownLegalMoves_ = text;
 }
 
 void TfrmKestrovane::chbEnergyBoardClick() {

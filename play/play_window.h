@@ -277,6 +277,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
 
   std::unique_ptr<GameRecordPane> record_;
+  std::string shownLegalMoves_;  // what txtAllMoves shows, as bytes
   std::unique_ptr<sound::SoundsMenu> sounds_;
   std::unique_ptr<NetSeam> net_;
   std::unique_ptr<EngineSeam> engines_;

@@ -2,15 +2,79 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
 
 #include "platform/text_codec.h"
 
-void GameRecordPane::SetText(const std::string& text) {
-  text_ = text;
-  QString shown = ToQString(text_);
+namespace {
+
+// The text as the widget shows it (a CR LF pair is one line break).
+QString Shown(std::string_view bytes) {
+  QString shown = ToQString(std::string(bytes));
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  view_->setPlainText(shown);
+  return shown;
+}
+
+}  // namespace
+
+int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after) {
+  // What the two texts share at their start and at their end stays in the
+  // widget, never splitting a CR LF pair (one character there).
+  const size_t common = std::min(before.size(), after.size());
+  size_t head = static_cast<size_t>(std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(common),
+                                                  after.begin())
+                                        .first -
+                                    before.begin());
+  if (head > 0 && before[head - 1] == '\r') --head;
+  if (head == 0) {
+    view->setPlainText(Shown(after));
+    return -1;
+  }
+  size_t tail = static_cast<size_t>(
+      std::mismatch(before.rbegin(), before.rbegin() + static_cast<std::ptrdiff_t>(common - head), after.rbegin())
+          .first -
+      before.rbegin());
+  if (tail > 0 && before[before.size() - tail] == '\n') --tail;
+  const std::string_view old(before);
+  const int fromEnd = static_cast<int>(Shown(old.substr(head)).size());
+  const int keptAtEnd = static_cast<int>(Shown(old.substr(before.size() - tail)).size());
+  QTextCursor cursor(view->document());
+  const int end = view->document()->characterCount() - 1;  // after the last character
+  cursor.setPosition(end - keptAtEnd);
+  cursor.setPosition(end - fromEnd, QTextCursor::KeepAnchor);
+  // The widget would draw all its lines again for any change; RepaintFrom
+  // draws those that changed.
+  QWidget* lines = view->viewport();
+  const QSize size = lines->size();
+  const bool held = lines->testAttribute(Qt::WA_UpdatesDisabled);
+  lines->setAttribute(Qt::WA_UpdatesDisabled, true);
+  cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head)));
+  lines->setAttribute(Qt::WA_UpdatesDisabled, held);
+  if (lines->size() != size) {  // a scroll bar came or went: every line moved
+    lines->update();
+    return -1;
+  }
+  return end - fromEnd;
+}
+
+void RepaintFrom(QPlainTextEdit* view, int position) {
+  QWidget* lines = view->viewport();
+  if (position < 0) return;  // drawn whole already
+  QTextCursor at(view->document());
+  at.setPosition(std::clamp(position, 0, view->document()->characterCount() - 1));
+  const int top = std::max(0, view->cursorRect(at).top());
+  lines->update(QRect(0, top, lines->width(), lines->height() - top));
+}
+
+GameRecordPane::GameRecordPane(QPlainTextEdit* view) : view_(view) { view_->setUndoRedoEnabled(false); }
+
+void GameRecordPane::SetText(const std::string& text) {
+  const int changed = ShowChangedText(view_, text_, text);
+  text_ = text;
   view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
+  RepaintFrom(view_, changed);
 }
 
 void GameRecordPane::InsertMove(const std::string& moveText) {

@@ -5,12 +5,22 @@
 
 class QPlainTextEdit;
 
+// Makes `view`, which shows `before` (CR LF as one line break), show `after`
+// by replacing only the part between what the two texts share at their start
+// and at their end. Returns where the change begins in the widget, or -1 when
+// the whole text was set; RepaintFrom(view, that) then draws the changed lines
+// (after any scrolling).
+int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after);
+void RepaintFrom(QPlainTextEdit* view, int position);
+
 class GameRecordPane {
  public:
   static constexpr const char* kClosing = "\r\n{*} *";
 
-  explicit GameRecordPane(QPlainTextEdit* view) : view_(view) {}
+  explicit GameRecordPane(QPlainTextEdit* view);
   const std::string& Text() const { return text_; }
+  // Only the changed part of the widget's text is replaced, so a move costs
+  // the same early and late in a long game.
   void SetText(const std::string& text);
   void Append(const std::string& text) { SetText(text_ + text); }
   // Inserts " " + move before the closing "\r\n{*} *"; a text without that

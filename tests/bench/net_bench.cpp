@@ -7,12 +7,22 @@
 // is the time from a client's PlayMove write until the last of the 8 clients
 // has applied the move. Aim: median below 1 ms, 99th percentile below 5 ms.
 //
+// The same through the real play windows, off-screen: the server window
+// (drawing both boards, its record and legal-move panes) with the 8 clients
+// above, then with 8 client windows (4 seated, 4 watching; all in this one
+// process, so a sample holds every window's work one after another), beside a
+// minimal relay that checks nothing, with the same clients. Aim: the server
+// window within 3 times the minimal relay. And drawing one move in a board
+// window (aim: well under 1 ms).
+//
 // Also the frame cutter alone, in bytes per second for reads of 64 KiB to
 // 16 MiB of frames: linear in the bytes read.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -22,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "display/board_display.h"
 #include "game/kestro_game.h"
 #include "net/core/client_processor.h"
 #include "net/core/commands.h"
@@ -31,6 +42,8 @@
 #include "net/core/server_processor.h"
 #include "net/net_client.h"
 #include "net/net_server.h"
+#include "play/net_session.h"
+#include "play/play_window.h"
 #include "tests/bench/bench_main.h"
 
 namespace {
@@ -343,6 +356,218 @@ void BM_RelayMoveToEightClients(benchmark::State& state) {
 }
 BENCHMARK(BM_RelayMoveToEightClients)->Iterations(10000)->Unit(benchmark::kMicrosecond);
 
+// ---------------------------------------------------------------------------
+// Through the real windows.
+
+// Move `n` of a game: knights out and back on both boards (8 plies a round).
+std::string KnightMove(int n, int& seat) {
+  static const char* const kSquares[2][2] = {{"Nf3", "Nf6"}, {"Ng1", "Ng8"}};
+  const int step = n % 8, board = step % 2, side = (step / 2) % 2, back = step / 4;
+  const int number = n / 8 * 2 + back + 1;
+  const char letter = static_cast<char>((board == 0 ? 'A' : 'B') + (side == 1 ? 32 : 0));
+  seat = 2 * board + side;
+  char payload[64];
+  std::snprintf(payload, sizeof payload, "%d%c.%s{180}{C:[T:0][L:0]}", number, letter, kSquares[back][side]);
+  return payload;
+}
+
+std::unique_ptr<TfrmKestrovane> NewWindow() {
+  auto w = std::make_unique<TfrmKestrovane>();
+  w->resize(1300, 800);
+  w->show();
+  return w;
+}
+
+NetSession& SessionOf(TfrmKestrovane& w) { return dynamic_cast<NetSession&>(w.Net()); }
+
+// The real server window, its administrator logged in without a seat.
+class WindowServer {
+ public:
+  WindowServer() : window_(NewWindow()) {
+    ok_ = SessionOf(*window_).StartServerOn(0);
+    window_->btnLoginClick();
+  }
+  bool Ok() const { return ok_; }
+  uint16_t Port() { return SessionOf(*window_).ServerPort(); }
+
+ private:
+  std::unique_ptr<TfrmKestrovane> window_;
+  bool ok_ = false;
+};
+
+// A relay that checks nothing: every frame read goes to every connection.
+class MinimalRelay {
+ public:
+  MinimalRelay() {
+    NetServer::Events events;
+    events.read = [this](int64_t id, std::string_view bytes) {
+      for (const std::string& frame : readers_[id].Feed(bytes).frames) socket_->WriteAll(frame);
+    };
+    socket_ = std::make_unique<NetServer>(events);
+    ok_ = socket_->Listen(0);
+  }
+  bool Ok() const { return ok_; }
+  uint16_t Port() { return socket_->Port(); }
+
+ private:
+  std::map<int64_t, net::FrameReader> readers_;
+  std::unique_ptr<NetServer> socket_;
+  bool ok_ = false;
+};
+
+// 8 clients, the first four seated one seat each: processors only, or real
+// play windows.
+class FrameClients {
+ public:
+  FrameClients(uint16_t port, bool seat) {
+    for (int i = 0; i < kClients; ++i) clients_.push_back(std::make_unique<BenchClient>(i + 1, port));
+    if (!Spin([this] {
+          for (const auto& c : clients_)
+            if (!c->Connected()) return false;
+          return true;
+        }))
+      return;
+    for (auto& c : clients_) c->Send(net::LoginFrame(c->Own().handle, c->Own().name));
+    if (seat)
+      for (int s = 0; s < 4; ++s) clients_[static_cast<size_t>(s)]->Send(net::TakeRoleFrame(clients_[static_cast<size_t>(s)]->Own().handle, s));
+    ok_ = !seat || Spin([this] {
+      for (int s = 0; s < 4; ++s)
+        if (!(clients_[static_cast<size_t>(s)]->Own().roles & (8 << s))) return false;
+      return true;
+    });
+  }
+  bool Ok() const { return ok_; }
+  void Send(int seat, const std::string& payload) {
+    BenchClient& c = *clients_[static_cast<size_t>(seat)];
+    c.Send(net::BuildFrame(c.Own().handle, "PlayMove", payload));
+  }
+  bool AllApplied(int moves) const {
+    for (const auto& c : clients_)
+      if (c->applied < moves) return false;
+    return true;
+  }
+
+ private:
+  std::vector<std::unique_ptr<BenchClient>> clients_;
+  bool ok_ = false;
+};
+
+class WindowClients {
+ public:
+  explicit WindowClients(uint16_t port) {
+    for (int i = 0; i < kClients; ++i) {
+      windows_.push_back(NewWindow());
+      SessionOf(*windows_.back()).JoinServer("127.0.0.1", port);
+    }
+    for (size_t i = 0; i < windows_.size(); ++i) {
+      TfrmKestrovane& w = *windows_[i];
+      if (!Spin([&] { return w.reNetGameLog->toPlainText().startsWith("Connected to KVX NetGame Server"); })) return;
+      w.edName->setText(QStringLiteral("Window%1").arg(i + 1));
+      w.btnLoginClick();
+    }
+    for (int s = 0; s < 4; ++s) SessionOf(*windows_[static_cast<size_t>(s)]).TakeRole(s);
+    ok_ = Spin([this] {
+      for (int s = 0; s < 4; ++s)
+        if (!(windows_[static_cast<size_t>(s)]->OwnRoles & (8 << s))) return false;
+      return true;
+    });
+    if (ok_) base_ = windows_.back()->Game()->MoveCount;
+  }
+  bool Ok() const { return ok_; }
+  void Send(int seat, const std::string& payload) {
+    TfrmKestrovane& w = *windows_[static_cast<size_t>(seat)];
+    SessionOf(w).SendToServer(net::BuildFrame(w.OwnPlayer.handle, "PlayMove", payload));
+  }
+  bool AllApplied(int moves) const {
+    for (const auto& w : windows_)
+      if (!w->Game() || w->Game()->MoveCount < base_ + moves) return false;
+    return true;
+  }
+
+ private:
+  std::vector<std::unique_ptr<TfrmKestrovane>> windows_;
+  int base_ = 0;
+  bool ok_ = false;
+};
+
+// One game of `state.iterations()` moves (at most 400, within the record's
+// limit) relayed by `server`
+// to `clients`; median and 99th percentile of the samples.
+template <class Server, class Clients>
+void RelayGame(benchmark::State& state, Server& server, Clients& clients) {
+  if (!server.Ok() || !clients.Ok()) {
+    state.SkipWithError("the server or its clients did not start, log in or sit down");
+    bench::Fail();
+    return;
+  }
+  std::vector<double> micros;
+  int n = 0;
+  for (auto _ : state) {
+    int seat = 0;
+    const std::string payload = KnightMove(n, seat);
+    const auto start = std::chrono::steady_clock::now();
+    clients.Send(seat, payload);
+    if (!Spin([&] { return clients.AllApplied(n + 1); })) {
+      state.SkipWithError("a relayed move did not reach every client");
+      bench::Fail();
+      return;
+    }
+    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    ++n;
+  }
+  state.counters["median_us"] = Percentile(micros, 0.5);
+  state.counters["p99_us"] = Percentile(micros, 0.99);
+  state.counters["moves"] = static_cast<double>(micros.size());
+}
+
+void BM_MinimalRelayToEightClients(benchmark::State& state) {
+  MinimalRelay relay;
+  FrameClients clients(relay.Port(), false);
+  RelayGame(state, relay, clients);
+}
+BENCHMARK(BM_MinimalRelayToEightClients)->Iterations(400)->Unit(benchmark::kMicrosecond);
+
+void BM_RelayThroughServerWindowToEightClients(benchmark::State& state) {
+  WindowServer server;
+  FrameClients clients(server.Port(), true);
+  RelayGame(state, server, clients);
+}
+BENCHMARK(BM_RelayThroughServerWindowToEightClients)->Iterations(400)->Unit(benchmark::kMicrosecond);
+
+void BM_RelayThroughServerAndEightClientWindows(benchmark::State& state) {
+  WindowServer server;
+  WindowClients clients(server.Port());
+  RelayGame(state, server, clients);
+}
+BENCHMARK(BM_RelayThroughServerAndEightClientWindows)->Iterations(150)->Unit(benchmark::kMicrosecond);
+
+// Drawing one move in a board window: the move is played (not timed), then
+// the window draws its board.
+void BM_DrawMoveInBoardWindow(benchmark::State& state) {
+  auto window = NewWindow();
+  TfrmKestrovane& w = *window;
+  w.StartNewGame(0);
+  QApplication::processEvents();
+  CKestroGame& g = *w.Game();
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    int seat = 0;
+    BpgnMove move;
+    move.token = KnightMove(n++, seat);
+    if (!g.PlayMove(move, g.Position)) {
+      state.SkipWithError("a knight move was refused");
+      bench::Fail();
+      return;
+    }
+    g.ComputeAttackMaps(g.Position, 1);
+    g.ComputeAttackMaps(g.Position, 2);
+    state.ResumeTiming();
+    w.DrawBoard();
+  }
+}
+BENCHMARK(BM_DrawMoveInBoardWindow)->Unit(benchmark::kMicrosecond);
+
 // A read of `size` bytes made of whole move frames (the last one cut short).
 std::string FramesOfSize(size_t size) {
   const std::string frame = net::BuildFrame("    123456", "PlayMove", "12B.Nxe5{171}{C:[T:1530][L:40]}");
@@ -368,9 +593,11 @@ void BM_FrameReaderOneRead(benchmark::State& state) {
 BENCHMARK(BM_FrameReaderOneRead)->RangeMultiplier(4)->Range(64 << 10, 16 << 20)->Complexity(benchmark::oN);
 
 void MakeApplication(int& argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // Left to the end of the program: Qt must not be torn down among the statics.
-  static QCoreApplication* app = new QCoreApplication(argc, argv);
+  static QApplication* app = new QApplication(argc, argv);
   (void)app;
+  InstallGameDisplayFactory();
 }
 const bool kApplicationMade = bench::AddSetUp(MakeApplication);
 

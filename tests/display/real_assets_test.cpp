@@ -106,3 +106,54 @@ TEST_F(RealAssets, DefaultSetDrawsBothBoardsInEveryMode) {
   DrawMoveMarker(game, clocks, 1, SquareOf(4, 3), d.Visual.HighlightSquareColor);
   Keep(clocks, "middle_tolvo_clocks.png");
 }
+
+// The play window redraws after every move onto the picture it drew before,
+// with move markers and running clocks drawn over it in between: the picture
+// must always be the one a whole drawing of the position gives, in every look.
+TEST_F(RealAssets, PictureRedrawnMoveByMoveIsTheWholeDrawing) {
+  for (int look = 0; look < 4; ++look) {
+    CKestroGame game(kMiddleGame, 0), whole(kMiddleGame, 0);
+    KestrovaneVisualProperties& v = DisplayOf(game).Visual;
+    switch (look) {
+      case 1:  // energy colours under chess-font pieces, filled glyphs, no grid
+        v.TolvoEnergyBoard = 1;
+        v.DPGraphicPiecesType = 1;
+        v.DPGraphicBoardLinesNet = 0;
+        break;
+      case 2:  // solid squares in the border style, flipped, opaque name lines
+        v.DPBoardSquaresUserSolidColor = 1;
+        v.DPGraphicBoardSquareStyle = 1;
+        v.FlipSides = 1;
+        v.DPColorBoardTextTransparent = 0;
+        break;
+      case 3:  // glyph squares, a stretched Tolvo set
+        v.DPGraphicPiecesType = 1;
+        ASSERT_EQ(LoadPieceBitmaps(game, KESTRO_BIN_DIR "/Graphic/Piece/Bitmap/Tolvo1/"), 1);
+        v.SquareSize = 37;
+        break;
+    }
+    DisplayOf(whole).Pieces = DisplayOf(game).Pieces;
+    TwoBoardPosition position;
+    game.GetPositionAtMove(position, 0);
+    QImage picture = testdisplay::RenderPicture(game, position);
+    const int area = picture.width() * picture.height();
+    int smallDrawings = 0;
+    for (int n = 1; n <= game.MoveCount; ++n) {
+      if (n % 3 == 0) DrawMoveMarker(game, picture, n % 2 ? 1 : 4, n % 2 ? SquareOf(n % 8, 2) : 7, 0x00FFFF);
+      if (n % 2 == 0) DrawRunningClocks(game, picture, position, true, false, n % 4 == 0, true);
+      if (n == 9) game.PlayerNames[2] = whole.PlayerNames[2] = "A much longer name";
+      game.GetPositionAtMove(position, n);
+      game.ComputeAttackMaps(position, 1);
+      game.ComputeAttackMaps(position, 2);
+      position.lagSum[n % 4] += 130 * n;
+      position.lag[n % 4] = 40 * n;
+      if (n == 12) position.coinSquare[1] = SquareOf(3, 4);
+      int drawn = 0;
+      for (const QRect& r : DrawPosition(game, picture, position)) drawn += r.width() * r.height();
+      smallDrawings += drawn < area / 4;
+      DisplayOf(whole).Visual = v;
+      ASSERT_EQ(picture, testdisplay::RenderPicture(whole, position)) << "look " << look << ", move " << n;
+    }
+    EXPECT_GT(smallDrawings, game.MoveCount / 2) << "look " << look;
+  }
+}

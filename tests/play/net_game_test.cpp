@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTextEdit>
 #include <array>
@@ -34,6 +37,29 @@ using nettest::Session;
 using nettest::Wait;
 
 class NetGameTest : public NetWindowsTest {};
+
+// The window's board picture as a whole drawing of what it shows gives it.
+QImage WholeDrawing(TfrmKestrovane& w) {
+  CKestroGame look;
+  DisplayOf(look).Visual = DisplayOf(*w.Game()).Visual;
+  DisplayOf(look).Pieces = DisplayOf(*w.Game()).Pieces;
+  for (int seat = 0; seat < 4; ++seat) {
+    look.PlayerNames[seat] = w.Game()->PlayerNames[seat];
+    look.DisplayNames[seat] = w.Game()->DisplayNames[seat];
+  }
+  return testdisplay::RenderPicture(look, w.ShownPosition());
+}
+
+// What the screen shows of `widget` is what the widget draws afresh (it may
+// have drawn only its changed lines).
+bool ShownAsDrawn(QWidget* widget) {
+  QApplication::processEvents();
+  if (widget->visibleRegion().boundingRect() != widget->rect()) return false;
+  const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+  const QImage shown =
+      widget->screen()->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height()).toImage();
+  return shown.convertToFormat(QImage::Format_RGB32) == widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
@@ -79,9 +105,22 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   EXPECT_GE(drops[1], 2);
   EXPECT_GE(drops[2], 2);
 
-  // The same record, positions and clocks everywhere.
+  // The same record, positions and clocks everywhere; every window shows its
+  // record, and its position as a whole drawing would, though it drew only
+  // what each move changed.
   const std::string record = Server().RecordPane().Text();
   const TwoBoardPosition& sp = Server().Game()->Position;
+  QString shown = QString::fromLatin1(record);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  for (TfrmKestrovane* w : {&Server(), &Client(0), &Client(1), &Client(2)}) {
+    EXPECT_EQ(w->reBPGNGames->toPlainText(), shown);
+    EXPECT_EQ(w->txtAllMoves->toPlainText(),
+              QString::fromLatin1(w->Game()->LegalMoveText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(ShownAsDrawn(w->reBPGNGames)) << w->OwnPlayer.name;
+    EXPECT_TRUE(ShownAsDrawn(w->txtAllMoves)) << w->OwnPlayer.name;
+    w->DrawBoard();  // the running clocks drawn over the clients' pictures go
+    EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w)) << w->OwnPlayer.name;
+  }
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(names[static_cast<size_t>(i)]);
     CKestroGame& g = *Client(i).Game();
