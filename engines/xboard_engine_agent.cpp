@@ -10,6 +10,13 @@
 #include <iterator>
 #include <string_view>
 
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include "engines/core/engine_seats.h"
 
 CXBoardEngineAgent::CXBoardEngineAgent(int id, const std::string& folder, const std::string& fileName)
@@ -58,6 +65,15 @@ bool CXBoardEngineAgent::Launch() {
   process->setWorkingDirectory(QFileInfo(path).absolutePath());
   process->setProcessChannelMode(QProcess::MergedChannels);
   if (Environment) process->setProcessEnvironment(*Environment);
+#ifdef Q_OS_LINUX
+  // The engine ends with this program, also when the program is killed and
+  // cannot stop it (an engine reading a closed input may spin for ever).
+  const pid_t parent = getpid();
+  process->setChildProcessModifier([parent] {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+  });
+#endif
   process->start();
   if (!process->waitForStarted(5000)) return false;
   Process = std::move(process);

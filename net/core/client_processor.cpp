@@ -141,7 +141,8 @@ void ClientProcessor::PlayMove(const std::string& payload) {
 }
 
 void ClientProcessor::NewGame(int kind) {
-  host_.LogGameBeforeNewGame();
+  // The game sent at login replaces the empty one the login started: nothing to log.
+  if (!catchingUp_) host_.LogGameBeforeNewGame();
   host_.ClearRecord();
   host_.StartNewGame(kind);
   host_.ShowRunningClocks();

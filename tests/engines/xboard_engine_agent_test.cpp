@@ -6,12 +6,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <cstdio>
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -205,6 +207,59 @@ TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
     EXPECT_EQ(*ended->StopOutcome(), EngineEnd::HadEnded);
   }
   EXPECT_LT(timer.elapsed(), 100);
+}
+
+// Run by the test below in a copy of this program: starts an engine, which
+// writes its process id, and is then killed outright.
+TEST(XBoardEngineAgent, KilledProgram) {
+  const QString engine = qEnvironmentVariable("KESTRO_ENGINE_OF_KILLED_PROGRAM");
+  if (engine.isEmpty()) GTEST_SKIP() << "run by AnEngineEndsWithAProgramKilledOutright";
+  CXBoardEngineAgent agent(1000, "", engine.toStdString());
+  ASSERT_EQ(0, agent.Start());
+  QElapsedTimer timer;
+  timer.start();
+  while (!QFile::exists(engine + ".pid") && timer.elapsed() < 10000) QThread::msleep(5);
+  std::raise(SIGKILL);
+}
+
+TEST(XBoardEngineAgent, AnEngineEndsWithAProgramKilledOutright) {
+#ifndef Q_OS_LINUX
+  GTEST_SKIP() << "Linux only";
+#endif
+  QTemporaryDir dir;
+  const QString engine = dir.filePath("engine.sh");
+  QFile script(engine);
+  ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+  script.write("#!/bin/sh\necho $$ > \"$0.pid.new\"\nmv \"$0.pid.new\" \"$0.pid\"\nexec sleep 60\n");
+  script.close();
+  script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("KESTRO_ENGINE_OF_KILLED_PROGRAM", engine);
+  program.setProcessEnvironment(environment);
+  program.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=XBoardEngineAgent.KilledProgram"});
+  ASSERT_TRUE(program.waitForFinished(20000));
+  EXPECT_EQ(QProcess::CrashExit, program.exitStatus());
+  QFile pidFile(engine + ".pid");
+  ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly)) << "the engine did not start";
+  const int pid = pidFile.readAll().trimmed().toInt();
+  ASSERT_GT(pid, 0);
+
+  // Gone, or a zombie its new parent has not reaped.
+  const auto ended = [pid] {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X');
+  };
+  QElapsedTimer timer;
+  timer.start();
+  while (!ended() && timer.elapsed() < 5000) QThread::msleep(10);
+  const bool gone = ended();
+  if (!gone) ::kill(pid, SIGKILL);
+  EXPECT_TRUE(gone) << "the engine outlived the program that started it";
 }
 
 TEST(XBoardEngineAgent, StopEndsEnginesThatIgnoreQuitWithoutBlocking) {

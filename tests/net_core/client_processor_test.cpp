@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -162,6 +163,7 @@ TEST(NetClientProcessor, FollowsARelayedGameToTheSamePositionAndRecordAsAReplay)
   c.log.on = true;
   c.Receive("SetPlayerName", "Ann");
   EXPECT_EQ("Ann", c.own.name);
+  c.Receive("Talk", "Server shouts --> Ann arrived. Welcome !!!");
   c.Receive("SetPlayers", "WhiteA:WhiteABlackA:BobWhiteB:CidBlackB:WhiteB");
   EXPECT_EQ("WhiteA", c.window.game->PlayerNames[0]);
   EXPECT_EQ("WhiteB", c.window.game->PlayerNames[3]);
@@ -254,10 +256,15 @@ TEST(NetClientProcessor, TheGameSentAtLoginIsPlayedSilently) {
   for (int i = 0; i < 6; ++i) c.Receive("PlayMove", server.Next(i));
   EXPECT_EQ(6, c.window.game->MoveCount) << c.window.game->ErrorLog;
   EXPECT_EQ(0, c.window.moveSounds);
+  // The empty game the login started is not logged.
+  EXPECT_EQ(0, std::count(c.window.calls.begin(), c.window.calls.end(), "log"));
   c.Receive("Talk", "Server shouts --> Ann2 arrived. Welcome !!!");
   c.Receive("PlayMove", server.Next(6));
   EXPECT_EQ(7, c.window.game->MoveCount);
   EXPECT_EQ(1, c.window.moveSounds);
+  // A game started later logs the one played.
+  c.Receive("NewGameClasics");
+  EXPECT_EQ(1, std::count(c.window.calls.begin(), c.window.calls.end(), "log"));
 }
 
 // Chat: the partner's lines fill the partner line, which keeps its prefix and
