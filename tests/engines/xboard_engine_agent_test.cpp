@@ -209,13 +209,11 @@ TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
   EXPECT_LT(timer.elapsed(), 100);
 }
 
-// Run by the test below in a copy of this program: starts an engine, which
-// writes its process id, and is then killed outright.
-TEST(XBoardEngineAgent, KilledProgram) {
-  const QString engine = qEnvironmentVariable("KESTRO_ENGINE_OF_KILLED_PROGRAM");
-  if (engine.isEmpty()) GTEST_SKIP() << "run by AnEngineEndsWithAProgramKilledOutright";
+// In the copy of this program that the test below starts: an engine, which
+// writes its process id, and then the program is killed outright.
+static void StartEngineAndDie(const QString& engine) {
   CXBoardEngineAgent agent(1000, "", engine.toStdString());
-  ASSERT_EQ(0, agent.Start());
+  if (agent.Start() != 0) std::exit(3);
   QElapsedTimer timer;
   timer.start();
   while (!QFile::exists(engine + ".pid") && timer.elapsed() < 10000) QThread::msleep(5);
@@ -226,6 +224,8 @@ TEST(XBoardEngineAgent, AnEngineEndsWithAProgramKilledOutright) {
 #ifndef Q_OS_LINUX
   GTEST_SKIP() << "Linux only";
 #endif
+  const QString childEngine = qEnvironmentVariable("KESTRO_ENGINE_OF_KILLED_PROGRAM");
+  if (!childEngine.isEmpty()) return StartEngineAndDie(childEngine);
   QTemporaryDir dir;
   const QString engine = dir.filePath("engine.sh");
   QFile script(engine);
@@ -238,7 +238,7 @@ TEST(XBoardEngineAgent, AnEngineEndsWithAProgramKilledOutright) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("KESTRO_ENGINE_OF_KILLED_PROGRAM", engine);
   program.setProcessEnvironment(environment);
-  program.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=XBoardEngineAgent.KilledProgram"});
+  program.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=XBoardEngineAgent.AnEngineEndsWithAProgramKilledOutright"});
   ASSERT_TRUE(program.waitForFinished(20000));
   EXPECT_EQ(QProcess::CrashExit, program.exitStatus());
   QFile pidFile(engine + ".pid");
