@@ -103,7 +103,7 @@ class BenchClient : public net::ClientHost {
   const net::NetGamePlayer& Own() const { return own_; }
 
   std::atomic<int> applied = 0;  // moves added to the record (read from other threads)
-  std::function<void()> onApplied;  // after each
+  std::function<void()> onApplied;  // after each move added, on the client's thread
   int games = 0;     // new games started
   int newGameTalks = 0;
 
@@ -422,18 +422,16 @@ class MinimalRelay {
   bool ok_ = false;
 };
 
-// 8 clients, the first four seated one seat each: processors only, or real
-// play windows.
+// 8 clients (processors only), the first four seated one seat each when
+// `seat`; `moved` is called once all 8 have a move.
 class FrameClients {
  public:
-  // `moved`: called on the clients' thread once all 8 have a move.
-  FrameClients(uint16_t port, bool seat, std::function<void()> moved = {}) {
+  FrameClients(uint16_t port, bool seat, std::function<void()> moved) {
     for (int i = 0; i < kClients; ++i) {
       clients_.push_back(std::make_unique<BenchClient>(i + 1, port));
-      if (moved)
-        clients_.back()->onApplied = [this, moved] {
-          if (++applied_ % kClients == 0) moved();
-        };
+      clients_.back()->onApplied = [this, moved] {
+        if (++applied_ % kClients == 0) moved();
+      };
     }
     if (!Spin([this] {
           for (const auto& c : clients_)
@@ -454,11 +452,6 @@ class FrameClients {
   void Send(int seat, const std::string& payload) {
     BenchClient& c = *clients_[static_cast<size_t>(seat)];
     c.Send(net::BuildFrame(c.Own().handle, "PlayMove", payload));
-  }
-  bool AllApplied(int moves) const {
-    for (const auto& c : clients_)
-      if (c->applied < moves) return false;
-    return true;
   }
 
  private:
@@ -481,6 +474,7 @@ class ClientsOnThread {
         [this, port, seat] {
           clients_ = std::make_unique<FrameClients>(port, seat, [this] {
             movedAt_ = std::chrono::steady_clock::now().time_since_epoch().count();
+            ++moved_;
             Wake();
           });
           state_ = clients_->Ok() ? 1 : 2;
@@ -498,7 +492,7 @@ class ClientsOnThread {
   void Send(int seat, const std::string& payload) {
     QMetaObject::invokeMethod(home_, [this, seat, payload] { clients_->Send(seat, payload); }, Qt::QueuedConnection);
   }
-  bool AllApplied(int moves) const { return clients_->AllApplied(moves); }
+  bool AllApplied(int moves) const { return moved_ >= moves; }
   // When the last client got the last move (the server's thread may notice later).
   std::chrono::steady_clock::time_point EndOfMove(std::chrono::steady_clock::time_point) const {
     return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(movedAt_.load()));
@@ -512,7 +506,8 @@ class ClientsOnThread {
   QObject* home_;  // lives on the thread; deleted when it ends
   std::unique_ptr<FrameClients> clients_;
   std::atomic<int> state_ = 0;  // 1 ready, 2 failed
-  std::atomic<std::chrono::steady_clock::rep> movedAt_ = 0;
+  std::atomic<int> moved_ = 0;  // moves all 8 clients have
+  std::atomic<std::chrono::steady_clock::rep> movedAt_ = 0;  // when the last of them got the last one
 };
 
 class WindowClients {
