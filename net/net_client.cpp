@@ -48,7 +48,11 @@ std::string NetClient::RemoteAddress() const { return IsConnected() ? AddressTex
 bool NetClient::Write(std::string_view bytes) {
   BusyGuard busy(busy_);
   if (!IsConnected()) return false;
-  return socket_->write(bytes.data(), static_cast<qint64>(bytes.size())) >= 0;
+  if (socket_->write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) return false;
+  // Out now, not once the caller's work is done; a failure is reported from
+  // the event loop.
+  socket_->flush();
+  return true;
 }
 
 void NetClient::Close() {

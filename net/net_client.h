@@ -39,7 +39,8 @@ class NetClient {
   std::string RemoteHost() const;     // as given to Connect
   std::string RemoteAddress() const;  // "127.0.0.1"; empty until connected
 
-  // Queues bytes for the server; false when not connected.
+  // Hands bytes to the system for the server at once (what it does not take
+  // now follows from the event loop); false when not connected.
   bool Write(std::string_view bytes);
   // Sends what is queued and closes, without events.
   void Close();

@@ -57,13 +57,20 @@ std::string NetServer::RemoteAddress(int64_t id) const {
   return i < 0 ? std::string() : connections_[i].address;
 }
 
-bool NetServer::Write(int64_t id, std::string_view bytes) {
+bool NetServer::Write(int64_t id, std::string_view bytes) { return Send(id, bytes, false); }
+
+void NetServer::WriteAll(std::string_view bytes) {
+  BusyGuard busy(busy_);
+  for (int64_t id : Connections()) Send(id, bytes, true);
+}
+
+bool NetServer::Send(int64_t id, std::string_view bytes, bool now) {
   BusyGuard busy(busy_);
   int i = Find(id);
   if (i < 0) return false;
   QTcpSocket* socket = connections_[i].socket;
   if (socket->write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) return false;
-  if (static_cast<size_t>(socket->bytesToWrite()) <= kMaxUnsent) return true;
+  if (!now && static_cast<size_t>(socket->bytesToWrite()) <= kMaxUnsent) return true;
   // Hand the system what it takes now; only what it refuses counts.
   socket->flush();
   i = Find(id);  // a failing write may have dropped the connection
@@ -78,11 +85,6 @@ bool NetServer::Write(int64_t id, std::string_view bytes) {
     if (generation == generation_ && events_.disconnected) events_.disconnected(id);
   });
   return false;
-}
-
-void NetServer::WriteAll(std::string_view bytes) {
-  BusyGuard busy(busy_);
-  for (int64_t id : Connections()) Write(id, bytes);
 }
 
 void NetServer::Close(int64_t id) {

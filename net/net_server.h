@@ -60,7 +60,9 @@ class NetServer {
   // Queues bytes for one connection; false when it is not open (or was just
   // cut off for falling behind).
   bool Write(int64_t id, std::string_view bytes);
-  // The same bytes to every open connection, in connection order.
+  // The same bytes to every open connection, in connection order, handed to
+  // the system at once (what it does not take now follows from the event
+  // loop): a broadcast does not wait for what the caller does next.
   void WriteAll(std::string_view bytes);
   // Closes one connection after sending what it still has queued;
   // `disconnected` follows.
@@ -76,6 +78,8 @@ class NetServer {
     std::string address;
   };
 
+  // Write, and with `now` the bytes handed to the system at once.
+  bool Send(int64_t id, std::string_view bytes, bool now);
   int Find(int64_t id) const;
   void OnNewConnections();
   void OnReadyRead(int64_t id);

@@ -11,6 +11,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
+#include <utility>
 
 #include "game/bytes.h"
 #include "game/kestro_game.h"
@@ -82,16 +84,15 @@ class NetSession::ServerSide : public net::ServerHost {
     return s_.server_ ? s_.server_->Connections() : std::vector<int64_t>{};
   }
   void Redraw() override { s_.w_.DrawBoard(); }
-  void ShowServerMove(int board, const std::string& moveText, const std::string& legalMoves) override {
+  // `legalMoves` is the game's LegalMoveText, which the pane shows when drawn.
+  void ShowServerMove(int board, const std::string& moveText, const std::string&) override {
     TfrmKestrovane& w = s_.w_;
     // As on the clients: the last line becomes the move, "{*} *" follows.
     std::string record = w.RecordPane().Text();
     net::AddNetworkMoveToRecord(record, moveText);
-    w.RecordPane().SetText(record);
+    w.RecordPane().SetTextLater(record);
     (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
-    w.ShowLegalMovesText(legalMoves);
-    w.DrawBoard();
-    w.ShowMoveSelections();
+    s_.ShowMoveLater(false);
     // The server's own computer players answer its clients too.
     CKestroGame& g = *w.Game();
     if ((g.GameKind == gkBughouse || g.GameKind == gkCoin) && !g.Moves.empty())
@@ -119,20 +120,18 @@ class NetSession::ClientSide : public net::ClientHost {
     s_.w_.SpeakChatLine(sender, text);
   }
   void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
-  void ShowMovePlayed() override {
-    TfrmKestrovane& w = s_.w_;
-    w.DrawBoard();
-    if (w.Visual().ShowPresumptiveTimes == 1) w.ShowPresumptiveTimes();
-    w.ShowMoveSelections();
-  }
+  void ShowMovePlayed() override { s_.ShowMoveLater(true); }
   void AddMoveToRecord(const std::string& moveText) override {
     std::string record = s_.w_.RecordPane().Text();
     net::AddNetworkMoveToRecord(record, moveText);
-    s_.w_.RecordPane().SetText(record);
+    s_.w_.RecordPane().SetTextLater(record);
+    s_.ShowMoveLater(false);
   }
   void ShowLegalMoves() override {
+    // The list becomes the game's LegalMoveText, which the pane shows when drawn.
     CKestroGame& g = *s_.w_.Game();
-    s_.w_.ShowLegalMovesText(g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB));
+    g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB);
+    s_.ShowMoveLater(false);
   }
 
   void LogGameBeforeNewGame() override {
@@ -166,7 +165,12 @@ NetSession::NetSession(TfrmKestrovane& window, net::Clock& clock)
       server_side_(std::make_unique<ServerSide>(*this)),
       client_side_(std::make_unique<ClientSide>(*this)),
       server_processor_(std::make_unique<net::ServerProcessor>(*server_side_, table_, clock_)),
-      client_processor_(std::make_unique<net::ClientProcessor>(*client_side_, w_.OwnPlayer, log_, clock_)) {}
+      client_processor_(std::make_unique<net::ClientProcessor>(*client_side_, w_.OwnPlayer, log_, clock_)),
+      show_timer_(std::make_unique<QTimer>()) {
+  show_timer_->setSingleShot(true);
+  show_timer_->setInterval(0);
+  QObject::connect(show_timer_.get(), &QTimer::timeout, show_timer_.get(), [this] { ShowMove(); });
+}
 
 NetSession::~NetSession() {
   if (server_) server_->CloseAll();
@@ -227,6 +231,25 @@ void NetSession::ProcessOnClient(std::string_view frame) {
 }
 
 void NetSession::AddChatLine(const std::string& line) { w_.AddChatLine(line); }
+
+// ---------------------------------------------------------------------------
+// Showing relayed moves.
+
+void NetSession::ShowMoveLater(bool runningClocks) {
+  show_running_clocks_ = show_running_clocks_ || runningClocks;
+  if (!show_timer_->isActive()) show_timer_->start();
+}
+
+void NetSession::ShowMove() {
+  const bool runningClocks = std::exchange(show_running_clocks_, false);
+  CKestroGame* game = w_.Game();
+  if (!game) return;
+  w_.RecordPane().Show();
+  w_.ShowLegalMovesText(game->LegalMoveText);
+  w_.DrawBoard();
+  if (runningClocks && w_.Visual().ShowPresumptiveTimes == 1) w_.ShowPresumptiveTimes();
+  w_.ShowMoveSelections();
+}
 
 // ---------------------------------------------------------------------------
 // Reading.

@@ -21,6 +21,7 @@
 
 class NetClient;
 class NetServer;
+class QTimer;
 class TfrmKestrovane;
 
 class NetSession : public NetSeam {
@@ -75,6 +76,13 @@ class NetSession : public NetSeam {
   void ClientRead(std::string_view bytes);
   void ClientDropped(const std::string& reason);
   void ProcessOnClient(std::string_view frame);
+  // After a relayed move the game (its record and legal-move list too) is
+  // up to date at once; the board, the move selections and both panes show
+  // it from the event loop, after the sockets' events, once for any number
+  // of moves: the network does not wait for drawing. `runningClocks`: the
+  // running clocks are drawn too when shown.
+  void ShowMoveLater(bool runningClocks);
+  void ShowMove();
   // The debug log follows "Make Debug Logs".
   void SyncLog();
   // The menus and controls of a window that is no longer in a network game.
@@ -97,4 +105,6 @@ class NetSession : public NetSeam {
   std::string server_address_;
   std::string last_error_;
   uint16_t server_port_ = 6464;
+  std::unique_ptr<QTimer> show_timer_;  // zero-interval, single-shot: ShowMove
+  bool show_running_clocks_ = false;
 };

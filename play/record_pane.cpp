@@ -71,8 +71,14 @@ void RepaintFrom(QPlainTextEdit* view, int position) {
 GameRecordPane::GameRecordPane(QPlainTextEdit* view) : view_(view) { view_->setUndoRedoEnabled(false); }
 
 void GameRecordPane::SetText(const std::string& text) {
-  const int changed = ShowChangedText(view_, text_, text);
   text_ = text;
+  Show();
+}
+
+void GameRecordPane::Show() {
+  // Nothing changed: nothing to draw again (RepaintFrom draws nothing for -1).
+  const int changed = shown_ == text_ ? -1 : ShowChangedText(view_, shown_, text_);
+  shown_ = text_;
   view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
   RepaintFrom(view_, changed);
 }

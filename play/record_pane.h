@@ -18,16 +18,22 @@ class GameRecordPane {
   static constexpr const char* kClosing = "\r\n{*} *";
 
   explicit GameRecordPane(QPlainTextEdit* view);
+  // The record, whether or not the widget shows it yet.
   const std::string& Text() const { return text_; }
-  // Only the changed part of the widget's text is replaced, so a move costs
-  // the same early and late in a long game.
+  // The record and the widget. Only the changed part of the widget's text is
+  // replaced, so a move costs the same early and late in a long game.
   void SetText(const std::string& text);
   void Append(const std::string& text) { SetText(text_ + text); }
   // Inserts " " + move before the closing "\r\n{*} *"; a text without that
   // closing keeps all it has and gains the move and the closing.
   void InsertMove(const std::string& moveText);
+  // The record now, the widget at the next Show (or SetText).
+  void SetTextLater(const std::string& text) { text_ = text; }
+  // The widget shows the record, scrolled to its end.
+  void Show();
 
  private:
   QPlainTextEdit* view_;
   std::string text_;
+  std::string shown_;  // what the widget shows
 };

@@ -51,9 +51,10 @@ class ServerHost {
   virtual std::vector<int64_t> LiveConnections() const = 0;
   // Draws both boards.
   virtual void Redraw() = 0;
-  // After the server played a move: the record pane gains it before its
-  // closing "{*} *", the board's move selection is cleared, the legal-move
-  // pane shows `legalMoves`, and both boards are drawn.
+  // After the server played and relayed a move: the record pane gains it
+  // before its closing "{*} *", the board's move selection is cleared, the
+  // legal-move pane shows `legalMoves`, and both boards are drawn (the window
+  // may draw from its event loop, once for several moves).
   virtual void ShowServerMove(int board, const std::string& moveText, const std::string& legalMoves) = 0;
   // The window's own turn-start stamp of a seat (the processor keeps its own).
   virtual void SetTurnStart(int seat, int64_t tick) = 0;

@@ -429,14 +429,12 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload, b
   finalText += "}";
 
   (move.board == 1 ? game.PliesA : game.PliesB) += 1;
-  const ServerChecks checks = host_.Checks();
-  if (checks.soundsOn && !checks.soundMoveNone) host_.PlayMoveSound();
   game.ComputeAttackMaps(position, 1);
   game.ComputeAttackMaps(position, 2);
   game.GenerateLegalMoves(position);
-  host_.ShowServerMove(move.board, finalText,
-                       game.LegalMovesText(position, game.LegalMoveCount, game.PliesA, game.PliesB));
 
+  // The game is complete: the move goes out before the window's own sound
+  // and drawing, which the players need not wait for.
   if (game.MoveCount >= 1000 && (game.PliesA > 999 || game.PliesB > 999))
     host_.ServerSendtoAll(Talk(
         "Server shouts -> limit 999 of maximum allowed moves in game reached. End of comedy, play new game rather!"));
@@ -445,6 +443,10 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload, b
     relayed_.push_back(frame);
     host_.ServerSendtoAll(frame);
   }
+  const ServerChecks checks = host_.Checks();
+  if (checks.soundsOn && !checks.soundMoveNone) host_.PlayMoveSound();
+  host_.ShowServerMove(move.board, finalText,
+                       game.LegalMovesText(position, game.LegalMoveCount, game.PliesA, game.PliesB));
 }
 
 }  // namespace net

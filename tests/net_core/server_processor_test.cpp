@@ -62,6 +62,8 @@ struct FakeWindow : net::ServerHost {
   void ShowServerMove(int, const std::string& moveText, const std::string& legalMoves) override {
     recordPane.push_back(moveText);
     EXPECT_FALSE(legalMoves.empty());
+    // The players have the move (or the shout) before the window shows it.
+    EXPECT_TRUE(!out.empty() && out.back().starts_with("all ")) << moveText;
   }
   void SetTurnStart(int, int64_t) override {}
   void PlayMoveSound() override { out.push_back("sound"); }
