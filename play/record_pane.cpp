@@ -48,11 +48,13 @@ int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::
   // draws those that changed.
   QWidget* lines = view->viewport();
   const QSize size = lines->size();
+  const int top = view->verticalScrollBar()->value();
   const bool held = lines->testAttribute(Qt::WA_UpdatesDisabled);
   lines->setAttribute(Qt::WA_UpdatesDisabled, true);
   cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head)));
   lines->setAttribute(Qt::WA_UpdatesDisabled, held);
-  if (lines->size() != size) {  // a scroll bar came or went: every line moved
+  // A scroll bar came or went, or the view scrolled: every line moved.
+  if (lines->size() != size || view->verticalScrollBar()->value() != top) {
     lines->update();
     return -1;
   }
@@ -77,10 +79,16 @@ void GameRecordPane::SetText(const std::string& text) {
 
 void GameRecordPane::Show() {
   // Nothing changed: nothing to draw again (RepaintFrom draws nothing for -1).
+  QScrollBar* bar = view_->verticalScrollBar();
+  const int top = bar->value();
   const int changed = shown_ == text_ ? -1 : ShowChangedText(view_, shown_, text_);
   shown_ = text_;
-  view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
-  RepaintFrom(view_, changed);
+  bar->setValue(bar->maximum());
+  // Scrolling after a change moves lines drawn before it: all are drawn again.
+  if (changed >= 0 && bar->value() != top)
+    view_->viewport()->update();
+  else
+    RepaintFrom(view_, changed);
 }
 
 void GameRecordPane::InsertMove(const std::string& moveText) {

@@ -250,3 +250,59 @@ TEST_F(NetGameTest, APlayerWhoComesBackJoinsTheGameInProgressAndPlaysOn) {
 }
 
 }  // namespace
+
+// The server's user plays all four seats; its moves and a new game in the
+// middle of them reach the watching clients in bursts, which they show once
+// the burst is read. Every window then shows its game as a whole drawing of
+// it would, and its panes as setting their whole texts would.
+TEST_F(NetGameTest, BurstsOfMovesAndANewGameAmongThemAreShownWhole) {
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  for (const std::string name : {"Ann", "Bob", "Cid"}) ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(name));
+  Session(Server()).TakeAllRoles();
+  ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) {
+    for (int seat = 0; seat < 4; ++seat)
+      if (w.Game()->PlayerNames[seat] != "Admin") return false;
+    return true;
+  })) << Describe();
+  const auto expectWhole = [&](const std::string& step) {
+    for (TfrmKestrovane* w : {&Server(), &Client(0), &Client(1), &Client(2)}) {
+      SCOPED_TRACE(step + " " + w->OwnPlayer.name);
+      EXPECT_EQ(w->RecordPane().Text(), Server().RecordPane().Text());
+      EXPECT_EQ(CKestroGame::PositionToBfen(w->Game()->Position), CKestroGame::PositionToBfen(Server().Game()->Position));
+      EXPECT_EQ(w->reBPGNGames->toPlainText(),
+                QString::fromLatin1(w->RecordPane().Text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+      EXPECT_EQ(w->txtAllMoves->toPlainText(),
+                QString::fromLatin1(w->Game()->LegalMoveText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+      EXPECT_TRUE(ShownAsDrawn(w->reBPGNGames));
+      EXPECT_TRUE(ShownAsDrawn(w->txtAllMoves));
+      EXPECT_TRUE(ShownAsDrawn(w->imgBoard));
+      w->DrawBoard();  // the running clocks drawn over the pictures go
+      EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w));
+    }
+  };
+
+  Lcg random(20261209);
+  const auto burst = [&](int moves) {
+    for (int n = 0; n < moves; ++n) {
+      LegalMoveEntry move;
+      CKestroGame& g = *Server().Game();
+      ASSERT_TRUE(PickMove(g, random, move));
+      const int count = g.MoveCount + 1;
+      ClickSquare(Server(), move.kind, move.from);
+      ClickSquare(Server(), BoardOfKind(move.kind), move.to);
+      ASSERT_EQ(Server().Game()->MoveCount, count) << Server().Game()->ErrorLog;
+    }
+  };
+  for (int round = 0; round < 3; ++round) {
+    Server().StartGameMenuClick(0);
+    ASSERT_NO_FATAL_FAILURE(burst(9));
+    Server().StartGameMenuClick(round == 1 ? 0 : 19);
+    const std::string header = Server().RecordPane().Text();
+    ASSERT_NO_FATAL_FAILURE(burst(5));
+    const int count = Server().Game()->MoveCount;
+    ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) {
+      return w.Game()->MoveCount == count && w.RecordPane().Text().starts_with(header.substr(0, 40));
+    })) << Describe();
+    expectWhole("round " + std::to_string(round));
+  }
+}

@@ -2,6 +2,9 @@
 // about line, the report pane, saving as RTF and printing.
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -20,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -555,3 +559,82 @@ TEST_F(ViewerTest, PrintNowPrintsEveryPageToPdfAfterConfirmation) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of the viewer's picture that differ from a whole drawing of the
+// position it shows, and pixels on the screen that differ from the picture.
+std::pair<int, int> StalePixels(TfrmKestroView& view) {
+  QCoreApplication::processEvents();
+  const QImage& canvas = view.imgBoard->Canvas();
+  BoardDisplay& d = DisplayOf(*view.Game());
+  const std::shared_ptr<PaintedPicture> kept = std::exchange(d.Painted, nullptr);
+  QImage whole(canvas.size(), QImage::Format_RGB32);
+  whole.fill(ColorFromBgr(view.WindowColor()));
+  DrawPosition(*view.Game(), whole, view.ShownPosition());
+  d.Painted = kept;
+  const QImage screen = QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
+  const QPoint at = view.imgBoard->mapTo(&view, QPoint(0, 0));
+  const QRect seen = view.imgBoard->visibleRegion().boundingRect() & canvas.rect();
+  std::pair<int, int> stale{0, 0};
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x) {
+      if ((canvas.pixel(x, y) & 0xFFFFFF) != (whole.pixel(x, y) & 0xFFFFFF)) ++stale.first;
+      if (seen.contains(x, y) && (canvas.pixel(x, y) & 0xFFFFFF) != (screen.pixel(at.x() + x, at.y() + y) & 0xFFFFFF))
+        ++stale.second;
+    }
+  return stale;
+}
+
+}  // namespace
+
+TEST_F(ViewerTest, EveryStepShowsWhatAWholeDrawingShows) {
+  auto view = Open(file_);
+  view->resize(1100, 800);
+  view->show();
+  const KestrovaneVisualProperties& v = view->Visual();
+  const auto expectWhole = [&](const char* step) {
+    EXPECT_EQ(StalePixels(*view), std::make_pair(0, 0)) << step << " (picture, screen)";
+  };
+  expectWhole("opened");
+  const int boardB = v.OriginX + 10 * v.SquareSize + 7;
+  for (int i = 0; i < 5; ++i) view->imgBoardMouseUp(Qt::LeftButton, boardB - 1, 10);
+  expectWhole("stepped on A");
+  view->imgBoardMouseUp(Qt::LeftButton, boardB, 10);
+  view->imgBoardMouseUp(Qt::LeftButton, boardB, 10);
+  expectWhole("stepped on B");
+  view->imgBoardMouseUp(Qt::RightButton, 10, 10);
+  expectWhole("back");
+  view->sbGame->setValue(view->sbGame->maximum());
+  expectWhole("last");
+  view->sbGame->setValue(0);
+  expectWhole("first");
+  view->sbGame->setValue(8);
+  expectWhole("jumped");
+  view->chbTolvoEnergyBoard->click();
+  expectWhole("energy");
+  view->sbGame->setValue(3);
+  expectWhole("energy jumped");
+  view->chbTolvoEnergyBoard->click();
+  view->btnFlipGame->trigger();
+  expectWhole("flipped game");
+  view->sbGame->setValue(12);
+  expectWhole("flipped game stepped");
+  Item(*view, "mnuiBoardLinesNet")->trigger();
+  expectWhole("no lines");
+  view->sbGame->setValue(2);
+  expectWhole("no lines stepped");
+  view->btnViewGame->trigger();
+  expectWhole("next game");
+  view->imgBoardMouseUp(Qt::LeftButton, boardB, 10);
+  expectWhole("next game stepped");
+  view->btnViewGame->trigger();
+  view->sbGame->setValue(3);
+  expectWhole("third game last");
+  Item(*view, "mnuiKVYBPGNExample")->trigger();
+  expectWhole("example");
+  view->sbGame->setValue(view->sbGame->maximum());
+  expectWhole("example last");
+  view->resize(500, 400);
+  expectWhole("smaller window");
+}

@@ -1,0 +1,278 @@
+// What the play window shows after each step, compared with a whole drawing:
+// the board picture after the painter's partial redraws, the pixels on the
+// screen after the window's partial repaints, and the record and legal-move
+// panes after their line-by-line changes.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "display/board_display.h"
+#include "play/core/new_game_kinds.h"
+#include "play/play_window.h"
+#include "platform/paths.h"
+#include "tests/display/display_fixture.h"
+#include "tests/platform/fake_dialogs.h"
+
+namespace {
+
+class RedrawTest : public testdisplay::ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    w_ = std::make_unique<TfrmKestrovane>();
+    w_->resize(1300, 800);
+    w_->show();
+    QCoreApplication::processEvents();
+  }
+
+  CKestroGame& G() { return *w_->Game(); }
+  const KestrovaneVisualProperties& V() { return DisplayOf(G()).Visual; }
+  QAction* Item(const char* name) { return w_->findChild<QAction*>(QString::fromLatin1(name)); }
+  int Cell() { return V().SquareSize + V().DPGraphicBoardLinesNet; }
+  QPoint SquarePoint(int board, const char* name) {
+    const int c = Cell(), file = name[0] - 'a', rank = name[1] - '1';
+    const bool left = (board == 1) != (V().FlipSides != 0);
+    if (left) return {V().LeftBoardLeft + file * c + c / 2, V().LeftBoardTop + (7 - rank) * c + c / 2};
+    return {V().RightBoardLeft + (7 - file) * c + c / 2, V().RightBoardTop + rank * c + c / 2};
+  }
+  QPoint SideCell(int col, int row) {
+    const int c = Cell();
+    const int left = col < 11 ? V().LeftBoardLeft + (col - 1) * c : V().RightBoardLeft + (col - 11) * c;
+    return {left + c / 2, V().LeftBoardTop + (8 - row) * c + c / 2};
+  }
+  void Click(QPoint p) {
+    QTest::mousePress(w_->imgBoard, Qt::LeftButton, {}, p);
+    QTest::mouseRelease(w_->imgBoard, Qt::LeftButton, {}, p);
+  }
+  void Drag(QPoint from, QPoint to) {
+    QTest::mousePress(w_->imgBoard, Qt::LeftButton, {}, from);
+    QTest::mouseRelease(w_->imgBoard, Qt::LeftButton, {}, to);
+  }
+  void Move(int board, const char* from, const char* to) {
+    Click(SquarePoint(board, from));
+    Click(SquarePoint(board, to));
+  }
+
+  // The picture a whole drawing of the shown position gives.
+  QImage WholeDrawing() {
+    BoardDisplay& d = DisplayOf(G());
+    const std::shared_ptr<PaintedPicture> kept = std::exchange(d.Painted, nullptr);
+    QImage whole(w_->imgBoard->Canvas().size(), QImage::Format_RGB32);
+    whole.fill(ColorFromBgr(w_->WindowColor()));
+    DrawPosition(G(), whole, w_->ShownPosition());
+    d.Painted = kept;
+    return whole;
+  }
+
+  static int Differing(const QImage& a, const QImage& b, QRect area, QPoint bOffset = {}) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x)
+        if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x + bOffset.x(), y + bOffset.y()) & 0xFFFFFF)) ++n;
+    return n;
+  }
+
+  // What the screen shows of `widget` (the window's backing store).
+  QImage OnScreen(QWidget* widget) {
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(w_->winId());
+    const QPoint at = widget->mapTo(w_.get(), QPoint(0, 0));
+    return shot.toImage().copy(QRect(at, widget->size()));
+  }
+
+  static QString Lines(const std::string& bytes) {
+    return QString::fromLatin1(bytes.c_str(), static_cast<qsizetype>(bytes.size())).replace("\r\n", "\n");
+  }
+
+  // After a step: the picture, the screen and the panes as a whole drawing
+  // would make them.
+  void ExpectWhole(const std::string& step) {
+    SCOPED_TRACE(step);
+    QCoreApplication::processEvents();
+    w_->DrawBoard();
+    QCoreApplication::processEvents();
+    const QImage& canvas = w_->imgBoard->Canvas();
+    const QImage whole = WholeDrawing();
+    ASSERT_EQ(canvas.size(), whole.size());
+    const int stale = Differing(canvas, whole, canvas.rect());
+    EXPECT_EQ(stale, 0) << "picture pixels differing from a whole drawing";
+    const QRect seen = w_->imgBoard->visibleRegion().boundingRect() & canvas.rect();
+    const QImage screen = OnScreen(w_->imgBoard);
+    EXPECT_EQ(Differing(screen, canvas, seen), 0) << "screen pixels differing from the picture";
+    for (QPlainTextEdit* pane : {w_->reBPGNGames, w_->txtAllMoves}) {
+      const QImage panePixels = OnScreen(pane->viewport());
+      const QImage fresh = pane->viewport()->grab().toImage();
+      const QRect area = pane->viewport()->visibleRegion().boundingRect();
+      EXPECT_EQ(Differing(panePixels, fresh, area), 0) << pane->objectName().toStdString() << " drawn stale";
+    }
+    EXPECT_EQ(w_->reBPGNGames->toPlainText(), Lines(w_->RecordPane().Text()));
+    QPlainTextEdit wholeMoves;
+    wholeMoves.setPlainText(Lines(G().LegalMoveText));
+    EXPECT_EQ(w_->txtAllMoves->toPlainText(), wholeMoves.toPlainText());
+  }
+
+  FakeDialogs dialogs_;
+  ScopedDialogs scoped_{dialogs_};
+  std::unique_ptr<TfrmKestrovane> w_;
+};
+
+TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
+  ExpectWhole("start");
+  w_->btnNewGame->click();
+  ExpectWhole("new");
+  Move(1, "e2", "e4");
+  ExpectWhole("e4");
+  Move(1, "d7", "d5");
+  Move(1, "e4", "d5");
+  ExpectWhole("capture");
+  Move(2, "e2", "e4");
+  Click(SideCell(19, 3));  // B's black pawn in hand
+  ExpectWhole("hand selected");
+  Click(SquarePoint(2, "d5"));
+  ExpectWhole("drop");
+  Move(2, "g1", "f3");
+  Move(2, "d5", "d4");
+  Move(2, "f1", "e2");
+  Move(2, "d4", "d3");
+  Move(2, "e1", "g1");
+  ExpectWhole("castled");
+  w_->chbFlipSides->click();
+  ExpectWhole("flipped");
+  Move(1, "d8", "d5");
+  ExpectWhole("flipped move");
+  w_->chbFlipSides->click();
+  ExpectWhole("unflipped");
+  w_->chbEnergyBoard->click();
+  ExpectWhole("energy");
+  Move(1, "g1", "f3");
+  ExpectWhole("energy move");
+  w_->chbEnergyBoard->click();
+  ExpectWhole("energy off");
+  w_->chbShowCoordinates->click();
+  ExpectWhole("coordinates off");
+  Move(1, "d5", "a5");
+  ExpectWhole("move without coordinates");
+  w_->chbShowCoordinates->click();
+  ExpectWhole("coordinates on");
+  dialogs_.inputs = {QStringLiteral("41")};
+  Item("mnuiBoardSize")->trigger();
+  ExpectWhole("size 41");
+  dialogs_.inputs = {QStringLiteral("23")};
+  Item("mnuiBoardSize")->trigger();
+  ExpectWhole("size 23");
+  Item("mnuiBoardSquareUserSolidColor")->trigger();
+  ExpectWhole("solid squares");
+  Item("mnuiBoardSquareStyleBorder")->trigger();
+  ExpectWhole("border");
+  Item("mnuiBoardSquareStyleMountains")->trigger();
+  ExpectWhole("mountains");
+  Item("mnuiBoardLinesNet")->trigger();
+  ExpectWhole("no lines");
+  Move(1, "f3", "e5");
+  ExpectWhole("move without lines");
+  Item("mnuiBoardLinesNet")->trigger();
+  Item("mnuiBoardFontPieces")->trigger();
+  ExpectWhole("chess font");
+  Move(1, "a5", "a2");
+  ExpectWhole("chess font move");
+  Item("mnuiBoardSquareBMP")->trigger();
+  Item("mnuiBoardPiecesDefault")->trigger();
+  ExpectWhole("bitmaps");
+  dialogs_.colors = {QColor(200, 30, 40)};
+  Item("mnuiBoardColorTable")->trigger();
+  ExpectWhole("table colour");
+  dialogs_.colors = {QColor(20, 130, 40)};
+  Item("mnuiBoardColorText")->trigger();
+  ExpectWhole("text colour");
+  Item("mnuiBoardColorTextTransparent")->trigger();
+  ExpectWhole("text background");
+  QFont big(QStringLiteral("DejaVu Sans"), 16);
+  dialogs_.fonts = {Dialogs::FontChoice{big, QColor(0, 0, 0)}};
+  Item("mnuiBoardFontPlayers")->trigger();
+  ExpectWhole("players font");
+  w_->chbShowPresumptiveTimes->click();
+  w_->ShowPresumptiveTimes();
+  Move(2, "c8", "g4");
+  w_->ShowPresumptiveTimes();
+  ExpectWhole("running clocks");
+
+  for (const char* kind : {"mnuiStartChessCoinGameClasicsB5m5s", "mnuiStartChessIngolsGameClasics3m",
+                           "mnuiStartBughouseChessGamePhalanx", "mnuiStartBughouseChessGameClasics"}) {
+    for (const NewGameKindRow& row : NewGameKinds())
+      if (std::string("mnuiStart") + row.menuItem == kind) w_->StartNewGame(row.kind);
+    ExpectWhole(kind);
+    Move(1, "e2", "e4");
+    ExpectWhole(std::string(kind) + " e4");
+  }
+
+  // The set-up editor.
+  w_->btnSetupPosition->click();
+  ExpectWhole("setup");
+  Drag(SquarePoint(1, "d2"), SideCell(9, 3));
+  ExpectWhole("into hand");
+  Drag(SideCell(9, 3), SideCell(19, 8));
+  ExpectWhole("hand to hand");
+  Drag(SideCell(10, 4), SideCell(10, 4));
+  ExpectWhole("castling mark");
+  w_->btnOnMove->click();
+  ExpectWhole("on move");
+  w_->btnClearBoard->click();
+  ExpectWhole("clear board");
+  w_->btnSetup0->click();
+  ExpectWhole("setup start");
+  w_->cbo_ChessVariant->setCurrentText(QStringLiteral("coin"));
+  w_->btnClearBoard->click();
+  ExpectWhole("coin clear");
+  w_->btnBFEN->click();
+  ExpectWhole("set-up played");
+  w_->btnNewGame->click();
+  ExpectWhole("new after set-up");
+
+  // A larger pane font, then a long record that scrolls and wraps.
+  QFont paneFont(QStringLiteral("DejaVu Sans"), 18);
+  dialogs_.fonts = {Dialogs::FontChoice{paneFont, QColor(0, 0, 200)}};
+  w_->mnuiBPGNWindowFontClick();
+  ExpectWhole("pane font");
+  const char* const shuffle[][2] = {{"g1", "f3"}, {"g8", "f6"}, {"f3", "g1"}, {"f6", "g8"}};
+  for (int i = 0; i < 12; ++i)
+    for (int board : {1, 2})
+      for (const auto& m : shuffle) {
+        Move(board, m[0], m[1]);
+        if (i % 5 == 0) ExpectWhole("shuffle " + std::to_string(i));
+      }
+  ExpectWhole("long record");
+  w_->LoadProfile(KESTRO_SOURCE_DIR "/tests/data/play_profile.ini");
+  ExpectWhole("profile");
+  Move(1, "g1", "f3");
+  ExpectWhole("move after profile");
+  // The legal-move list scrolled to its end, then shortened by a move.
+  w_->txtAllMoves->verticalScrollBar()->setValue(w_->txtAllMoves->verticalScrollBar()->maximum());
+  ExpectWhole("moves scrolled");
+  Move(2, "e2", "e4");
+  ExpectWhole("moves scrolled, e4");
+  Move(2, "d7", "d5");
+  ExpectWhole("moves scrolled, d5");
+  w_->txtAllMoves->verticalScrollBar()->setValue(w_->txtAllMoves->verticalScrollBar()->maximum());
+  Move(2, "f1", "b5");
+  ExpectWhole("moves scrolled, check");
+
+  w_->resize(700, 500);
+  ExpectWhole("smaller window");
+  w_->resize(1400, 900);
+  ExpectWhole("larger window");
+}
+
+}  // namespace
