@@ -209,6 +209,30 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
   w_->ShowPresumptiveTimes();
   ExpectWhole("running clocks");
 
+  // Each look with moves, captures and drops on both boards.
+  w_->btnNewGame->click();
+  const char* const game[][3] = {{"1", "e2", "e4"}, {"1", "d7", "d5"}, {"1", "e4", "d5"}, {"2", "d2", "d4"},
+                                 {"1", "d8", "d5"}, {"2", "e7", "e5"}, {"1", "b1", "c3"}, {"2", "d4", "e5"},
+                                 {"1", "d5", "a5"}, {"2", "b8", "c6"}};
+  size_t ply = 0;
+  for (const char* pieces : {"mnuiBoardPiecesDefault", "mnuiBoardFontPieces"})
+    for (const char* squares : {"mnuiBoardSquareBMP", "mnuiBoardSquareUserSolidColor"})
+      for (bool lines : {false, true})
+        for (bool energy : {false, true}) {
+          Item(pieces)->trigger();
+          Item(squares)->trigger();
+          if (Item("mnuiBoardLinesNet")->isChecked() != lines) Item("mnuiBoardLinesNet")->trigger();
+          if (w_->chbEnergyBoard->isChecked() != energy) w_->chbEnergyBoard->click();
+          const std::string look = std::string(pieces) + " " + squares + (lines ? " lines" : "") + (energy ? " energy" : "");
+          ExpectWhole(look);
+          if (ply < std::size(game)) {
+            Move(game[ply][0][0] - '0', game[ply][1], game[ply][2]);
+            ++ply;
+            ExpectWhole(look + " moved");
+          }
+        }
+  EXPECT_EQ(G().PliesA + G().PliesB, static_cast<int>(std::size(game)));
+
   for (const char* kind : {"mnuiStartChessCoinGameClasicsB5m5s", "mnuiStartChessIngolsGameClasics3m",
                            "mnuiStartBughouseChessGamePhalanx", "mnuiStartBughouseChessGameClasics"}) {
     for (const NewGameKindRow& row : NewGameKinds())
