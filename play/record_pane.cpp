@@ -6,40 +6,58 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "platform/text_codec.h"
+#include "game/display_text.h"
 
 namespace {
 
-// The text as the widget shows it (a CR LF pair is one line break).
-QString Shown(std::string_view bytes) {
-  QString shown = ToQString(std::string(bytes));
+using display_text::Encoding;
+
+// Bytes as the widget shows them when the whole text reads in `encoding`
+// (a CR LF pair is one line break).
+QString Shown(std::string_view bytes, Encoding encoding) {
+  QString shown;
+  if (encoding == Encoding::kUtf8) {
+    shown = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  } else {
+    shown.reserve(static_cast<qsizetype>(bytes.size()));
+    for (const char c : bytes)
+      shown += QChar(static_cast<char16_t>(display_text::FromWindows1252(static_cast<unsigned char>(c))));
+  }
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return shown;
+}
+
+bool Continues(std::string_view text, size_t i) {
+  return i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
 }
 
 }  // namespace
 
 int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after) {
   // What the two texts share at their start and at their end stays in the
-  // widget, never splitting a CR LF pair (one character there).
+  // widget, never splitting a CR LF pair (one character there) or a UTF-8
+  // character. A text that reads in another encoding is set whole.
+  const Encoding encoding = display_text::EncodingOf(after);
   const size_t common = std::min(before.size(), after.size());
   size_t head = static_cast<size_t>(std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(common),
                                                   after.begin())
                                         .first -
                                     before.begin());
+  while (encoding == Encoding::kUtf8 && head > 0 && (Continues(before, head) || Continues(after, head))) --head;
   if (head > 0 && before[head - 1] == '\r') --head;
-  if (head == 0) {
-    view->setPlainText(Shown(after));
+  if (head == 0 || display_text::EncodingOf(before) != encoding) {
+    view->setPlainText(Shown(after, encoding));
     return -1;
   }
   size_t tail = static_cast<size_t>(
       std::mismatch(before.rbegin(), before.rbegin() + static_cast<std::ptrdiff_t>(common - head), after.rbegin())
           .first -
       before.rbegin());
+  while (encoding == Encoding::kUtf8 && tail > 0 && Continues(before, before.size() - tail)) --tail;
   if (tail > 0 && before[before.size() - tail] == '\n') --tail;
   const std::string_view old(before);
-  const int fromEnd = static_cast<int>(Shown(old.substr(head)).size());
-  const int keptAtEnd = static_cast<int>(Shown(old.substr(before.size() - tail)).size());
+  const int fromEnd = static_cast<int>(Shown(old.substr(head), encoding).size());
+  const int keptAtEnd = static_cast<int>(Shown(old.substr(before.size() - tail), encoding).size());
   QTextCursor cursor(view->document());
   const int end = view->document()->characterCount() - 1;  // after the last character
   cursor.setPosition(end - keptAtEnd);
@@ -51,7 +69,7 @@ int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::
   const int top = view->verticalScrollBar()->value();
   const bool held = lines->testAttribute(Qt::WA_UpdatesDisabled);
   lines->setAttribute(Qt::WA_UpdatesDisabled, true);
-  cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head)));
+  cursor.insertText(Shown(std::string_view(after).substr(head, after.size() - tail - head), encoding));
   lines->setAttribute(Qt::WA_UpdatesDisabled, held);
   // A scroll bar came or went, or the view scrolled: every line moved.
   if (lines->size() != size || view->verticalScrollBar()->value() != top) {
