@@ -233,6 +233,16 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
         }
   EXPECT_EQ(G().PliesA + G().PliesB, static_cast<int>(std::size(game)));
 
+  // A promotion that captures.
+  w_->btnNewGame->click();
+  G().Position.boardA[CKestroGame::SquareFromName('a', '7')] = pcWPawn;
+  G().GenerateLegalMoves(G().Position);
+  ExpectWhole("pawn on a7");
+  dialogs_.messages = {Dialogs::Answer::Yes};
+  Move(1, "a7", "b8");
+  EXPECT_EQ(G().Position.boardA[CKestroGame::SquareFromName('b', '8')], pcWQueen);
+  ExpectWhole("promoted");
+
   for (const char* kind : {"mnuiStartChessCoinGameClasicsB5m5s", "mnuiStartChessIngolsGameClasics3m",
                            "mnuiStartBughouseChessGamePhalanx", "mnuiStartBughouseChessGameClasics"}) {
     for (const NewGameKindRow& row : NewGameKinds())
