@@ -14,7 +14,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -23,7 +22,7 @@
 #include "display/board_display.h"
 #include "play/core/new_game_kinds.h"
 #include "play/play_window.h"
-#include "platform/paths.h"
+#include "platform/text_codec.h"
 #include "tests/display/display_fixture.h"
 #include "tests/platform/fake_dialogs.h"
 
@@ -78,11 +77,11 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
     return whole;
   }
 
-  static int Differing(const QImage& a, const QImage& b, QRect area, QPoint bOffset = {}) {
+  static int Differing(const QImage& a, const QImage& b, QRect area) {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
       for (int x = area.left(); x <= area.right(); ++x)
-        if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x + bOffset.x(), y + bOffset.y()) & 0xFFFFFF)) ++n;
+        if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) ++n;
     return n;
   }
 
@@ -94,7 +93,7 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
   }
 
   static QString Lines(const std::string& bytes) {
-    return QString::fromLatin1(bytes.c_str(), static_cast<qsizetype>(bytes.size())).replace("\r\n", "\n");
+    return ToQString(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   }
 
   // After a step: the picture, the screen and the panes as a whole drawing
