@@ -232,6 +232,24 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
         }
   EXPECT_EQ(G().PliesA + G().PliesB, static_cast<int>(std::size(game)));
 
+  // Every colour and font of the board, each followed by a move.
+  const char* const shuffle2[][2] = {{"g1", "f3"}, {"g8", "f6"}, {"f3", "g1"}, {"f6", "g8"}};
+  int step = 0;
+  for (const char* colour : {"mnuiBoardColorBackGround", "mnuiBoardColorStuffPlace", "mnuiBoardColorLines",
+                             "mnuiBoardSquareWhiteColor", "mnuiBoardSquareBlackColor", "mnuiBoardColorPieces",
+                             "mnuiBoardColor2Pieces", "mnuiBoardColorStuffNumber", "mnuiBoardFontLag",
+                             "mnuiFontStuffNumber", "mnuiFontCoordinates", "mnuiBoardFontPlayers"}) {
+    dialogs_.colors = {QColor(30 + 9 * step, 200 - 7 * step, 90)};
+    dialogs_.fonts = {Dialogs::FontChoice{QFont(QStringLiteral("DejaVu Serif"), 7 + step), QColor(40, 50, 60)}};
+    Item(colour)->trigger();
+    ExpectWhole(colour);
+    Move(1, shuffle2[step % 4][0], shuffle2[step % 4][1]);
+    ++step;
+    ExpectWhole(std::string(colour) + " moved");
+  }
+
+  EXPECT_EQ(G().PliesA, 6 + step);
+
   // A promotion that captures.
   w_->btnNewGame->click();
   G().Position.boardA[CKestroGame::SquareFromName('a', '7')] = pcWPawn;
