@@ -608,12 +608,9 @@ void NoteDrawnOver(BoardDisplay& display, const QImage& canvas, qint64 before, c
   PaintedPicture* last = display.Painted.get();
   if (!last || last->imageKey != before) return;
   // Running clocks draw over the same areas every second: keep each once.
-  const auto inside = [](const Box& a, const Box& b) {
-    return a.x1 >= b.x1 && a.y1 >= b.y1 && a.x2 <= b.x2 && a.y2 <= b.y2;
-  };
   std::vector<Box>& over = last->overdrawn;
-  if (std::none_of(over.begin(), over.end(), [&](const Box& b) { return inside(area, b); })) {
-    std::erase_if(over, [&](const Box& b) { return inside(b, area); });
+  if (std::none_of(over.begin(), over.end(), [&](const Box& b) { return Holds(b, area); })) {
+    std::erase_if(over, [&](const Box& b) { return Holds(area, b); });
     over.push_back(area);
   }
   last->imageKey = canvas.cacheKey();

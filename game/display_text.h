@@ -36,15 +36,22 @@ bool NextUtf8(std::string_view bytes, size_t& i, char32_t& codePoint);
 // else Windows-1252.
 Encoding EncodingOf(std::string_view bytes);
 
-// Calls `out(codePoint)` for each character the text reads as.
+// Calls `out(codePoint)` for each character the text reads as in `encoding`
+// (a piece of a longer text reads as the whole text does).
 template <class Out>
-void ForEachCharacter(std::string_view bytes, Out&& out) {
-  if (EncodingOf(bytes) == Encoding::kUtf8) {
+void ForEachCharacter(std::string_view bytes, Encoding encoding, Out&& out) {
+  if (encoding == Encoding::kUtf8) {
     char32_t codePoint = 0;
     for (size_t i = 0; NextUtf8(bytes, i, codePoint);) out(codePoint);
   } else {
     for (const char c : bytes) out(FromWindows1252(static_cast<unsigned char>(c)));
   }
+}
+
+// Calls `out(codePoint)` for each character the text reads as.
+template <class Out>
+void ForEachCharacter(std::string_view bytes, Out&& out) {
+  ForEachCharacter(bytes, EncodingOf(bytes), out);
 }
 
 }  // namespace display_text

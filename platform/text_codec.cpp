@@ -4,12 +4,14 @@
 
 #include "game/display_text.h"
 
-QString ToQString(std::string_view bytes) {
+QString ToQString(std::string_view bytes) { return ToQString(bytes, display_text::EncodingOf(bytes)); }
+
+QString ToQString(std::string_view bytes, display_text::Encoding encoding) {
   // UTF-16 never takes more units than the text has bytes.
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* const start = text.data();
   QChar* out = start;
-  display_text::ForEachCharacter(bytes, [&out](char32_t c) {
+  display_text::ForEachCharacter(bytes, encoding, [&out](char32_t c) {
     if (c > 0xFFFF) {
       *out++ = QChar::highSurrogate(c);
       *out++ = QChar::lowSurrogate(c);

@@ -8,9 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "game/display_text.h"
+
 // The text the bytes read as: UTF-8 when the whole text is valid UTF-8, else
 // Windows-1252, 0x80-0x9F included (0x80 is the euro sign).
 QString ToQString(std::string_view bytes);
+// The bytes read in `encoding`: a piece of a longer text, as the whole reads.
+QString ToQString(std::string_view bytes, display_text::Encoding encoding);
 // Unicode to Windows-1252; a character Windows-1252 lacks becomes "?".
 std::string FromQString(const QString& text);
 // Bytes of a text edited in a widget that showed `shown`: UTF-8 when `shown`

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "game/display_text.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -15,14 +16,7 @@ using display_text::Encoding;
 // Bytes as the widget shows them when the whole text reads in `encoding`
 // (a CR LF pair is one line break).
 QString Shown(std::string_view bytes, Encoding encoding) {
-  QString shown;
-  if (encoding == Encoding::kUtf8) {
-    shown = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  } else {
-    shown.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char c : bytes)
-      shown += QChar(static_cast<char16_t>(display_text::FromWindows1252(static_cast<unsigned char>(c))));
-  }
+  QString shown = ToQString(bytes, encoding);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return shown;
 }

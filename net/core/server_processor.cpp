@@ -167,15 +167,17 @@ void ServerProcessor::GameStarted(int kind) {
   relayed_.clear();
 }
 
-void ServerProcessor::PlayOwnMove(std::string_view payload) {
-  const NetGamePlayer& own = table_.At(0);
+ServerProcessor::Sender ServerProcessor::SenderOf(int index) const {
+  const NetGamePlayer& entry = table_.At(index);
   Sender sender;
-  sender.index = 0;
-  sender.name = own.name;
-  sender.handle = own.handle;
-  sender.roles = own.roles;
-  PlayMove(sender, payload, false);
+  sender.index = index;
+  sender.name = entry.name;
+  sender.handle = entry.handle;
+  sender.roles = entry.roles;
+  return sender;
 }
+
+void ServerProcessor::PlayOwnMove(std::string_view payload) { PlayMove(SenderOf(0), payload, false); }
 
 void ServerProcessor::NetGameServerProcessingMessage(std::optional<int64_t> connection, std::string_view frame) {
   if (IsLoginFrame(frame)) {
@@ -203,12 +205,7 @@ void ServerProcessor::NetGameServerProcessingMessage(std::optional<int64_t> conn
   } else {
     index = table_.FindClientByHandle(fields.handle);
   }
-  if (index >= 0) {
-    const NetGamePlayer& entry = table_.At(index);
-    sender.index = index;
-    sender.name = entry.name;
-    sender.roles = entry.roles;
-  }
+  if (index >= 0) sender = SenderOf(index);  // the entry holds the frame's handle
 
   const int code = ServerCommandCode(fields.command);
   const bool newGame = code >= srv::kNewGameFirst && code <= srv::kNewGameLast;
@@ -325,11 +322,7 @@ void ServerProcessor::ConnectionsChanged() {
   for (int i : wasInUse) {
     const NetGamePlayer& entry = table_.At(i);
     if (entry.inUse) continue;
-    Sender gone;
-    gone.index = i;
-    gone.name = entry.name;
-    gone.handle = entry.handle;
-    gone.roles = entry.roles;
+    const Sender gone = SenderOf(i);
     for (int seat = 0; seat < 4; ++seat)
       if (host_.Game().PlayerNames[seat] == gone.name) FreeSeat(gone, seat);
   }

@@ -67,6 +67,8 @@ class ServerProcessor {
     int32_t roles = 0;
   };
 
+  // The sender of the table entry `index`.
+  Sender SenderOf(int index) const;
   void Login(std::optional<int64_t> connection, std::string_view frame);
   void Reply(const Sender& sender, const std::string& frame);
   void TakeSeat(const Sender& sender, int seat);

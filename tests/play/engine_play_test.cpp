@@ -44,6 +44,16 @@ class EnginePlayTest : public nettest::NetWindowsTest {
     Control().SetEngineEnvironment(environment);
   }
 
+  // Ann logs in on the server and takes the training as WhiteA, answering
+  // yes to every question.
+  void StartTrainingAsWhiteAAgainstThreeSjengs() {
+    StartServerAndLogIn("Ann");
+    GiveEnginesANewHome();
+    using Answer = Dialogs::Answer;
+    dialogs_.messages = {Answer::Ok, Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
+    Server().mnuiHotseat2Click();
+  }
+
   void ServeAllFourSeats() {
     StartServerAndLogIn("Ann");
     // The administrator has no take items; the hotseat trainings take seats this way.
@@ -226,11 +236,7 @@ TEST_F(EnginePlayTest, LeavingTheNetworkGameEndsTheClientsEngines) {
 
 TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHumanSeatWaitsForTheMouse) {
   if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
-  StartServerAndLogIn("Ann");
-  GiveEnginesANewHome();
-  using Answer = Dialogs::Answer;
-  dialogs_.messages = {Answer::Ok, Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
-  Server().mnuiHotseat2Click();
+  StartTrainingAsWhiteAAgainstThreeSjengs();
   std::vector<std::string> questions;
   for (const AskedDialog& a : dialogs_.asked) {
     EXPECT_EQ(a.title, QStringLiteral("Hotseat bughouse training"));
@@ -266,11 +272,7 @@ TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHu
 // thinking time is not charged to the engine as lag.
 TEST_F(EnginePlayTest, TheTrainingHumansMoveIsTimedByTheServerLikeEveryMove) {
   if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
-  StartServerAndLogIn("Ann");
-  GiveEnginesANewHome();
-  using Answer = Dialogs::Answer;
-  dialogs_.messages = {Answer::Ok, Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
-  Server().mnuiHotseat2Click();
+  StartTrainingAsWhiteAAgainstThreeSjengs();
   ASSERT_NE(Server().Game()->SourceText.find("[TimeControl \"bronstein 60+3\"]"), std::string::npos);
   QTest::qWait(1500);  // the human thinks
   ClickSquare(Server(), 1, sq::e4 - 24);
