@@ -15,9 +15,9 @@ import sys
 import tempfile
 import time
 
-MARK = b"\xa4"
-START = MARK + b"cmd" + MARK
-END = MARK + b"endcmd" + MARK
+from wire import END, cut, login
+from wire import frame as wire_frame
+
 HANDLE = b"    424242"
 NAME = b"Outsider"
 WAIT = 20.0  # seconds for any one answer
@@ -30,8 +30,7 @@ def fail(message):
 
 
 def frame(command, payload=b""):
-    text = START + HANDLE + MARK + command.ljust(20)
-    return text + (MARK + payload if payload else b"") + END
+    return wire_frame(HANDLE, command, payload)
 
 
 class Peer:
@@ -68,13 +67,8 @@ class Peer:
             self.cut()
 
     def cut(self):
-        while True:
-            start = self.buffer.find(START)
-            end = self.buffer.find(END, start + 1) if start >= 0 else -1
-            if end < 0:
-                return
-            f = self.buffer[start : end + len(END)]
-            self.buffer = self.buffer[end + len(END) :]
+        frames, self.buffer = cut(self.buffer)
+        for f in frames:
             payload = f[37 : len(f) - len(END)] if len(f) >= 45 else b""
             self.frames.append((f[16:36].strip(), payload))
 
@@ -127,7 +121,7 @@ def main():
             fail("first line %r is not \"port N\"" % first)
         peer = Peer(int(m.group(1)))
 
-        peer.send(START + b"KVX&UNetGameClient" + MARK + b"100" + MARK + HANDLE + MARK + NAME + END)
+        peer.send(login(HANDLE, NAME))
         if peer.wait_for(b"SetPlayerName") != NAME:
             fail("the server gave another name")
         # Four seat requests in one write: the server must cut them apart.

@@ -19,9 +19,8 @@ import subprocess
 import sys
 import time
 
-MARK = b"\xa4"
-START = MARK + b"cmd" + MARK
-END = MARK + b"endcmd" + MARK
+from wire import cut, frame, login
+
 WAIT = 10.0
 SEATS = [b"WhiteA", b"BlackA", b"WhiteB", b"BlackB"]
 
@@ -29,23 +28,6 @@ SEATS = [b"WhiteA", b"BlackA", b"WhiteB", b"BlackB"]
 def fail(message):
     print("serve_timing: " + message, file=sys.stderr)
     sys.exit(1)
-
-
-def frame(handle, command, payload=b""):
-    text = START + handle + MARK + command.ljust(20)
-    return text + (MARK + payload if payload else b"") + END
-
-
-def cut(buffer):
-    """(frames, rest): the whole frames at the head of `buffer`."""
-    frames = []
-    while True:
-        start = buffer.find(START)
-        end = buffer.find(END, start + 1) if start >= 0 else -1
-        if end < 0:
-            return frames, buffer
-        frames.append(buffer[start : end + len(END)])
-        buffer = buffer[end + len(END) :]
 
 
 class Peer:
@@ -140,8 +122,7 @@ def main():
             time.sleep(0.5)  # every connection accepted
         else:
             for p in peers:
-                p.sock.sendall(START + b"KVX&UNetGameClient" + MARK + b"100" + MARK + p.handle + MARK +
-                               b"Timer" + p.handle.strip() + END)
+                p.sock.sendall(login(p.handle, b"Timer" + p.handle.strip()))
                 p.wait_for(b"SetPlayerName")
             for seat, word in enumerate(SEATS):
                 peers[seat].sock.sendall(frame(peers[seat].handle, b"TakeRole" + word))

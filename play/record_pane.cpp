@@ -31,6 +31,7 @@ int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::
   // What the two texts share at their start and at their end stays in the
   // widget, never splitting a CR LF pair (one character there) or a UTF-8
   // character. A text that reads in another encoding is set whole.
+  if (before == after) return -1;  // nothing to draw again
   const Encoding encoding = display_text::EncodingOf(after);
   const size_t common = std::min(before.size(), after.size());
   size_t head = static_cast<size_t>(std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(common),
@@ -90,10 +91,9 @@ void GameRecordPane::SetText(const std::string& text) {
 }
 
 void GameRecordPane::Show() {
-  // Nothing changed: nothing to draw again (RepaintFrom draws nothing for -1).
   QScrollBar* bar = view_->verticalScrollBar();
   const int top = bar->value();
-  const int changed = shown_ == text_ ? -1 : ShowChangedText(view_, shown_, text_);
+  const int changed = ShowChangedText(view_, shown_, text_);
   shown_ = text_;
   bar->setValue(bar->maximum());
   // Scrolling after a change moves lines drawn before it: all are drawn again.

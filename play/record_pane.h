@@ -8,7 +8,7 @@ class QPlainTextEdit;
 // Makes `view`, which shows `before` (CR LF as one line break), show `after`
 // by replacing only the part between what the two texts share at their start
 // and at their end. Returns where the change begins in the widget, or -1 when
-// the whole text was set; RepaintFrom(view, that) then draws the changed lines
+// the whole text was set or nothing changed; RepaintFrom(view, that) then draws the changed lines
 // (after any scrolling).
 int ShowChangedText(QPlainTextEdit* view, const std::string& before, const std::string& after);
 void RepaintFrom(QPlainTextEdit* view, int position);
