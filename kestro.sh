@@ -90,18 +90,13 @@ build_main() {
 
 # A skipped test counts as a failure: every tool the tests need is installed.
 ctest_in() {
-  local log rc=0
+  local log rc=0 skipped=0
   log=$(mktemp "${TMPDIR:-/tmp}/kestro-ctest.XXXXXX")
   ctest --test-dir "$1" --output-on-failure --no-tests=error --timeout 300 -j "$JOBS" | tee "$log" || rc=$?
-  if [ "$rc" -ne 0 ]; then
-    rm -f "$log"
-    return "$rc"
-  fi
-  if grep -q 'tests did not run' "$log"; then
-    rm -f "$log"
-    die "some tests were skipped (listed above)"
-  fi
+  grep -q 'tests did not run' "$log" && skipped=1
   rm -f "$log"
+  [ "$rc" -eq 0 ] || return "$rc"
+  [ "$skipped" -eq 0 ] || die "some tests were skipped (listed above)"
 }
 
 # The sanitizers check the game library and its tests; Qt's own libraries are
