@@ -142,7 +142,8 @@ class NetSession::ClientSide : public net::ClientHost {
     if (!logFailed_) s_.w_.RecordPane().SetText("");
     logFailed_ = false;
   }
-  void StartNewGame(int kind) override { s_.w_.StartNewGame(kind); }
+  bool RecordHoldsMove() override { return HoldsMoveAfterTags(s_.w_.RecordPane().Text()); }
+  void StartNewGame(int kind, bool withSound) override { s_.w_.StartNewGame(kind, withSound); }
   void ShowRunningClocks() override {
     TfrmKestrovane& w = s_.w_;
     if (w.chbShowPresumptiveTimes->isChecked()) return;
@@ -521,7 +522,10 @@ void NetSession::Login() {
   EnableHotseatTrainings(w_, true);
   w_.mnuiPlayersAtTableCanStartGame->setEnabled(false);
   w_.edClientHandle->setText(ToQString(w_.OwnPlayer.handle));
-  w_.StartNewGame(0);
+  // A game played before the login is logged first, as before any new game;
+  // the login's game is a silent stand-in for the one the server sends.
+  if (HoldsMoveAfterTags(w_.RecordPane().Text()) && w_.LogGameBeforeReplacing()) w_.RecordPane().SetText("");
+  w_.StartNewGame(0, false);
   w_.SetNameEditing(false);
   w_.LayoutControls(true);
 }
@@ -629,3 +633,7 @@ void NetSession::BackToLocal() {
 }
 
 uint16_t NetSession::ServerPort() const { return server_ ? server_->Port() : 0; }
+
+void NetSession::DropConnection(int index) {
+  if (server_ && index > 0 && index < table_.Count()) server_->Close(table_.At(index).socket);
+}

@@ -61,6 +61,9 @@ class NetSession : public NetSeam {
   void JoinServer(const std::string& address, uint16_t port);
   // The port the server listens on (0 when it does not).
   uint16_t ServerPort() const;
+  // Closes the connection of player-table entry `index` without a word, as a
+  // failing network would.
+  void DropConnection(int index);
   const net::PlayerTable& Table() const { return table_; }
 
  private:

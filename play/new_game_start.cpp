@@ -54,7 +54,7 @@ void BuildStartGameMenus(TfrmKestrovane& w) {
   }
 }
 
-void StartNewGame(TfrmKestrovane& w, int kind) {
+void StartNewGame(TfrmKestrovane& w, int kind, bool withSound) {
   const NewGameKindRow* row = FindNewGameKind(kind);
   if (!row || w.Closing()) return;
 
@@ -94,7 +94,7 @@ void StartNewGame(TfrmKestrovane& w, int kind) {
   for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
   w.TeamNewGameRequest[0] = w.TeamNewGameRequest[1] = 0;
   w.Net().GameStarted(kind);
-  if (!w.mnuiSoundsOff->isChecked() && !w.mnuiSoundMoveNone->isChecked()) w.PlayMoveSoundAndWait();
+  if (withSound && !w.mnuiSoundsOff->isChecked() && !w.mnuiSoundMoveNone->isChecked()) w.PlayMoveSoundAndWait();
   w.Net().ClearDebugLog();
   if (w.Game()->GameKind == gkBughouse || w.Game()->GameKind == gkCoin) w.Engines().StartEngines(kind);
 }

@@ -8,7 +8,7 @@ namespace new_game {
 
 // The three submenus of "Start New Game" with the 27 items, in table order.
 void BuildStartGameMenus(TfrmKestrovane& w);
-void StartNewGame(TfrmKestrovane& w, int kind);
+void StartNewGame(TfrmKestrovane& w, int kind, bool withSound = true);
 // A start-game item: the server starts the game, anyone else asks the server for it.
 void StartGameMenuClick(TfrmKestrovane& w, int kind);
 void NewClassicGame(TfrmKestrovane& w);

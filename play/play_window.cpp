@@ -702,7 +702,7 @@ void TfrmKestrovane::btnNewGameClick() {
 
 void TfrmKestrovane::NewClassicGame() { new_game::NewClassicGame(*this); }
 
-void TfrmKestrovane::StartNewGame(int kind) { new_game::StartNewGame(*this, kind); }
+void TfrmKestrovane::StartNewGame(int kind, bool withSound) { new_game::StartNewGame(*this, kind, withSound); }
 
 void TfrmKestrovane::StartGameMenuClick(int kind) { new_game::StartGameMenuClick(*this, kind); }
 

@@ -61,8 +61,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   void LayoutControls(bool networkLayout);
   // The local "Start New Game": a classic 3-minute bughouse game.
   void NewClassicGame();
-  // Every game of kind `kind` (NewGameKind) starts here.
-  void StartNewGame(int kind);
+  // Every game of kind `kind` (NewGameKind) starts here; `withSound` false
+  // keeps it silent (a network client catching up at its login).
+  void StartNewGame(int kind, bool withSound = true);
   // The 27 start-game items' handler, for the item of `kind`.
   void StartGameMenuClick(int kind);
   // Code 30000: the start-game items enabled when a seat is held.

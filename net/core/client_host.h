@@ -61,10 +61,13 @@ class ClientHost {
   // --- new games ---
   // Logs the finished game to the daily file when the user asked for that.
   virtual void LogGameBeforeNewGame() = 0;
+  // True when the record pane holds a move after its first tags.
+  virtual bool RecordHoldsMove() = 0;
   // Empties the record pane.
   virtual void ClearRecord() = 0;
-  // Starts a new game of the kind (replaces the game object).
-  virtual void StartNewGame(int kind) = 0;
+  // Starts a new game of the kind (replaces the game object); its move sound
+  // plays only `withSound`.
+  virtual void StartNewGame(int kind, bool withSound) = 0;
   // Running clocks shown (their check box checked, as if clicked).
   virtual void ShowRunningClocks() = 0;
 

@@ -141,10 +141,12 @@ void ClientProcessor::PlayMove(const std::string& payload) {
 }
 
 void ClientProcessor::NewGame(int kind) {
-  // The game sent at login replaces the empty one the login started: nothing to log.
-  if (!catchingUp_) host_.LogGameBeforeNewGame();
+  // The game sent at login replaces the one the login started, which holds
+  // no move unless a game played before is still in the pane: that is logged
+  // as before any new game. The catch-up is silent.
+  if (!catchingUp_ || host_.RecordHoldsMove()) host_.LogGameBeforeNewGame();
   host_.ClearRecord();
-  host_.StartNewGame(kind);
+  host_.StartNewGame(kind, !catchingUp_);
   host_.ShowRunningClocks();
 }
 

@@ -37,7 +37,7 @@ class ClientProcessor {
   DebugLog& log_;
   Clock& clock_;
   // From the login's SetPlayerName to the next Talk the server sends the game
-  // so far (a new game and the moves made): its moves are played silently.
+  // so far (a new game and the moves made): it is started and played silently.
   bool catchingUp_ = false;
 };
 

@@ -113,6 +113,10 @@ std::array<std::string, 4> SeatNames(const CKestroGame& game) {
 
 int32_t SeatBit(int seat) { return kRoleSeatFirst << seat; }
 
+std::string SetPlayersFrame(const std::array<std::string, 4>& names) {
+  return BuildFrame(kServerHandle, "SetPlayers", SetPlayersPayload(names));
+}
+
 }  // namespace
 
 bool IsMoveTokenText(std::string_view payload) {
@@ -164,6 +168,7 @@ void ServerProcessor::GameStarted(int kind) {
   for (int64_t& stamp : turnStart_) stamp = now;
   requests_[0] = requests_[1] = 0;
   kind_ = kind;
+  startNames_ = SeatNames(host_.Game());
   relayed_.clear();
 }
 
@@ -267,12 +272,14 @@ void ServerProcessor::Login(std::optional<int64_t> connection, std::string_view 
 }
 
 void ServerProcessor::SendGameSoFar(std::string_view handle) {
-  // A client starts a game of kind 0 itself when it logs in.
-  if (relayed_.empty() && kind_ == 0) return;
   const std::string_view command = ClientCommandName(ClientCodeOfNewGameKind(kind_));
   if (command.empty()) return;
+  const std::array<std::string, 4> now = SeatNames(host_.Game());
+  const bool seatsChanged = now != startNames_;
+  if (seatsChanged) host_.ServerSendtoCli(handle, SetPlayersFrame(startNames_));
   host_.ServerSendtoCli(handle, BuildFrame(kAnnounceHandle, command));
   for (const std::string& frame : relayed_) host_.ServerSendtoCli(handle, frame);
+  if (seatsChanged) host_.ServerSendtoCli(handle, SetPlayersFrame(now));
 }
 
 // Answers go to the sender's handle; a sender without an entry gets none, as
@@ -330,7 +337,7 @@ void ServerProcessor::ConnectionsChanged() {
 
 void ServerProcessor::SendSeatChange(const Sender& sender, const std::string& confirmation, const std::string& talk) {
   Reply(sender, confirmation);
-  host_.ServerSendtoAllBS(BuildFrame(kServerHandle, "SetPlayers", SetPlayersPayload(SeatNames(host_.Game()))));
+  host_.ServerSendtoAllBS(SetPlayersFrame(SeatNames(host_.Game())));
   host_.ServerSendtoAll(talk);
   host_.Redraw();
 }

@@ -3,12 +3,14 @@
 // server runs through NetGameServerProcessingMessage. It logs clients in,
 // relays chat, seats players, checks, times and relays moves, and starts new
 // games when both teams ask for the same one.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "game/position.h"
 #include "net/core/clock.h"
 #include "net/core/player_table.h"
 #include "net/core/server_host.h"
@@ -76,8 +78,11 @@ class ServerProcessor {
   void FreeSeat(const Sender& sender, int seat);
   void SendSeatChange(const Sender& sender, const std::string& confirmation, const std::string& talk);
   void PlayMove(const Sender& sender, std::string_view payload, bool seatCheck = true);
-  // To a client that logged in during a game: the game's NewGame command and
-  // every move relayed so far, so that it shows the game the others play.
+  // To a client that has just logged in: the game's NewGame command and every
+  // move relayed so far, so that it shows and records the game the others
+  // play. When a seat changed since the start, the seats the game started
+  // with come first and the current ones last, so that its header names the
+  // players the others' headers name.
   void SendGameSoFar(std::string_view handle);
   void AgreeNewGame(const Sender& sender, int code);
 
@@ -87,6 +92,8 @@ class ServerProcessor {
   int requests_[2] = {0, 0};
   int64_t turnStart_[4] = {0, 0, 0, 0};
   int kind_ = 0;                       // the kind of the game being played
+  // its seats' names when it started
+  std::array<std::string, 4> startNames_ = {kSeatWords[0], kSeatWords[1], kSeatWords[2], kSeatWords[3]};
   std::vector<std::string> relayed_;  // its PlayMove frames as relayed, in order
 };
 

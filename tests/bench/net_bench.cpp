@@ -123,8 +123,9 @@ class BenchClient : public net::ClientHost {
   }
   void ShowLegalMoves() override {}
   void LogGameBeforeNewGame() override {}
+  bool RecordHoldsMove() override { return false; }
   void ClearRecord() override { record_.clear(); }
-  void StartNewGame(int) override {
+  void StartNewGame(int, bool) override {
     game_ = NextGame(game_.get());
     record_ = "{*} *";
     ++games;
@@ -161,8 +162,9 @@ class ServerOwnWindow : public net::ClientHost {
   void AddMoveToRecord(const std::string&) override {}
   void ShowLegalMoves() override {}
   void LogGameBeforeNewGame() override {}
+  bool RecordHoldsMove() override { return false; }
   void ClearRecord() override {}
-  void StartNewGame(int) override {}
+  void StartNewGame(int, bool) override {}
   void ShowRunningClocks() override {}
   void ShowOwnName(const std::string&) override {}
   void ShowPlayers() override {}

@@ -50,8 +50,10 @@ class FakeWindow : public net::ClientHost {
     record.clear();
     calls.push_back("clear");
   }
-  void StartNewGame(int kind) override {
+  bool RecordHoldsMove() override { return HoldsMoveAfterTags(record); }
+  void StartNewGame(int kind, bool withSound) override {
     calls.push_back("start " + std::to_string(kind));
+    moveSounds += withSound ? 1 : 0;
     const std::string header = Header(game->PlayerNames);
     auto next = std::make_unique<CKestroGame>(header, 1);
     for (int seat = 0; seat < 4; ++seat) next->PlayerNames[seat] = game->PlayerNames[seat];
@@ -262,9 +264,19 @@ TEST(NetClientProcessor, TheGameSentAtLoginIsPlayedSilently) {
   c.Receive("PlayMove", server.Next(6));
   EXPECT_EQ(7, c.window.game->MoveCount);
   EXPECT_EQ(1, c.window.moveSounds);
-  // A game started later logs the one played.
+  // A game started later logs the one played, with its sound.
   c.Receive("NewGameClasics");
   EXPECT_EQ(1, std::count(c.window.calls.begin(), c.window.calls.end(), "log"));
+  EXPECT_EQ(2, c.window.moveSounds);
+  // A login whose pane still holds a game played (its window could not log
+  // it before): the game sent replaces it only after logging it, silently.
+  MoveMaker next;
+  c.Receive("PlayMove", next.Next(0));
+  ASSERT_EQ(1, c.window.game->MoveCount);
+  c.Receive("SetPlayerName", "Ann3");
+  c.Receive("NewGameClasics");
+  EXPECT_EQ(2, std::count(c.window.calls.begin(), c.window.calls.end(), "log"));
+  EXPECT_EQ(3, c.window.moveSounds);
 }
 
 // Chat: the partner's lines fill the partner line, which keeps its prefix and

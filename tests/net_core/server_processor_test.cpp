@@ -109,16 +109,18 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
       dee{14, "      1004", "Dee"}, eve{15, "      1005", "Eve"};
   table.ServerLogin("Boss");
 
-  // Logins: the requester is answered by its new handle, everybody hears of it.
+  // Logins: the requester is answered by its new handle and sent the game,
+  // even one without a move; everybody hears of it.
   for (const Client& c : {ann, bob, cid, dee, eve})
     processor.NetGameServerProcessingMessage(c.connection, net::BuildLoginFrame(c.handle, c.name));
   std::vector<std::string> got = window.Take();
-  ASSERT_EQ(got.size(), 20u);
+  ASSERT_EQ(got.size(), 25u);
   EXPECT_EQ(got[0], "cli       1001 " + M + "cmd" + M + "2000000001" + M + "SetPlayerName       " + M + "Ann" + M + "endcmd" + M);
   EXPECT_EQ(got[1], "cli       1001 " + M + "cmd" + M + "2000000001" + M + "SetPlayers          " + M +
                         "WhiteA:WhiteABlackA:BlackAWhiteB:WhiteBBlackB:BlackB" + M + "endcmd" + M);
-  EXPECT_EQ(got[2], "pane Server info --> Ann arrived.");
-  EXPECT_EQ(got[3], "all " + Talk("Server shouts --> Ann arrived. Welcome !!!"));
+  EXPECT_EQ(got[2], "cli       1001 " + M + "cmd" + M + "0000000000" + M + "NewGameClasics      " + M + "endcmd" + M);
+  EXPECT_EQ(got[3], "pane Server info --> Ann arrived.");
+  EXPECT_EQ(got[4], "all " + Talk("Server shouts --> Ann arrived. Welcome !!!"));
 
   // A player without a seat may not move for a free seat.
   Send(eve, "PlayMove", "1A.e4{180}{C:[T:10][L:0]}");
@@ -290,10 +292,20 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   EXPECT_EQ(got[2], "all " + Talk("Dee abandon BlackB."));
   processor.ConnectionsChanged();
   EXPECT_TRUE(window.Take().empty());
+  // She comes back: the game is sent between the seats it started with and
+  // the seats as they are, so that her header names whom the others' name.
   const Client dee2{18, "      1008", "Dee2"};
   processor.NetGameServerProcessingMessage(dee2.connection, net::BuildLoginFrame(dee2.handle, "Dee"));
   window.live.push_back(18);
-  window.Take();
+  got = window.Take();
+  ASSERT_EQ(got.size(), 7u);
+  const std::string toDee2 = "cli       1008 " + M + "cmd" + M;
+  EXPECT_EQ(got[1], toDee2 + "2000000001" + M + "SetPlayers          " + M +
+                        "WhiteA:AnnBlackA:BlackAWhiteB:CidBlackB:BlackB" + M + "endcmd" + M);
+  EXPECT_EQ(got[2], toDee2 + "2000000001" + M + "SetPlayers          " + M +
+                        "WhiteA:AnnBlackA:BlackAWhiteB:CidBlackB:Dee" + M + "endcmd" + M);
+  EXPECT_EQ(got[3], toDee2 + "0000000000" + M + "NewGameClasicsB2m3s " + M + "endcmd" + M);
+  EXPECT_EQ(got[4], got[1]);
   Send(dee2, "TakeRoleBlackB");
   EXPECT_EQ(window.Take().back(), "all " + Talk("Dee2 is now BlackB."));
 }
