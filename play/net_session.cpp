@@ -354,6 +354,10 @@ bool NetSession::StartServerOn(uint16_t port) {
   w_.NetworkMode = 1;
   w_.ActsAsServer = 1;
 
+  // Every seat is free: the names of an earlier session, which the new game
+  // would carry over, sit in no player table now.
+  if (CKestroGame* g = w_.Game())
+    for (int seat = 0; seat < 4; ++seat) g->PlayerNames[seat] = kSeatWords[seat];
   w_.StartNewGame(0);
   w_.btnNewGame->hide();
   w_.NetworkMode = 1;

@@ -117,6 +117,12 @@ std::string SetPlayersFrame(const std::array<std::string, 4>& names) {
   return BuildFrame(kServerHandle, "SetPlayers", SetPlayersPayload(names));
 }
 
+bool SeatIsFree(const CKestroGame& game, int seat) { return game.PlayerNames[seat] == kSeatWords[seat]; }
+
+int32_t Milliseconds(int64_t ms) {
+  return static_cast<int32_t>(std::clamp<int64_t>(ms, 0, std::numeric_limits<int32_t>::max()));
+}
+
 }  // namespace
 
 bool IsMoveTokenText(std::string_view payload) {
@@ -165,7 +171,11 @@ int NewGameRequestKind(int code) {
 
 void ServerProcessor::GameStarted(int kind) {
   const int64_t now = clock_.TickCount10ms();
-  for (int64_t& stamp : turnStart_) stamp = now;
+  for (int seat = 0; seat < 4; ++seat) {
+    turnStart_[seat] = now;
+    freeSinceStart_[seat] = SeatIsFree(host_.Game(), seat);
+    takenInTurn_[seat] = false;
+  }
   requests_[0] = requests_[1] = 0;
   kind_ = kind;
   startNames_ = SeatNames(host_.Game());
@@ -292,13 +302,20 @@ void ServerProcessor::TakeSeat(const Sender& sender, int seat) {
   if (sender.index < 0) return;
   CKestroGame& game = host_.Game();
   const std::string word = kSeatWords[seat];
-  if (game.PlayerNames[seat] != word) {
+  if (!SeatIsFree(game, seat)) {
     Reply(sender, Talk("You cannot take role as " + word + ", because on this place is already sitting " +
                        game.PlayerNames[seat]));
     return;
   }
   game.PlayerNames[seat] = sender.name;
   table_.At(sender.index).roles |= SeatBit(seat);
+  // The turn of a seat free since the game started starts with its first
+  // sitter. Otherwise, when it is the seat's turn, the new sitter's first
+  // move pays for the whole turn (a later turn clears the mark).
+  if (std::exchange(freeSinceStart_[seat], false))
+    turnStart_[seat] = clock_.TickCount10ms();
+  else
+    takenInTurn_[seat] = true;
   SendSeatChange(sender, BuildFrame(kServerHandle, "TakeRole" + word), Talk(sender.name + " is now " + word + "."));
 }
 
@@ -330,6 +347,9 @@ void ServerProcessor::ConnectionsChanged() {
     const NetGamePlayer& entry = table_.At(i);
     if (entry.inUse) continue;
     const Sender gone = SenderOf(i);
+    // Its team's new-game request goes with it, as when it leaves itself.
+    if (gone.roles & kTeam1Roles) requests_[0] = 0;
+    if (gone.roles & kTeam2Roles) requests_[1] = 0;
     for (int seat = 0; seat < 4; ++seat)
       if (host_.Game().PlayerNames[seat] == gone.name) FreeSeat(gone, seat);
   }
@@ -349,6 +369,16 @@ void ServerProcessor::AgreeNewGame(const Sender& sender, int code) {
     return;
   }
   host_.StartGameOfKind(NewGameRequestKind(code));
+}
+
+std::pair<int32_t, int32_t> ServerProcessor::MoveTimes(int mover, int64_t now, int64_t claim) const {
+  const int32_t measured = Milliseconds(now - turnStart_[mover]);
+  // The first move of a seat taken during its turn: the sitter's window
+  // counted only from its arrival, but the seat's clock pays the whole turn.
+  if (takenInTurn_[mover]) return {measured, 0};
+  // Thinking time as claimed, never more than the server measured.
+  const int32_t t = static_cast<int32_t>(std::min<int64_t>(claim, measured));
+  return {t, measured - t};
 }
 
 void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload, bool seatCheck) {
@@ -390,14 +420,12 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload, b
     return;
   }
 
-  // Thinking time as claimed, never more than the server measured.
+  const auto [t, l] = MoveTimes(mover, now, ClaimedThinkingTime(payload));
+  takenInTurn_[mover] = false;
   const int next = trial.nextSeat & 3;
   turnStart_[next] = now;
+  freeSinceStart_[next] = takenInTurn_[next] = false;
   host_.SetTurnStart(next, now);
-  const int64_t measured =
-      std::clamp<int64_t>(now - turnStart_[mover], 0, std::numeric_limits<int32_t>::max());
-  const int32_t t = static_cast<int32_t>(std::min(ClaimedThinkingTime(payload), measured));
-  const int32_t l = static_cast<int32_t>(measured - t);
 
   char stamp[80];
   std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]}", 999, t, l);

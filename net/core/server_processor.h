@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "game/position.h"
@@ -50,7 +51,7 @@ class ServerProcessor {
 
   // A game of `kind` (NewGameKind) has started (StartNewGame, on the server):
   // every seat's turn starts now, neither team has a request, no move has
-  // been relayed.
+  // been relayed. A seat that is free now starts its turn when first taken.
   void GameStarted(int kind = 0);
 
   // Team 1 is WhiteA and BlackB, team 2 BlackA and WhiteB.
@@ -85,12 +86,19 @@ class ServerProcessor {
   // players the others' headers name.
   void SendGameSoFar(std::string_view handle);
   void AgreeNewGame(const Sender& sender, int code);
+  // The thinking time and lag of a move by `mover` at `now` claiming `claim`.
+  std::pair<int32_t, int32_t> MoveTimes(int mover, int64_t now, int64_t claim) const;
 
   ServerHost& host_;
   PlayerTable& table_;
   Clock& clock_;
   int requests_[2] = {0, 0};
   int64_t turnStart_[4] = {0, 0, 0, 0};
+  // Per seat: free since the game started (its turn starts when first
+  // taken), and taken by the one sitting there now after its turn started,
+  // who has not moved since.
+  bool freeSinceStart_[4] = {false, false, false, false};
+  bool takenInTurn_[4] = {false, false, false, false};
   int kind_ = 0;                       // the kind of the game being played
   // its seats' names when it started
   std::array<std::string, 4> startNames_ = {kSeatWords[0], kSeatWords[1], kSeatWords[2], kSeatWords[3]};

@@ -310,6 +310,74 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   EXPECT_EQ(window.Take().back(), "all " + Talk("Dee2 is now BlackB."));
 }
 
+// A seat's clock pays for its turns whoever sits in it: a seat taken after
+// the game started starts its turn then, and a player who drops during his
+// turn and comes back pays for the whole turn with his first move, though his
+// window counted only from its return.
+TEST_F(ServerRoad, ASeatPaysForItsWholeTurnAcrossADropAndAComeback) {
+  const Client ann{31, "        31", "Ann"}, bob{32, "        32", "Bob"}, bob2{33, "        33", "Bob2"};
+  for (const Client& c : {ann, bob})
+    processor.NetGameServerProcessingMessage(c.connection, net::BuildLoginFrame(c.handle, c.name));
+  window.live = {31, 32};
+  clock.ms = 10000;
+  processor.GameStarted();
+  clock.ms = 70000;
+  Send(ann, "TakeRoleWhiteA");
+  Send(bob, "TakeRoleBlackA");
+  window.Take();
+  Move(ann, 72000, "1A.e4", "2000");
+  const std::string legend = "[LagCompensatorSetOn:1] T=Thinking time per move in miliseconds L=lag per move in ms";
+  EXPECT_EQ(window.Take(), std::vector<std::string>{"all " + Relayed("1A.e4{178}{C:[T:2000][L:0]" + legend + "}")});
+
+  // Bob's connection drops 3 s into his turn; 4 s later he is back and sits.
+  clock.ms = 75000;
+  window.live = {31};
+  processor.ConnectionsChanged();
+  clock.ms = 78000;
+  processor.NetGameServerProcessingMessage(bob2.connection, net::BuildLoginFrame(bob2.handle, "Bob"));
+  window.live = {31, 33};
+  clock.ms = 79000;
+  Send(bob2, "TakeRoleBlackA");
+  EXPECT_EQ(window.Take().back(), "all " + Talk("Bob2 is now BlackA."));
+  Move(bob2, 80000, "1a.e5", "1000");
+  EXPECT_EQ(window.Take(), std::vector<std::string>{"all " + Relayed("1a.e5{172}{C:[T:8000][L:0]}")});
+  const TwoBoardPosition& p = window.game->Position;
+  EXPECT_EQ(p.clock[seatBlackA], 172000);
+  EXPECT_EQ(p.lagCredit[seatWhiteB] + p.lagCredit[seatBlackB], 0);
+
+  // From then on his claims count again.
+  Move(ann, 81000, "2A.d4", "1000");
+  Move(bob2, 84000, "2a.d6", "1000");
+  EXPECT_EQ(window.Take(), (std::vector<std::string>{"all " + Relayed("2A.d4{177}{C:[T:1000][L:0]}"),
+                                                     "all " + Relayed("2a.d6{171}{C:[T:1000][L:2000]}")}));
+}
+
+// A player whose connection drops takes his team's new-game request with
+// him, as leaving the seats himself would: the other team alone starts none.
+TEST_F(ServerRoad, ADroppedPlayersTeamNoLongerAsksForANewGame) {
+  const Client ann{41, "        41", "Ann"}, bob{42, "        42", "Bob"}, cid{43, "        43", "Cid"},
+      dee{44, "        44", "Dee"};
+  const Client* bySeat[] = {&ann, &bob, &cid, &dee};
+  for (int seat = 0; seat < 4; ++seat) {
+    const Client& c = *bySeat[seat];
+    processor.NetGameServerProcessingMessage(c.connection, net::BuildLoginFrame(c.handle, c.name));
+    Send(c, std::string("TakeRole") + kSeatWords[seat]);
+  }
+  window.live = {41, 42, 43, 44};
+  processor.GameStarted();
+  Send(ann, "New Game 5");
+  window.live = {42, 43, 44};
+  processor.ConnectionsChanged();
+  EXPECT_EQ(processor.TeamRequest(1), 0);
+  window.Take();
+  Send(cid, "New Game 5");
+  EXPECT_EQ(window.Take(), std::vector<std::string>{"all " + Talk("Cid issuing new game (Clasics 2m 3s Bronstein)")});
+  EXPECT_TRUE(window.startedKinds.empty());
+  // Ann's partner still speaks for the team.
+  Send(dee, "New Game 5");
+  EXPECT_EQ(window.startedKinds, std::vector<int>{104});
+}
+
 TEST_F(ServerRoad, MoveStampsNeverAddTimeAndTheRecordHasLimits) {
   const Client ann{21, "        42", "Ann"};
   processor.NetGameServerProcessingMessage(ann.connection, net::BuildLoginFrame(ann.handle, ann.name));

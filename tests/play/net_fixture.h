@@ -128,8 +128,14 @@ class NetWindowsTest : public testdisplay::ProgramFolderTest {
   // A new client window joins the server and logs in as `name`.
   void JoinAndLogIn(const std::string& name) {
     clients_.push_back(NewWindow());
-    TfrmKestrovane& w = *clients_.back();
+    JoinAndLogIn(*clients_.back(), name);
+  }
+
+  // A client window, new or back from an earlier session, joins the server
+  // and logs in as `name`.
+  void JoinAndLogIn(TfrmKestrovane& w, const std::string& name) {
     const int before = Session(*server_).Table().Count();
+    w.reNetGameLog->clear();
     Session(w).JoinServer("127.0.0.1", Port());
     ASSERT_TRUE(Wait([&] { return w.reNetGameLog->toPlainText().startsWith("Connected to KVX NetGame Server"); }))
         << w.reNetGameLog->toPlainText().toStdString();
@@ -149,6 +155,15 @@ class NetWindowsTest : public testdisplay::ProgramFolderTest {
           return true;
         },
         ms);
+  }
+
+  // Every window shows these four names on the seats.
+  bool AllShowSeats(const std::array<std::string, 4>& names) {
+    return WaitAll([&](TfrmKestrovane& w) {
+      for (int seat = 0; seat < 4; ++seat)
+        if (w.Game()->PlayerNames[seat] != names[static_cast<size_t>(seat)]) return false;
+      return true;
+    });
   }
 
   // The next move, picked from the server's game, made with the mouse in the

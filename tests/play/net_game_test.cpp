@@ -72,12 +72,7 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
   // Bob BlackA, Cid both seats of board B.
   std::array<TfrmKestrovane*, 4> bySeat = {&Client(0), &Client(1), &Client(2), &Client(2)};
   for (int seat = 0; seat < 4; ++seat) bySeat[static_cast<size_t>(seat)]->mnuiTakeRoles[seat]->trigger();
-  const std::array<std::string, 4> seated = {"Ann", "Bob", "Cid", "Cid"};
-  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) {
-    for (int seat = 0; seat < 4; ++seat)
-      if (w.Game()->PlayerNames[seat] != seated[static_cast<size_t>(seat)]) return false;
-    return true;
-  })) << Describe();
+  ASSERT_TRUE(AllShowSeats({"Ann", "Bob", "Cid", "Cid"})) << Describe();
   ASSERT_TRUE(Wait([&] { return Client(0).OwnRoles == 6 + 8 && Client(1).OwnRoles == 6 + 16 &&
                                Client(2).OwnRoles == 6 + 32 + 64; }))
       << Describe();
@@ -247,6 +242,43 @@ TEST_F(NetGameTest, APlayerWhoComesBackJoinsTheGameInProgressAndPlaysOn) {
     expectSameGame(Client(i));
   }
   EXPECT_EQ(Client(0).RecordPane().Text(), Server().RecordPane().Text());
+}
+
+// The server stops and starts again, as after its logins are used up: every
+// seat is free, and the players of the last session log in under their own
+// names, sit where they sat and play on.
+TEST_F(NetGameTest, AServerStartedAgainHasEverySeatFreeForThePlayersOfTheLastSession) {
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  for (const char* name : {"Ann", "Bob"}) ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(name));
+  TfrmKestrovane& ann = Client(0);
+  TfrmKestrovane& bob = Client(1);
+  const std::array<TfrmKestrovane*, 4> bySeat = {&ann, &bob, &Server(), &Server()};
+  Lcg random(20261210);
+  const auto sitAndPlay = [&] {
+    ann.mnuiTakeRoles[0]->trigger();
+    bob.mnuiTakeRoles[1]->trigger();
+    Session(Server()).TakeRole(2);
+    Session(Server()).TakeRole(3);
+    ASSERT_TRUE(Wait([&] {
+      return ann.OwnRoles == 6 + 8 && bob.OwnRoles == 6 + 16 && Server().OwnRoles == 7 + 32 + 64;
+    })) << Describe();
+    ASSERT_TRUE(AllShowSeats({"Ann", "Bob", "Admin", "Admin"})) << Describe();
+    LegalMoveEntry move;
+    std::string head;
+    for (int n = 0; n < 8; ++n) ASSERT_NO_FATAL_FAILURE(PlayOneMove(random, bySeat, move, head));
+    for (TfrmKestrovane* w : {&ann, &bob})
+      EXPECT_EQ(nettest::MoveLines(w->RecordPane().Text()), nettest::MoveLines(Server().RecordPane().Text()));
+  };
+  ASSERT_NO_FATAL_FAILURE(sitAndPlay());
+
+  Server().mnuiDisconnect->trigger();
+  ASSERT_TRUE(Wait([&] { return ann.NetworkMode == 0 && bob.NetworkMode == 0; })) << Describe();
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(Server().Game()->PlayerNames[seat], kSeatWords[seat]);
+  ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(ann, "Ann"));
+  ASSERT_NO_FATAL_FAILURE(JoinAndLogIn(bob, "Bob"));
+  ASSERT_NO_FATAL_FAILURE(sitAndPlay());
+  EXPECT_EQ(Server().Game()->MoveCount, 8);
 }
 
 }  // namespace
