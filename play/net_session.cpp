@@ -315,6 +315,12 @@ void NetSession::StartServer() {
                          Dialogs::Answer::Ok);
 }
 
+// A game played before a session starts is logged first, as before any new
+// game; a record that could not be logged stays in the pane.
+void NetSession::LogHeldGame() {
+  if (HoldsMoveAfterTags(w_.RecordPane().Text()) && w_.LogGameBeforeReplacing()) w_.RecordPane().SetText("");
+}
+
 bool NetSession::StartServerOn(uint16_t port) {
   if (server_) return true;
   if (client_) client_->Close();
@@ -358,6 +364,7 @@ bool NetSession::StartServerOn(uint16_t port) {
   // would carry over, sit in no player table now.
   if (CKestroGame* g = w_.Game())
     for (int seat = 0; seat < 4; ++seat) g->PlayerNames[seat] = kSeatWords[seat];
+  LogHeldGame();
   w_.StartNewGame(0);
   w_.btnNewGame->hide();
   w_.NetworkMode = 1;
@@ -526,9 +533,8 @@ void NetSession::Login() {
   EnableHotseatTrainings(w_, true);
   w_.mnuiPlayersAtTableCanStartGame->setEnabled(false);
   w_.edClientHandle->setText(ToQString(w_.OwnPlayer.handle));
-  // A game played before the login is logged first, as before any new game;
-  // the login's game is a silent stand-in for the one the server sends.
-  if (HoldsMoveAfterTags(w_.RecordPane().Text()) && w_.LogGameBeforeReplacing()) w_.RecordPane().SetText("");
+  // The login's game is a silent stand-in for the one the server sends.
+  LogHeldGame();
   w_.StartNewGame(0, false);
   w_.SetNameEditing(false);
   w_.LayoutControls(true);

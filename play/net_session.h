@@ -92,6 +92,7 @@ class NetSession : public NetSeam {
   void BackToLocal();
   // Stops both sockets ("Disconnecting ..." when one was open).
   void CloseSockets();
+  void LogHeldGame();
 
   TfrmKestrovane& w_;
   net::Clock& clock_;
