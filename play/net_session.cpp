@@ -25,8 +25,8 @@
 
 namespace {
 
-// TfrmKestrovane::TickCount10ms as a clock: the window, its network cores
-// and the tests that move the window's clock all see one time.
+// TfrmKestrovane::TickCount10ms as a clock: the window and its network cores
+// count one time, whichever clock TickClock names.
 class WindowTickClock : public net::Clock {
  public:
   int64_t TickCount10ms() override { return TfrmKestrovane::TickCount10ms(); }
