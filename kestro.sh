@@ -156,7 +156,7 @@ smoke_program() {
     >"$work/smoke.bpgn"
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
-  for _ in $(seq 50); do
+  for _ in $(seq 300); do  # up to 30 s on a loaded machine
     display=$(cat "$work/display")
     [ -n "$display" ] && break
     sleep 0.1

@@ -1,7 +1,12 @@
 #include "devtools/probe_serve.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <csignal>
 #include <memory>
 #include <ostream>
 
@@ -26,6 +31,15 @@ void Section(std::ostream& out, const char* title, const std::string& text) {
   out << '\n';
 }
 
+// A terminate signal ends the serving early: the handler only writes a byte
+// that the event loop reads.
+int terminatePipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(terminatePipe[1], &byte, 1);
+}
+
 }  // namespace
 
 int RunServe(int& argc, char** argv, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -38,6 +52,12 @@ int RunServe(int& argc, char** argv, const std::vector<std::string>& args, std::
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   InstallGameDisplayFactory();
+  std::unique_ptr<QSocketNotifier> terminated;
+  if (pipe2(terminatePipe, O_CLOEXEC) == 0) {
+    terminated = std::make_unique<QSocketNotifier>(terminatePipe[0], QSocketNotifier::Read);
+    QObject::connect(terminated.get(), &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGTERM, OnTerminate);
+  }
   int status = 0;
   {
     auto window = std::make_unique<TfrmKestrovane>();

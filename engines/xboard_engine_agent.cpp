@@ -179,13 +179,13 @@ int CXBoardEngineAgent::Stop() {
   if (!QCoreApplication::instance()) {
     // No event loop to end it later: wait the grace periods here.
     EngineEnd end = EngineEnd::Quit;
-    if (!process->waitForFinished(kQuitGraceMs)) {
+    if (!process->waitForFinished(QuitGraceMs)) {
       end = EngineEnd::Terminated;
       process->terminate();
-      if (!process->waitForFinished(kTerminateGraceMs)) {
+      if (!process->waitForFinished(TerminateGraceMs)) {
         end = EngineEnd::Killed;
         process->kill();
-        process->waitForFinished(kTerminateGraceMs);
+        process->waitForFinished(TerminateGraceMs);
       }
     }
     *outcome = end;
@@ -199,12 +199,12 @@ int CXBoardEngineAgent::Stop() {
     *outcome = *phase;
     process->deleteLater();
   });
-  QTimer::singleShot(kQuitGraceMs, process, [process, phase]() {
+  QTimer::singleShot(QuitGraceMs, process, [process, phase]() {
     if (process->state() == QProcess::NotRunning) return;
     *phase = EngineEnd::Terminated;
     process->terminate();
   });
-  QTimer::singleShot(kQuitGraceMs + kTerminateGraceMs, process, [process, phase]() {
+  QTimer::singleShot(QuitGraceMs + TerminateGraceMs, process, [process, phase]() {
     if (process->state() == QProcess::NotRunning) return;
     *phase = EngineEnd::Killed;
     process->kill();

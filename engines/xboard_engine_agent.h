@@ -67,10 +67,13 @@ class CXBoardEngineAgent {
 
   // Outcome of the last Stop, filled in when the process has ended.
   std::shared_ptr<EngineEnd> StopOutcome() const { return LastStop; }
+  // The running engine's process id; 0 without one.
+  qint64 ProcessId() const { return Process ? Process->processId() : 0; }
 
   static constexpr int kBufferSize = 1048576;
-  static constexpr int kQuitGraceMs = 500;
-  static constexpr int kTerminateGraceMs = 1000;
+  // How long Stop waits after the quit word, then after the terminate signal.
+  int32_t QuitGraceMs = 500;
+  int32_t TerminateGraceMs = 1000;
 
   int32_t Running = 0;
   int32_t Id = 0;

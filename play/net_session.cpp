@@ -25,6 +25,15 @@
 
 namespace {
 
+// TfrmKestrovane::TickCount10ms as a clock: the window and its network cores
+// count one time, whichever clock TickClock names.
+class WindowTickClock : public net::Clock {
+ public:
+  int64_t TickCount10ms() override { return TfrmKestrovane::TickCount10ms(); }
+};
+
+WindowTickClock windowTickClock;
+
 // A port typed by the user: a whole number from 1 to 65535, or nothing.
 std::optional<uint16_t> ReadPort(const QString& text) {
   bool ok = false;
@@ -160,9 +169,9 @@ class NetSession::ClientSide : public net::ClientHost {
   bool logFailed_ = false;
 };
 
-NetSession::NetSession(TfrmKestrovane& window, net::Clock& clock)
+NetSession::NetSession(TfrmKestrovane& window)
     : w_(window),
-      clock_(clock),
+      clock_(windowTickClock),
       server_side_(std::make_unique<ServerSide>(*this)),
       client_side_(std::make_unique<ClientSide>(*this)),
       server_processor_(std::make_unique<net::ServerProcessor>(*server_side_, table_, clock_)),

@@ -26,7 +26,8 @@ class TfrmKestrovane;
 
 class NetSession : public NetSeam {
  public:
-  explicit NetSession(TfrmKestrovane& window, net::Clock& clock = net::SystemClock());
+  // The cores count time on the window's tick clock.
+  explicit NetSession(TfrmKestrovane& window);
   ~NetSession() override;
 
   // --- the window's send operations ---

@@ -2,8 +2,10 @@
 // fixed set of positions: the start, two middle games with pieces in hand,
 // and two positions with full hands. Each run reports the median and worst
 // time per move and, at level 700, nodes per second. The program exits 1 when
-// a level finds no move in a position or level 700 takes a second or more.
+// a level finds no move in a position or level 700 takes a second or more of
+// its thread's own time (other programs on a busy machine do not count).
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +20,13 @@
 #include "tests/game/boards.h"
 
 namespace {
+
+// Milliseconds of processor time this thread has used.
+double ThreadMilliseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 struct BoardText {
   const char* ranks;  // rank 8 to rank 1, "." for an empty square
@@ -83,6 +92,7 @@ void BM_ChooseMove(benchmark::State& state) {
   engine->Level = level;
   engine->Seed(1);
   std::vector<double> times;
+  double worstOwn = 0;
   int64_t nodes = 0;
   double searchSeconds = 0;
   for (auto _ : state) {
@@ -91,7 +101,9 @@ void BM_ChooseMove(benchmark::State& state) {
       EngineStatus status;
       std::string tell;
       const auto start = std::chrono::steady_clock::now();
+      const double ownStart = ThreadMilliseconds();
       engine->ChooseMove(move, *positions[i], status, tell);
+      worstOwn = std::max(worstOwn, ThreadMilliseconds() - ownStart);
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       times.push_back(seconds * 1000);
       nodes += engine->NodeCounter;
@@ -108,7 +120,8 @@ void BM_ChooseMove(benchmark::State& state) {
   state.counters["worst_ms"] = worst;
   if (level == elSearch) {
     state.counters["nodes/s"] = searchSeconds > 0 ? static_cast<double>(nodes) / searchSeconds : 0;
-    if (worst >= 1000) {
+    state.counters["worst_thread_ms"] = worstOwn;
+    if (worstOwn >= 1000) {
       bench::Fail();
       state.SkipWithError("level 700 took a second or more");
     }

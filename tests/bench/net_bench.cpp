@@ -55,7 +55,7 @@ namespace {
 
 constexpr int kClients = 8;
 constexpr int kMovesPerGame = 400;
-constexpr int kStallMs = 5000;
+constexpr int kStallMs = 30000;  // a stall, not a slow machine
 
 // Runs the event loop until `done` or a stall.
 template <class Done>

@@ -26,6 +26,11 @@
 
 namespace {
 
+// Long enough for a loaded machine; a healthy run needs milliseconds.
+constexpr int kWaitMs = 30000;
+// A grace period no wait of a test outlasts: the engine alone decides how it ends.
+constexpr int kNoGraceEnds = 600000;
+
 // Reads the agent until `done` holds for the output gathered, or the time is up.
 bool ReadUntil(CXBoardEngineAgent& agent, std::string& all, const std::function<bool(const std::string&)>& done,
                int timeoutMs) {
@@ -41,7 +46,7 @@ bool ReadUntil(CXBoardEngineAgent& agent, std::string& all, const std::function<
   return done(all);
 }
 
-EngineEnd WaitForEnd(const std::shared_ptr<EngineEnd>& outcome, int timeoutMs) {
+EngineEnd WaitForEnd(const std::shared_ptr<EngineEnd>& outcome, int timeoutMs = kWaitMs) {
   QElapsedTimer timer;
   timer.start();
   while (outcome && *outcome == EngineEnd::Pending && timer.elapsed() < timeoutMs) {
@@ -49,6 +54,32 @@ EngineEnd WaitForEnd(const std::shared_ptr<EngineEnd>& outcome, int timeoutMs) {
     QThread::msleep(5);
   }
   return outcome ? *outcome : EngineEnd::Pending;
+}
+
+// Gone, or a zombie nobody has reaped yet.
+bool ProcessEnded(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return true;
+  const QByteArray line = stat.readAll();
+  const qsizetype close = line.lastIndexOf(')');
+  return close >= 0 && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X');
+}
+
+// Waits, without running the event loop (so the agent notices nothing), until
+// the process has ended.
+bool WaitUntilEnded(qint64 pid) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!ProcessEnded(pid) && timer.elapsed() < kWaitMs) QThread::msleep(2);
+  return ProcessEnded(pid);
+}
+
+// Waits, without running the event loop, until `file` exists.
+bool WaitForFile(const QString& file) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!QFile::exists(file) && timer.elapsed() < kWaitMs) QThread::msleep(2);
+  return QFile::exists(file);
 }
 
 // Every engine a test starts runs on a new account: an empty $HOME of its own,
@@ -109,6 +140,7 @@ TEST(XBoardEngineAgent, TranscriptsAndTheLinesSent) {
   NewAccount account;
   CXBoardEngineAgent agent(1000, "/bin/", "cat");
   account.Give(agent);
+  agent.QuitGraceMs = kNoGraceEnds;
   ASSERT_EQ(agent.Start(), 0);
   agent.Analysis.holdingCommand = "holding [PPN] [q]";
   const std::string game = agent.InitGame();
@@ -118,7 +150,7 @@ TEST(XBoardEngineAgent, TranscriptsAndTheLinesSent) {
   const std::string sent =
       "xboard\npost\neasy\nnew\nvariant bughouse\nholding [PPN] [q]\nlevel 0 1 0\nwhite\ngo\n";
   std::string echoed;
-  EXPECT_TRUE(ReadUntil(agent, echoed, [&](const std::string& s) { return s.size() >= sent.size(); }, 3000));
+  EXPECT_TRUE(ReadUntil(agent, echoed, [&](const std::string& s) { return s.size() >= sent.size(); }, kWaitMs));
   EXPECT_EQ(echoed, sent);
 
   agent.Variant = 5;
@@ -147,13 +179,13 @@ TEST(XBoardEngineAgent, TranscriptsAndTheLinesSent) {
             "cat<- post\r\ncat<- holding [PPN] [q]\r\ncat<- black\r\n"
             "cat<- setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR\r\ncat<- analyze\r\n");
 
-  // cat ends when its input closes: no force is needed.
-  QElapsedTimer timer;
-  timer.start();
+  // cat ends when its input closes: no force is needed. Stop returns before
+  // it has ended.
   EXPECT_EQ(agent.Stop(), 1);
-  EXPECT_LT(timer.elapsed(), 100);
   EXPECT_EQ(agent.Running, 0);
-  EXPECT_EQ(WaitForEnd(agent.StopOutcome(), 3000), EngineEnd::Quit);
+  ASSERT_TRUE(agent.StopOutcome());
+  EXPECT_EQ(*agent.StopOutcome(), EngineEnd::Pending);
+  EXPECT_EQ(WaitForEnd(agent.StopOutcome()), EngineEnd::Quit);
 }
 
 TEST(XBoardEngineAgent, ReadSendAndStopWithoutAProcess) {
@@ -185,10 +217,10 @@ TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
   CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "short");
   account.Give(agent);
   ASSERT_EQ(agent.Start(), 0);
-  QThread::msleep(200);
+  ASSERT_TRUE(WaitUntilEnded(agent.ProcessId()));
   EXPECT_EQ(agent.Send("new"), 0);  // into a closed pipe: harmless
   std::string all;
-  EXPECT_TRUE(ReadUntil(agent, all, [&](const std::string&) { return agent.Running == 0; }, 3000));
+  EXPECT_TRUE(ReadUntil(agent, all, [&](const std::string&) { return agent.Running == 0; }, kWaitMs));
   EXPECT_EQ(all, "feature done=1\n");
   std::string text;
   EXPECT_EQ(agent.Read(text), 0);
@@ -198,15 +230,12 @@ TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
   CXBoardEngineAgent unnoticed(1000, dir.path().toStdString() + "/", "short");
   account.Give(unnoticed);
   ASSERT_EQ(unnoticed.Start(), 0);
-  QThread::msleep(200);
-  QElapsedTimer timer;
-  timer.start();
+  ASSERT_TRUE(WaitUntilEnded(unnoticed.ProcessId()));
   for (CXBoardEngineAgent* ended : {&agent, &unnoticed}) {
     EXPECT_EQ(ended->Stop(), 1);
     ASSERT_TRUE(ended->StopOutcome());
     EXPECT_EQ(*ended->StopOutcome(), EngineEnd::HadEnded);
   }
-  EXPECT_LT(timer.elapsed(), 100);
 }
 
 // In the copy of this program that the test below starts: an engine, which
@@ -214,9 +243,7 @@ TEST(XBoardEngineAgent, ADeadEngineIsSaidOnceAndNotUsedAgain) {
 static void StartEngineAndDie(const QString& engine) {
   CXBoardEngineAgent agent(1000, "", engine.toStdString());
   if (agent.Start() != 0) std::exit(3);
-  QElapsedTimer timer;
-  timer.start();
-  while (!QFile::exists(engine + ".pid") && timer.elapsed() < 10000) QThread::msleep(5);
+  WaitForFile(engine + ".pid");
   std::raise(SIGKILL);
 }
 
@@ -239,25 +266,14 @@ TEST(XBoardEngineAgent, AnEngineEndsWithAProgramKilledOutright) {
   environment.insert("KESTRO_ENGINE_OF_KILLED_PROGRAM", engine);
   program.setProcessEnvironment(environment);
   program.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=XBoardEngineAgent.AnEngineEndsWithAProgramKilledOutright"});
-  ASSERT_TRUE(program.waitForFinished(20000));
+  ASSERT_TRUE(program.waitForFinished(2 * kWaitMs));
   EXPECT_EQ(QProcess::CrashExit, program.exitStatus());
   QFile pidFile(engine + ".pid");
   ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly)) << "the engine did not start";
   const int pid = pidFile.readAll().trimmed().toInt();
   ASSERT_GT(pid, 0);
 
-  // Gone, or a zombie its new parent has not reaped.
-  const auto ended = [pid] {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close >= 0 && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X');
-  };
-  QElapsedTimer timer;
-  timer.start();
-  while (!ended() && timer.elapsed() < 5000) QThread::msleep(10);
-  const bool gone = ended();
+  const bool gone = WaitUntilEnded(pid);
   if (!gone) ::kill(pid, SIGKILL);
   EXPECT_TRUE(gone) << "the engine outlived the program that started it";
 }
@@ -265,21 +281,24 @@ TEST(XBoardEngineAgent, AnEngineEndsWithAProgramKilledOutright) {
 TEST(XBoardEngineAgent, StopEndsEnginesThatIgnoreQuitWithoutBlocking) {
   NewAccount account;
   QTemporaryDir dir;
-  Script(dir, "deaf", "exec sleep 30\n");
-  Script(dir, "stubborn", "trap '' TERM\nwhile :; do sleep 0.1; done\n");
+  // Each says it is ready once it ignores what it is to ignore.
+  Script(dir, "deaf", "echo ready\nexec sleep 600\n");
+  Script(dir, "stubborn", "trap '' TERM\necho ready\nwhile :; do sleep 1; done\n");
   CXBoardEngineAgent deaf(1000, dir.path().toStdString() + "/", "deaf");
   CXBoardEngineAgent stubborn(1000, dir.path().toStdString() + "/", "stubborn");
-  account.Give(deaf);
-  account.Give(stubborn);
-  ASSERT_EQ(deaf.Start(), 0);
-  ASSERT_EQ(stubborn.Start(), 0);
-  QElapsedTimer timer;
-  timer.start();
+  for (CXBoardEngineAgent* agent : {&deaf, &stubborn}) {
+    account.Give(*agent);
+    ASSERT_EQ(agent->Start(), 0);
+    std::string said;
+    ASSERT_TRUE(ReadUntil(*agent, said, [](const std::string& s) { return s == "ready\n"; }, kWaitMs)) << said;
+  }
+  // Stop returns before either has ended.
   deaf.Stop();
   stubborn.Stop();
-  EXPECT_LT(timer.elapsed(), 100);
-  EXPECT_EQ(WaitForEnd(deaf.StopOutcome(), 5000), EngineEnd::Terminated);
-  EXPECT_EQ(WaitForEnd(stubborn.StopOutcome(), 5000), EngineEnd::Killed);
+  EXPECT_EQ(*deaf.StopOutcome(), EngineEnd::Pending);
+  EXPECT_EQ(*stubborn.StopOutcome(), EngineEnd::Pending);
+  EXPECT_EQ(WaitForEnd(deaf.StopOutcome()), EngineEnd::Terminated);
+  EXPECT_EQ(WaitForEnd(stubborn.StopOutcome()), EngineEnd::Killed);
 }
 
 // --- games against real and stand-in engines ---
@@ -386,7 +405,7 @@ GameResult PlayEngineGame(const std::string& folder, const std::string& name, co
     std::string move;
     QElapsedTimer wait;
     wait.start();
-    while (move.empty() && wait.elapsed() < 5000 && agent.Running) {
+    while (move.empty() && wait.elapsed() < kWaitMs && agent.Running) {
       std::string text;
       move = agent.ReadMove(text);
       seat.log += text;
@@ -442,7 +461,7 @@ GameResult PlayEngineGame(const std::string& folder, const std::string& name, co
   result.ms = timer.elapsed();
   for (Seat& s : seats) {
     s.agent->Stop();
-    EXPECT_NE(WaitForEnd(s.agent->StopOutcome(), 5000), EngineEnd::Pending);
+    EXPECT_NE(WaitForEnd(s.agent->StopOutcome()), EngineEnd::Pending);
   }
   // KESTRO_ENGINE_LOG=1 shows the engines' logs of every game.
   if (::testing::Test::HasFailure() || result.enginePlies < wantedPlies || qEnvironmentVariableIsSet("KESTRO_ENGINE_LOG"))
@@ -454,7 +473,7 @@ TEST(XBoardEngineGame, SjengPlaysBoardAThroughTheAgent) {
   if (!QFileInfo::exists("/usr/games/sjeng")) GTEST_SKIP() << "sjeng is not installed (apt-get install sjeng)";
   // KESTRO_SJENG_PLIES asks for a longer game.
   const int plies = std::max(30, qEnvironmentVariableIntValue("KESTRO_SJENG_PLIES"));
-  const GameResult r = PlayEngineGame("/usr/games/", "sjeng", "tellics set 1 Sjeng", plies, 90000);
+  const GameResult r = PlayEngineGame("/usr/games/", "sjeng", "tellics set 1 Sjeng", plies, 240000);
   std::printf("sjeng: %d engine plies, %d refused, %d fallback, %d plies on B, %lld ms\n", r.enginePlies, r.refused,
               r.fallbackPlies, r.pliesB, static_cast<long long>(r.ms));
   EXPECT_TRUE(r.greeted[0] && r.greeted[1]);
@@ -471,20 +490,21 @@ TEST(XBoardEngineGame, TwoSjengsOnANewAccountBothAnswer) {
     CXBoardEngineAgent engines[2] = {{1000, "/usr/games/", "sjeng"}, {1000, "/usr/games/", "sjeng"}};
     for (CXBoardEngineAgent& engine : engines) {
       engine.Side = 1;
+      engine.QuitGraceMs = kNoGraceEnds;
       account.Give(engine);
       ASSERT_EQ(engine.Start(), 0);
     }
     for (CXBoardEngineAgent& engine : engines) engine.InitGame();
     for (CXBoardEngineAgent& engine : engines) {
       const std::string log =
-          LogUntil(engine, [](const std::string& s) { return bytes::Pos("tellics set 1 Sjeng", s) > 0; }, 10000).text;
+          LogUntil(engine, [](const std::string& s) { return bytes::Pos("tellics set 1 Sjeng", s) > 0; }, kWaitMs).text;
       EXPECT_NE(bytes::Pos("tellics set 1 Sjeng", log), 0) << log;
       if (bytes::Pos("sjeng ended during start-up; starting it once more.", log)) ++restarts;
     }
     EXPECT_TRUE(QFileInfo::exists(account.home.filePath(".sjeng"))) << "sjeng did not start in the fresh home";
     for (CXBoardEngineAgent& engine : engines) {
       engine.Stop();
-      EXPECT_EQ(WaitForEnd(engine.StopOutcome(), 3000), EngineEnd::Quit);
+      EXPECT_EQ(WaitForEnd(engine.StopOutcome()), EngineEnd::Quit);
     }
   }
   std::printf("sjeng pairs: %d of 16 engines started once more\n", restarts);
@@ -492,7 +512,7 @@ TEST(XBoardEngineGame, TwoSjengsOnANewAccountBothAnswer) {
 
 TEST(XBoardEngineGame, FakeSunsetterPlaysBoardAThroughTheAgent) {
   const std::string folder = std::string(KESTRO_BIN_DIR) + "/";
-  const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 40, 30000);
+  const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 40, 120000);
   EXPECT_TRUE(r.greeted[0] && r.greeted[1]);
   EXPECT_TRUE(r.enginePlies >= 40 || r.ended) << r.enginePlies;
   EXPECT_EQ(r.refused, 0);
@@ -507,21 +527,22 @@ TEST(XBoardEngineAgent, OutputWaitingWhenASetUpIsSentIsNotReadForMoves) {
   Script(dir, "counting",
          "n=0\nwhile read line; do case \"$line\" in\n"
          "  new) echo 'tellics set 1 Sjeng counting';;\n"
-         "  go) n=$((n+1)); [ $n = 1 ] && echo 'move e2e4' || echo 'move d2d4';;\n"
+         "  go) n=$((n+1)); [ $n = 1 ] && echo 'move e2e4' || echo 'move d2d4'; touch answered$n;;\n"
          "esac; done\n");
   CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "counting");
   account.Give(agent);
   ASSERT_EQ(agent.Start(), 0);
   agent.InitGame();
-  QThread::msleep(300);  // the first game's greeting and move wait unread
+  // The first game's greeting and move wait unread.
+  ASSERT_TRUE(WaitForFile(dir.filePath("answered1")));
   agent.InitGame();
-  EXPECT_EQ(LogUntil(agent, [](const std::string&) { return false; }, 3000).move, "d2d4");
+  EXPECT_EQ(LogUntil(agent, [](const std::string&) { return false; }, kWaitMs).move, "d2d4");
 }
 
 // A move line before the greeting answers nothing of this game: never tried.
 TEST(XBoardEngineGame, AMoveSaidBeforeTheGreetingIsNeverTried) {
   const std::string folder = std::string(KESTRO_BIN_DIR) + "/";
-  const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 30, 30000,
+  const GameResult r = PlayEngineGame(folder, "fake_sunsetter", "tellics kibitz Hello from Sunsetter", 30, 120000,
                                       "FAKE_SUNSETTER_EARLY_MOVE");
   EXPECT_TRUE(r.enginePlies >= 30 || r.ended) << r.enginePlies;
   EXPECT_EQ(r.refused, 0);
@@ -538,7 +559,7 @@ TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
   ASSERT_EQ(agent.Start(), 0);
   agent.InitGame();
   std::string log;
-  ASSERT_TRUE(ReadUntil(agent, log, [](const std::string& s) { return bytes::Pos("move ", s) > 0; }, 5000));
+  ASSERT_TRUE(ReadUntil(agent, log, [](const std::string& s) { return bytes::Pos("move ", s) > 0; }, kWaitMs));
   // Black to move on a board with only a king and a queen to drop: the engine
   // set up there must answer with a black king move or a queen drop.
   TwoBoardPosition q;
@@ -557,7 +578,7 @@ TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
     std::string move;
     QElapsedTimer timer;
     timer.start();
-    while (move.empty() && timer.elapsed() < 5000) {
+    while (move.empty() && timer.elapsed() < kWaitMs) {
       std::string out;
       move = agent.ReadMove(out);
       QThread::msleep(2);
@@ -585,9 +606,9 @@ TEST(XBoardEngineAgent, AnEngineThatEndsDuringStartUpIsStartedOnceMoreAndToldItA
   agent.Side = 1;
   ASSERT_EQ(agent.Start(), 0);
   const std::string setUp = agent.InitGame();
-  QThread::msleep(100);              // it has ended by now, unnoticed
-  EXPECT_EQ(agent.Send("e2e4"), 0);  // the opponent's move, relayed meanwhile
-  const EngineLog read = LogUntil(agent, [](const std::string&) { return false; }, 5000);
+  ASSERT_TRUE(WaitUntilEnded(agent.ProcessId()));  // it has ended, unnoticed
+  EXPECT_EQ(agent.Send("e2e4"), 0);                // the opponent's move, relayed meanwhile
+  const EngineLog read = LogUntil(agent, [](const std::string&) { return false; }, kWaitMs);
   const std::string& log = read.text;
   EXPECT_EQ(log.substr(0, log.find("\r\nfake_sunsetter ended")),
             "Fake Sunsetter, a stand-in for tests\nUnable to create directory: File exists\n");
@@ -608,7 +629,7 @@ TEST(XBoardEngineAgent, AnEngineThatEndsDuringStartUpIsStartedOnceMoreAndToldItA
   EXPECT_EQ(agent.Running, 1);
   EXPECT_EQ(account.FakeStarts(), 2);
   agent.Stop();
-  EXPECT_NE(WaitForEnd(agent.StopOutcome(), 3000), EngineEnd::Pending);
+  EXPECT_NE(WaitForEnd(agent.StopOutcome()), EngineEnd::Pending);
 }
 
 TEST(XBoardEngineAgent, ASecondEndDuringStartUpIsFinal) {
@@ -618,17 +639,14 @@ TEST(XBoardEngineAgent, ASecondEndDuringStartUpIsFinal) {
   agent.Environment->insert("FAKE_SUNSETTER_FAILED_STARTS", "2");
   ASSERT_EQ(agent.Start(), 0);
   agent.InitGame();
-  const std::string log = LogUntil(agent, [&](const std::string&) { return agent.Running == 0; }, 5000).text;
+  const std::string log = LogUntil(agent, [&](const std::string&) { return agent.Running == 0; }, kWaitMs).text;
   EXPECT_EQ(agent.Running, 0);
   const int restart = bytes::Pos("fake_sunsetter ended during start-up; starting it once more.", log);
   EXPECT_NE(restart, 0) << log;
   EXPECT_EQ(restart, bytes::LastPos("fake_sunsetter ended during start-up; starting it once more.", log)) << log;
   EXPECT_TRUE(log.ends_with("\r\nEngine has ended (exit code 1).")) << log;
   EXPECT_EQ(account.FakeStarts(), 2);
-  QElapsedTimer timer;
-  timer.start();
   agent.Stop();
-  EXPECT_LT(timer.elapsed(), 50);
   ASSERT_TRUE(agent.StopOutcome());
   EXPECT_EQ(*agent.StopOutcome(), EngineEnd::HadEnded);
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 10000;
+constexpr int kWaitMs = 30000;  // long enough for a loaded machine
 
 bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, kWaitMs); }
 

@@ -38,7 +38,6 @@ class GameLogTest : public nettest::NetWindowsTest {
   }
   void TearDown() override {
     game_log::Now = game_log::SystemNow;
-    TfrmKestrovane::TickClock = nullptr;
     NetWindowsTest::TearDown();
   }
   std::string LogFolder() { return program_ + "/Bpgn/KVXGames/"; }
@@ -184,9 +183,7 @@ TEST_F(GameLogTest, RunningClocksCountDownFromTheTurnStartWithTheLagCredit) {
   EXPECT_EQ(RunningClock(1000, 5000, 0, 0), -4000);
 
   ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Srv"));
-  net::FakeClock fake;
-  fake.ms = 1000000;
-  TfrmKestrovane::TickClock = &fake;
+  net::FakeClock& fake = ticks_.clock;
   Server().StartGameMenuClick(0);
   TfrmKestrovane& w = Server();
   EXPECT_TRUE(w.chbShowPresumptiveTimes->isVisible());

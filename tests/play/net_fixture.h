@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "display/board_display.h"
+#include "net/core/clock.h"
 #include "play/net_session.h"
 #include "play/play_window.h"
 #include "tests/display/display_fixture.h"
@@ -26,9 +27,21 @@ namespace nettest {
 inline std::string FixedDate() { return "2026-12-08 20:00:00"; }
 
 // Long enough for a loaded machine; a healthy run needs milliseconds.
-constexpr int kWaitMs = 10000;
+constexpr int kWaitMs = 30000;
 
 inline bool Wait(const std::function<bool()>& condition, int ms = kWaitMs) { return QTest::qWaitFor(condition, ms); }
+
+// The windows' tick clock while it lives: it moves only when the test moves it.
+struct ScopedTickClock {
+  net::FakeClock clock;
+  ScopedTickClock() {
+    clock.ms = 1000000;
+    TfrmKestrovane::TickClock = &clock;
+  }
+  ~ScopedTickClock() { TfrmKestrovane::TickClock = nullptr; }
+  ScopedTickClock(const ScopedTickClock&) = delete;
+  ScopedTickClock& operator=(const ScopedTickClock&) = delete;
+};
 
 inline NetSession& Session(TfrmKestrovane& w) { return dynamic_cast<NetSession&>(w.Net()); }
 
@@ -224,6 +237,7 @@ class NetWindowsTest : public testdisplay::ProgramFolderTest {
 
   FakeDialogs dialogs_;
   ScopedDialogs scoped_{dialogs_};
+  ScopedTickClock ticks_;  // thinking times, lags and running clocks are the test's
   std::unique_ptr<TfrmKestrovane> server_;
   std::vector<std::unique_ptr<TfrmKestrovane>> clients_;
 };

@@ -64,7 +64,7 @@ class RawClient {
   void SendByteByByte(const std::string& bytes) {
     for (char c : bytes) {
       Send(std::string(1, c));
-      socket_->waitForBytesWritten(100);
+      socket_->waitForBytesWritten(nettest::kWaitMs);
     }
   }
   bool Received(const std::string& text) {

@@ -132,7 +132,7 @@ TEST_F(NetMenusTest, JoinAsksAddressAndPortAndSaysWhenNoServerAnswers) {
   EXPECT_TRUE(Pane().endsWith("Trying connect as client (wait please 1 minute) ..."));
   const QString error = "Error connecting to server: 127.0.0.1 port: " + QString::number(port) +
                         ". Sorry no server found.";
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Pane().endsWith(error); }, 10000)) << Pane().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Pane().endsWith(error); }, 30000)) << Pane().toStdString();
 
   w_->mnuiDisconnect->trigger();
   EXPECT_EQ(w_->NetworkMode, 0);
