@@ -324,7 +324,9 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
   ExpectWhole("promoted");
 
   // Frames of half-made moves taken away: a selection moved to another piece,
-  // a promotion cancelled, a drag released where no move goes.
+  // a promotion cancelled, a drag released where no move goes. In the basic
+  // style the frames of neighbouring squares share their edges.
+  Item("mnuiBoardSquareStyleBasic")->trigger();
   for (bool lines : {false, true}) {
     if (Item("mnuiBoardLinesNet")->isChecked() != lines) Item("mnuiBoardLinesNet")->trigger();
     const std::string look = lines ? "lines: " : "no lines: ";
@@ -353,6 +355,7 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
     ExpectDrawnOver(look + "dragged nowhere");
     Item("mnuiMoveInputCDCDorCU")->trigger();
   }
+  Item("mnuiBoardSquareStyleMountains")->trigger();
 
   for (const char* kind : {"mnuiStartChessCoinGameClasicsB5m5s", "mnuiStartChessIngolsGameClasics3m",
                            "mnuiStartBughouseChessGamePhalanx", "mnuiStartBughouseChessGameClasics"}) {
