@@ -57,8 +57,8 @@ int LoadPieceBitmaps(CKestroGame& game, const std::string& folder);
 QRegion DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
 QRegion PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
 void FillBoardBackground(CKestroGame& game, QImage& canvas, uint32_t color);
-// The running clocks of the seats to move, each written where the one before
-// it at that corner was taken away.
+// The running clocks of the seats to move. The text a corner showed before is
+// taken away first, so a narrower one leaves nothing of it.
 void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position, bool whiteToMoveA,
                        bool blackToMoveA, bool whiteToMoveB, bool blackToMoveB);
 void DrawMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareOrSlot, uint32_t color);
