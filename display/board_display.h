@@ -57,9 +57,14 @@ int LoadPieceBitmaps(CKestroGame& game, const std::string& folder);
 QRegion DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
 QRegion PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position);
 void FillBoardBackground(CKestroGame& game, QImage& canvas, uint32_t color);
+// The running clocks of the seats to move. The text a corner showed before is
+// taken away first, so a narrower one leaves nothing of it.
 void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position, bool whiteToMoveA,
                        bool blackToMoveA, bool whiteToMoveB, bool blackToMoveB);
 void DrawMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareOrSlot, uint32_t color);
+// Takes a move marker away: its frame shows again what the last drawing drew
+// there.
+void EraseMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareOrSlot);
 
 // What lies under a point of the picture: area 0 nothing, 1/2 a square of
 // board A/B, 3..6 a hand slot, 7/8 a castling flag of board A/B.

@@ -160,6 +160,8 @@ struct PaintedPicture {
   TwoBoardPosition position;
   std::string lagTexts[4], clockTexts[4];
   std::vector<canvas::Rect> overdrawn;
+  // Where each corner's running clock was last written (empty: not since the drawing).
+  canvas::Rect runningClocks[4];
   // Where texts drew, by font and text, from their origin, in this look.
   std::map<std::pair<std::ptrdiff_t, std::string>, canvas::Rect> textAreas;
 };
@@ -168,13 +170,14 @@ namespace {
 
 class Painter {
  public:
-  Painter(CKestroGame& game, BoardDisplay& display, QImage& image, const TwoBoardPosition& position)
-      : game_(game), display_(display), v_(display.Visual), set_(*display.Pieces), cv_(image), p_(position) {}
+  Painter(CKestroGame& game, KestrovaneVisualProperties& look, const PieceSet& set, QImage& image,
+          const TwoBoardPosition& position)
+      : game_(game), v_(look), set_(set), cv_(image), p_(position) {}
 
   // A whole drawing, or, when the picture still holds the last one with the
   // same look, a drawing of each changed area: every step of the whole
   // drawing that reaches into the area, in the same order, kept to the area.
-  QRegion Draw(PaintedPicture& last) {
+  QRegion Draw(PaintedPicture& last, const std::shared_ptr<const PieceSet>& pieces) {
     l_ = ComputeLayout(v_);
     if (v_.DPGraphicPiecesType == 1 && l_.L == 1) v_.DPGraphicBoardSquareStyle = 0;
     for (int corner = 0; corner < 4; ++corner) {
@@ -187,7 +190,7 @@ class Painter {
     QImage& image = cv_.Image();
     const bool sameLook = last.visual == v_;
     const bool same = sameLook && last.imageKey != 0 && last.imageKey == image.cacheKey() &&
-                      last.imageSize == image.size() && last.set == display_.Pieces;
+                      last.imageSize == image.size() && last.set == pieces;
     constexpr size_t kMostAreasKept = 2000;
     if (!sameLook || last.textAreas.size() > kMostAreasKept) last.textAreas.clear();
     areas_ = &last.textAreas;
@@ -198,19 +201,13 @@ class Painter {
     } else {
       std::vector<Box> areas = ChangedAreas(last);
       for (const Box& b : last.overdrawn) areas.push_back(b);
-      for (const Box& area : WholeCells(std::move(areas))) {
-        clip_ = area;
-        cv_.SetClip(area);
-        DrawAll();
+      for (const Box& area : DrawAreas(std::move(areas)))
         drawn |= QRect(QPoint(area.x1, area.y1), QPoint(area.x2 - 1, area.y2 - 1));
-      }
-      clip_.reset();
-      cv_.ClearClip();
       drawn &= QRegion(image.rect());
     }
     last.imageKey = image.cacheKey();
     last.imageSize = image.size();
-    last.set = display_.Pieces;
+    last.set = pieces;
     last.visual = v_;
     last.position = p_;
     for (int corner = 0; corner < 4; ++corner) {
@@ -218,10 +215,41 @@ class Painter {
       last.clockTexts[corner] = clockTexts_[corner];
     }
     last.overdrawn.clear();
+    std::fill(std::begin(last.runningClocks), std::end(last.runningClocks), Box{});
     return drawn;
   }
 
+  // The areas as the last drawing left them, on the picture that still holds
+  // it; `last` must be that drawing, this painter set up with its look, set
+  // and position.
+  void Restore(PaintedPicture& last, std::vector<Box> areas) {
+    l_ = ComputeLayout(v_);
+    for (int corner = 0; corner < 4; ++corner) {
+      lagTexts_[corner] = last.lagTexts[corner];
+      clockTexts_[corner] = last.clockTexts[corner];
+    }
+    areas_ = &last.textAreas;
+    for (const Box& area : DrawAreas(std::move(areas)))
+      std::erase_if(last.overdrawn, [&](const Box& b) { return Holds(area, b); });
+    last.imageKey = cv_.Image().cacheKey();
+  }
+
  private:
+  // Each area, grown to whole cells, drawn again: every step of the whole
+  // drawing that reaches into it, in the same order, kept to it. Returns the
+  // areas drawn.
+  std::vector<Box> DrawAreas(std::vector<Box> areas) {
+    std::vector<Box> whole = WholeCells(std::move(areas));
+    for (const Box& area : whole) {
+      clip_ = area;
+      cv_.SetClip(area);
+      DrawAll();
+    }
+    clip_.reset();
+    cv_.ClearClip();
+    return whole;
+  }
+
   void DrawAll() {
     DrawFrame();
     DrawLagLines();
@@ -588,7 +616,6 @@ class Painter {
   }
 
   CKestroGame& game_;
-  BoardDisplay& display_;
   KestrovaneVisualProperties& v_;
   const PieceSet& set_;
   Canvas cv_;
@@ -604,9 +631,10 @@ bool CanDraw(const BoardDisplay& display) { return display.Visual.PiecesLoaded &
 
 // Notes that `area` was drawn over the picture after the painter's last
 // drawing, when the picture held that drawing until then (its key `before`).
-void NoteDrawnOver(BoardDisplay& display, const QImage& canvas, qint64 before, const Box& area) {
+// False when it did not: the next drawing draws the picture whole.
+bool NoteDrawnOver(BoardDisplay& display, const QImage& canvas, qint64 before, const Box& area) {
   PaintedPicture* last = display.Painted.get();
-  if (!last || last->imageKey != before) return;
+  if (!last || last->imageKey != before) return false;
   // Running clocks draw over the same areas every second: keep each once.
   std::vector<Box>& over = last->overdrawn;
   if (std::none_of(over.begin(), over.end(), [&](const Box& b) { return Holds(b, area); })) {
@@ -614,6 +642,58 @@ void NoteDrawnOver(BoardDisplay& display, const QImage& canvas, qint64 before, c
     over.push_back(area);
   }
   last->imageKey = canvas.cacheKey();
+  return true;
+}
+
+// Draws `area` again as the painter's last drawing left it, when the picture
+// holds that drawing with only areas drawn over since; false otherwise.
+bool RestoreDrawnOver(CKestroGame& game, BoardDisplay& display, QImage& canvas, const Box& area) {
+  PaintedPicture* last = display.Painted.get();
+  if (!last || !last->set || last->imageKey != canvas.cacheKey() || last->imageSize != canvas.size()) return false;
+  KestrovaneVisualProperties look = last->visual;
+  Painter(game, look, *last->set, canvas, last->position).Restore(*last, {area});
+  return true;
+}
+
+// The frame of a move marker (Box), or nothing for a kind or square that has none.
+std::optional<Box> MarkerFrame(const KestrovaneVisualProperties& v, int moveKind, int squareOrSlot) {
+  const Layout l = StoredLayout(v);
+  int kind = moveKind;
+  if (l.f) {
+    static constexpr int kFlipped[7] = {0, 2, 1, 5, 6, 3, 4};
+    if (kind >= 1 && kind <= 6) kind = kFlipped[kind];
+  }
+  // Holdings cells (col, row) by piece type index (pawn, bishop, knight, rook, queen).
+  static constexpr int kBottomHand[5][2] = {{9, 6}, {9, 8}, {9, 7}, {10, 6}, {10, 7}};
+  static constexpr int kTopHand[5][2] = {{9, 1}, {9, 3}, {9, 2}, {10, 1}, {10, 2}};
+  int col, row, b;
+  if (kind == 1 || kind == 2) {
+    if (!IsPlayingSquare(squareOrSlot)) return std::nullopt;
+    const int file = FileOf(squareOrSlot), rank = RankOf(squareOrSlot);
+    b = kind == 1 ? 0 : 1;
+    col = kind == 1 ? file + 1 : 8 - file;
+    row = kind == 1 ? 8 - rank : rank + 1;
+  } else if (kind >= 3 && kind <= 6) {
+    if (squareOrSlot < 0 || squareOrSlot >= kSlots) return std::nullopt;
+    b = kind <= 4 ? 0 : 1;
+    const int(&cell)[2] = (kind == 3 || kind == 6) ? kBottomHand[squareOrSlot % 5] : kTopHand[squareOrSlot % 5];
+    col = cell[0];
+    row = cell[1];
+  } else {
+    return std::nullopt;
+  }
+  const int B = b ? l.X2 : l.X, L = l.L, S = l.S, c = l.c, T = l.T;
+  return Box{(col - 1) * c + B + (1 - L) + (L - 1) * b + S, (row - 1) * c + T + (1 - L) + S,
+             col * c + B + 1 - S + (L - 1) * b, row * c + T + 1 - S};
+}
+
+void FrameMarker(BoardDisplay& display, QImage& canvas, const Box& frame, uint32_t color) {
+  const qint64 before = canvas.cacheKey();
+  Canvas cv(canvas);
+  cv.SetBrushStyle(canvas::BrushStyle::Solid);
+  cv.SetBrushColor(color);
+  cv.FrameRect(frame.x1, frame.y1, frame.x2, frame.y2);
+  NoteDrawnOver(display, canvas, before, frame);
 }
 
 }  // namespace
@@ -622,7 +702,7 @@ QRegion DrawPosition(CKestroGame& game, QImage& canvas, const TwoBoardPosition& 
   BoardDisplay& display = DisplayOf(game);
   if (!CanDraw(display) || canvas.isNull()) return {};
   if (!display.Painted) display.Painted = std::make_shared<PaintedPicture>();
-  return Painter(game, display, canvas, position).Draw(*display.Painted);
+  return Painter(game, display.Visual, *display.Pieces, canvas, position).Draw(*display.Painted, display.Pieces);
 }
 
 QRegion PaintBoards(CKestroGame& game, QImage& canvas, const TwoBoardPosition& position) {
@@ -645,11 +725,6 @@ void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition
   if (!CanDraw(display) || canvas.isNull()) return;
   const KestrovaneVisualProperties& v = display.Visual;
   const Layout l = StoredLayout(v);
-  Canvas cv(canvas);
-  cv.SetFont(v.FontPresumptiveTime.font);
-  cv.SetFontColor(v.PresumptiveTimeColor);
-  cv.SetBrushColor(v.PresumptiveTimeBackground);
-  cv.SetBackgroundMode(canvas::BackgroundMode::Opaque);
   const bool toMove[4] = {whiteToMoveA, blackToMoveA, whiteToMoveB, blackToMoveB};
   const Corners k = CornerSeats(l.f);
   const int low = l.T + 8 * l.c + l.kH * l.showCoordinates + 4;
@@ -657,51 +732,36 @@ void DrawRunningClocks(CKestroGame& game, QImage& canvas, const TwoBoardPosition
   for (int corner = 0; corner < 4; ++corner) {
     const int seat = k.seat[corner];
     if (!toMove[seat]) continue;
+    // A narrower text than the one before must not leave that one's end.
+    if (PaintedPicture* last = display.Painted.get()) {
+      Box& previous = last->runningClocks[corner];
+      if (previous.x2 > previous.x1 && RestoreDrawnOver(game, display, canvas, previous)) previous = Box{};
+    }
+    Canvas cv(canvas);
+    cv.SetFont(v.FontPresumptiveTime.font);
+    cv.SetFontColor(v.PresumptiveTimeColor);
+    cv.SetBrushColor(v.PresumptiveTimeBackground);
+    cv.SetBackgroundMode(canvas::BackgroundMode::Opaque);
     const std::string text = RunningClockText(position.runningClock[seat]);
+    const Box area = cv.TextArea(xs[corner], ys[corner], text);
     const qint64 before = canvas.cacheKey();
     cv.TextOut(xs[corner], ys[corner], text);
-    NoteDrawnOver(display, canvas, before, cv.TextArea(xs[corner], ys[corner], text));
+    if (NoteDrawnOver(display, canvas, before, area)) display.Painted->runningClocks[corner] = area;
   }
 }
 
 void DrawMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareOrSlot, uint32_t color) {
   BoardDisplay& display = DisplayOf(game);
   if (!CanDraw(display) || canvas.isNull()) return;
-  const KestrovaneVisualProperties& v = display.Visual;
-  const Layout l = StoredLayout(v);
-  int kind = moveKind;
-  if (l.f) {
-    static constexpr int kFlipped[7] = {0, 2, 1, 5, 6, 3, 4};
-    if (kind >= 1 && kind <= 6) kind = kFlipped[kind];
-  }
-  // Holdings cells (col, row) by piece type index (pawn, bishop, knight, rook, queen).
-  static constexpr int kBottomHand[5][2] = {{9, 6}, {9, 8}, {9, 7}, {10, 6}, {10, 7}};
-  static constexpr int kTopHand[5][2] = {{9, 1}, {9, 3}, {9, 2}, {10, 1}, {10, 2}};
-  int col, row, b;
-  if (kind == 1 || kind == 2) {
-    if (!IsPlayingSquare(squareOrSlot)) return;
-    const int file = FileOf(squareOrSlot), rank = RankOf(squareOrSlot);
-    b = kind == 1 ? 0 : 1;
-    col = kind == 1 ? file + 1 : 8 - file;
-    row = kind == 1 ? 8 - rank : rank + 1;
-  } else if (kind >= 3 && kind <= 6) {
-    if (squareOrSlot < 0 || squareOrSlot >= kSlots) return;
-    b = kind <= 4 ? 0 : 1;
-    const int(&cell)[2] = (kind == 3 || kind == 6) ? kBottomHand[squareOrSlot % 5] : kTopHand[squareOrSlot % 5];
-    col = cell[0];
-    row = cell[1];
-  } else {
-    return;
-  }
-  const int B = b ? l.X2 : l.X, L = l.L, S = l.S, c = l.c, T = l.T;
-  const int left = (col - 1) * c + B + (1 - L) + (L - 1) * b + S;
-  const int top = (row - 1) * c + T + (1 - L) + S;
-  const int right = col * c + B + 1 - S + (L - 1) * b;
-  const int bottom = row * c + T + 1 - S;
-  const qint64 before = canvas.cacheKey();
-  Canvas cv(canvas);
-  cv.SetBrushStyle(canvas::BrushStyle::Solid);
-  cv.SetBrushColor(color);
-  cv.FrameRect(left, top, right, bottom);
-  NoteDrawnOver(display, canvas, before, Box{left, top, right, bottom});
+  if (const std::optional<Box> frame = MarkerFrame(display.Visual, moveKind, squareOrSlot))
+    FrameMarker(display, canvas, *frame, color);
+}
+
+void EraseMoveMarker(CKestroGame& game, QImage& canvas, int moveKind, int squareOrSlot) {
+  BoardDisplay& display = DisplayOf(game);
+  if (!CanDraw(display) || canvas.isNull()) return;
+  const std::optional<Box> frame = MarkerFrame(display.Visual, moveKind, squareOrSlot);
+  if (!frame || RestoreDrawnOver(game, display, canvas, *frame)) return;
+  // Not over the painter's last drawing: the next drawing draws it whole.
+  FrameMarker(display, canvas, *frame, display.Visual.DPColorBoardBck);
 }

@@ -789,8 +789,10 @@ MoveSelection& TfrmKestrovane::SelectionFor(int owner) {
 }
 
 void TfrmKestrovane::Mark(int kind, int square, bool on) {
-  const KestrovaneVisualProperties& v = Visual();
-  DrawMoveMarker(*Game(), imgBoard->Canvas(), kind, square, on ? v.HighlightSquareColor : v.DPColorBoardBck);
+  if (on)
+    DrawMoveMarker(*Game(), imgBoard->Canvas(), kind, square, Visual().HighlightSquareColor);
+  else
+    EraseMoveMarker(*Game(), imgBoard->Canvas(), kind, square);
   imgBoard->update();
 }
 
@@ -883,6 +885,8 @@ void TfrmKestrovane::CompleteMove(MoveSelection& selection, int area, int square
     IgnoreNextRelease = fromPress && buttonDown_ ? 1 : 0;
     if (answer == Answer::Cancel) {
       Mark(area, square, false);
+      // The two frames may share an edge.
+      Mark(selection.kind, selection.from, true);
       return;
     }
     if (ingols) {

@@ -1,7 +1,8 @@
 // What the play window shows after each step, compared with a whole drawing:
 // the board picture after the painter's partial redraws, the pixels on the
 // screen after the window's partial repaints, and the record and legal-move
-// panes after their line-by-line changes.
+// panes after their line-by-line changes. The test ticks the running clocks
+// itself, on a fake clock: the window's timer never fires here.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,12 +15,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "display/board_display.h"
+#include "net/core/clock.h"
 #include "play/core/new_game_kinds.h"
 #include "play/play_window.h"
 #include "platform/text_codec.h"
@@ -32,10 +35,16 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
+    clock_.ms = 1000000;
+    TfrmKestrovane::TickClock = &clock_;
     w_ = std::make_unique<TfrmKestrovane>();
     w_->resize(1300, 800);
     w_->show();
     QCoreApplication::processEvents();
+  }
+  void TearDown() override {
+    w_.reset();
+    TfrmKestrovane::TickClock = nullptr;
   }
 
   CKestroGame& G() { return *w_->Game(); }
@@ -66,13 +75,34 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
     Click(SquarePoint(board, to));
   }
 
-  // The picture a whole drawing of the shown position gives.
-  QImage WholeDrawing() {
+  // Running clocks on, as the box turns them on; the box starts the window's
+  // timer, which the test stops at once to tick by itself.
+  void RunningClocksOn() {
+    w_->chbShowPresumptiveTimes->click();
+    ASSERT_TRUE(w_->TimerNetGame1->isActive());
+    w_->TimerNetGame1->stop();
+  }
+  // One second on the clock, and the window's timer handler.
+  void Tick() {
+    ASSERT_FALSE(w_->TimerNetGame1->isActive()) << "the window's timer could fire in the middle of a step";
+    clock_.Advance(1000);
+    w_->TimerNetGame1Timer();
+  }
+
+  // The picture a whole drawing of the shown position gives, with the frames
+  // of the half-made moves and the running clocks drawn over it when asked.
+  QImage WholeDrawing(bool marks = false, bool runningClocks = false) {
     BoardDisplay& d = DisplayOf(G());
     const std::shared_ptr<PaintedPicture> kept = std::exchange(d.Painted, nullptr);
     QImage whole(w_->imgBoard->Canvas().size(), QImage::Format_RGB32);
     whole.fill(ColorFromBgr(w_->WindowColor()));
     DrawPosition(G(), whole, w_->ShownPosition());
+    if (marks)
+      for (const MoveSelection* s : {&w_->SelectionA, &w_->SelectionB})
+        if (s->kind != 0) DrawMoveMarker(G(), whole, s->kind, s->from, V().HighlightSquareColor);
+    const TwoBoardPosition& p = G().Position;
+    if (runningClocks && V().ShowPresumptiveTimes == 1)
+      DrawRunningClocks(G(), whole, p, p.sideToMoveA == 0, p.sideToMoveA != 0, p.sideToMoveB == 0, p.sideToMoveB != 0);
     d.Painted = kept;
     return whole;
   }
@@ -96,21 +126,26 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
     return ToQString(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   }
 
+  // The picture is `expected`, and the screen shows the picture.
+  void ExpectPicture(const QImage& expected, const char* what) {
+    const QImage& canvas = w_->imgBoard->Canvas();
+    ASSERT_EQ(canvas.size(), expected.size());
+    EXPECT_EQ(Differing(canvas, expected, canvas.rect()), 0) << "picture pixels differing from " << what;
+    const QRect seen = w_->imgBoard->visibleRegion().boundingRect() & canvas.rect();
+    EXPECT_EQ(Differing(OnScreen(w_->imgBoard), canvas, seen), 0) << "screen pixels differing from the picture, "
+                                                                 << what;
+  }
+
   // After a step: the picture, the screen and the panes as a whole drawing
-  // would make them.
+  // would make them. The running clocks tick before the drawing (which must
+  // take them away) and after it.
   void ExpectWhole(const std::string& step) {
     SCOPED_TRACE(step);
     QCoreApplication::processEvents();
+    Tick();
     w_->DrawBoard();
     QCoreApplication::processEvents();
-    const QImage& canvas = w_->imgBoard->Canvas();
-    const QImage whole = WholeDrawing();
-    ASSERT_EQ(canvas.size(), whole.size());
-    const int stale = Differing(canvas, whole, canvas.rect());
-    EXPECT_EQ(stale, 0) << "picture pixels differing from a whole drawing";
-    const QRect seen = w_->imgBoard->visibleRegion().boundingRect() & canvas.rect();
-    const QImage screen = OnScreen(w_->imgBoard);
-    EXPECT_EQ(Differing(screen, canvas, seen), 0) << "screen pixels differing from the picture";
+    ExpectPicture(WholeDrawing(), "a whole drawing");
     for (QPlainTextEdit* pane : {w_->reBPGNGames, w_->txtAllMoves}) {
       const QImage panePixels = OnScreen(pane->viewport());
       const QImage fresh = pane->viewport()->grab().toImage();
@@ -121,8 +156,26 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
     QPlainTextEdit wholeMoves;
     wholeMoves.setPlainText(Lines(G().LegalMoveText));
     EXPECT_EQ(w_->txtAllMoves->toPlainText(), wholeMoves.toPlainText());
+    Tick();
+    QCoreApplication::processEvents();
+    ExpectPicture(WholeDrawing(false, true), "a whole drawing with the running clocks");
   }
 
+  // After a step that draws only over the picture: a whole drawing with the
+  // frames of the half-made moves and, one tick on, the running clocks.
+  void ExpectDrawnOver(const std::string& step) {
+    SCOPED_TRACE(step);
+    Tick();
+    QCoreApplication::processEvents();
+    ExpectPicture(WholeDrawing(true, true), "a whole drawing with frames and running clocks");
+  }
+
+  void StartGame(const char* menuItem) {
+    for (const NewGameKindRow& row : NewGameKinds())
+      if (std::string("mnuiStart") + row.menuItem == menuItem) w_->StartNewGame(row.kind);
+  }
+
+  net::FakeClock clock_;
   FakeDialogs dialogs_;
   ScopedDialogs scoped_{dialogs_};
   std::unique_ptr<TfrmKestrovane> w_;
@@ -202,11 +255,21 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
   dialogs_.fonts = {Dialogs::FontChoice{big, QColor(0, 0, 0)}};
   Item("mnuiBoardFontPlayers")->trigger();
   ExpectWhole("players font");
-  w_->chbShowPresumptiveTimes->click();
-  w_->ShowPresumptiveTimes();
-  Move(2, "c8", "g4");
-  w_->ShowPresumptiveTimes();
+  RunningClocksOn();
   ExpectWhole("running clocks");
+  Move(2, "c8", "g4");
+  ExpectWhole("running clocks, move");
+
+  // A running clock that grows narrower between drawings: " 10:00 ", " 9:59 ".
+  StartGame("mnuiStartBughouseChessGameClasicsB10m20s");
+  w_->DrawBoard();
+  w_->TimerNetGame1Timer();
+  ASSERT_EQ(G().Position.runningClock[0], 600000);
+  QCoreApplication::processEvents();
+  ExpectPicture(WholeDrawing(false, true), "a whole drawing with the running clocks at 10:00");
+  ExpectDrawnOver("running clocks at 9:59");
+  EXPECT_EQ(G().Position.runningClock[0], 599000);
+  ExpectWhole("10 minutes");
 
   // Each look with moves, captures and drops on both boards.
   w_->btnNewGame->click();
@@ -260,10 +323,43 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
   EXPECT_EQ(G().Position.boardA[CKestroGame::SquareFromName('b', '8')], pcWQueen);
   ExpectWhole("promoted");
 
+  // Frames of half-made moves taken away: a selection moved to another piece,
+  // a promotion cancelled, a drag released where no move goes. In the basic
+  // style the frames of neighbouring squares share their edges.
+  Item("mnuiBoardSquareStyleBasic")->trigger();
+  for (bool lines : {false, true}) {
+    if (Item("mnuiBoardLinesNet")->isChecked() != lines) Item("mnuiBoardLinesNet")->trigger();
+    const std::string look = lines ? "lines: " : "no lines: ";
+    w_->btnNewGame->click();
+    ExpectWhole(look + "new");
+    Click(SquarePoint(1, "e2"));
+    ExpectDrawnOver(look + "e2 selected");
+    Click(SquarePoint(1, "d2"));
+    ExpectDrawnOver(look + "d2 selected instead");
+    Click(SquarePoint(1, "d4"));
+    ExpectWhole(look + "d4");
+    G().Position.boardB[CKestroGame::SquareFromName('a', '7')] = pcWPawn;
+    G().GenerateLegalMoves(G().Position);
+    ExpectWhole(look + "pawn on a7");
+    dialogs_.messages = {Dialogs::Answer::Cancel};
+    Move(2, "a7", "b8");
+    EXPECT_EQ(w_->SelectionB.from, CKestroGame::SquareFromName('a', '7'));
+    ExpectDrawnOver(look + "promotion cancelled");
+    dialogs_.messages = {Dialogs::Answer::No};
+    Click(SquarePoint(2, "b8"));
+    EXPECT_EQ(G().Position.boardB[CKestroGame::SquareFromName('b', '8')], pcWKnight);
+    ExpectWhole(look + "promoted after all");
+    Item("mnuiMoveInputCDCU")->trigger();
+    Drag(SquarePoint(1, "g8"), SquarePoint(1, "g5"));
+    EXPECT_EQ(w_->SelectionA.kind, 0);
+    ExpectDrawnOver(look + "dragged nowhere");
+    Item("mnuiMoveInputCDCDorCU")->trigger();
+  }
+  Item("mnuiBoardSquareStyleMountains")->trigger();
+
   for (const char* kind : {"mnuiStartChessCoinGameClasicsB5m5s", "mnuiStartChessIngolsGameClasics3m",
                            "mnuiStartBughouseChessGamePhalanx", "mnuiStartBughouseChessGameClasics"}) {
-    for (const NewGameKindRow& row : NewGameKinds())
-      if (std::string("mnuiStart") + row.menuItem == kind) w_->StartNewGame(row.kind);
+    StartGame(kind);
     ExpectWhole(kind);
     Move(1, "e2", "e4");
     ExpectWhole(std::string(kind) + " e4");
