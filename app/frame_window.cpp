@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,6 +18,7 @@
 #include <ctime>
 
 #include "app/child_windows.h"
+#include "platform/desktop_tools.h"
 #include "platform/dialogs.h"
 #include "platform/file_type_registration.h"
 #include "platform/paths.h"
@@ -81,7 +81,11 @@ QIcon RepairIcon() {
 
 }  // namespace
 
-std::function<bool(const QUrl&)> Tfrm_Main::OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+std::function<void(const QUrl&, QObject*, const std::function<void()>&)> Tfrm_Main::OpenUrl =
+    [](const QUrl& url, QObject* owner, const std::function<void()>& failed) {
+      OpenWithLauncher(url, UrlLauncher, owner, failed);
+    };
+QString Tfrm_Main::UrlLauncher = QStringLiteral("xdg-open");
 const char* const Tfrm_Main::kForumPage = "https://kestrovane.example.org/forum/";
 const char* const Tfrm_Main::kDownloadPage = "https://kestrovane.example.org/download/";
 
@@ -188,10 +192,11 @@ void Tfrm_Main::BuildMenus() {
   help->addSeparator();
   QAction* forum = help->addAction(QStringLiteral("Kestrovane Forum (help on the program)"));
   forum->setObjectName(QStringLiteral("mnuiHelpForum"));
-  connect(forum, &QAction::triggered, this, [] { OpenUrl(QUrl(QString::fromLatin1(kForumPage))); });
+  connect(forum, &QAction::triggered, this, [this] { OpenUrl(QUrl(QString::fromLatin1(kForumPage)), this, {}); });
   QAction* download = help->addAction(QStringLiteral("Kestrovane Download Page"));
   download->setObjectName(QStringLiteral("mnuiHelpDownload"));
-  connect(download, &QAction::triggered, this, [] { OpenUrl(QUrl(QString::fromLatin1(kDownloadPage))); });
+  connect(download, &QAction::triggered, this,
+          [this] { OpenUrl(QUrl(QString::fromLatin1(kDownloadPage)), this, {}); });
 
   QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
   window->setObjectName(QStringLiteral("Window1"));
@@ -320,11 +325,12 @@ void Tfrm_Main::WindowArrange() {
 
 void Tfrm_Main::OpenHelpPage(const char* relative) {
   const QString page = PathToQString(paths::Resolve(paths::Below(relative)));
-  if (OpenUrl(QUrl::fromLocalFile(page))) return;
   // No browser or launcher: the user can still open the page by hand.
-  AppDialogs().Message(this, QStringLiteral("Kestrovane HELP"),
-                       QStringLiteral("No web browser could be started to show the help page\n%1").arg(page),
-                       {Answer::Ok}, Answer::Ok);
+  OpenUrl(QUrl::fromLocalFile(page), this, [this, page] {
+    AppDialogs().Message(this, QStringLiteral("Kestrovane HELP"),
+                         QStringLiteral("No web browser could be started to show the help page\n%1").arg(page),
+                         {Answer::Ok}, Answer::Ok);
+  });
 }
 
 void Tfrm_Main::HelpContents() { OpenHelpPage("HelpHtml/All.html"); }

@@ -22,8 +22,12 @@ class Tfrm_Main : public QMainWindow {
   QTimer* Timer1 = nullptr;
   QAction* actKVXViewLoadBPGN = nullptr;
 
-  // Opens a page in the user's browser; tests put another in place.
-  static std::function<bool(const QUrl&)> OpenUrl;
+  // Opens a page in the user's browser and returns at once; `failed` runs
+  // when no browser shows it, perhaps later from the event loop (unless
+  // `owner` is gone by then). Tests put another in place.
+  static std::function<void(const QUrl&, QObject* owner, const std::function<void()>& failed)> OpenUrl;
+  // The desktop's launcher program the default OpenUrl runs.
+  static QString UrlLauncher;
   // The two web pages of the Help menu.
   static const char* const kForumPage;
   static const char* const kDownloadPage;

@@ -39,6 +39,12 @@ bool IsAnswer(std::string_view line) {
                      [line](std::string_view answer) { return line.substr(0, answer.size()) == answer; });
 }
 
+// "Error (unknown command): setboard", "tellusererror Illegal position".
+bool RefusesPosition(std::string_view line) {
+  return (line.substr(0, 5) == "Error" && line.find("setboard") != std::string_view::npos) ||
+         line.find("Illegal position") != std::string_view::npos;
+}
+
 std::string EndedText(int exitCode) {
   char line[96];
   std::snprintf(line, sizeof line, "\r\nEngine has ended (exit code %d).", exitCode);
@@ -75,7 +81,15 @@ bool CXBoardEngineAgent::Launch() {
   });
 #endif
   process->start();
-  if (!process->waitForStarted(5000)) return false;
+  if (!process->waitForStarted(5000)) {
+    const QFileInfo file(path);
+    StartError = !file.exists()        ? "the file " + Path + " is missing"
+                 : !file.isFile()      ? Path + " is not a file"
+                 : !file.isExecutable() ? "the file " + Path + " is not executable"
+                                        : process->errorString().toStdString();
+    return false;
+  }
+  StartError.clear();
   Process = std::move(process);
   Lines.Clear();
   StartLines.Clear();
@@ -90,6 +104,8 @@ bool CXBoardEngineAgent::Launch() {
 // taken answer an earlier one, and the engine is to greet again.
 void CXBoardEngineAgent::ForgetOutput() {
   Moves.clear();
+  GoAfterNextMove = false;
+  PositionRefused = false;
   Lines.Clear();
   GreetingSeen = false;
   if (SetUps++ == 0 || !Process || Process->state() == QProcess::NotRunning) return;
@@ -233,9 +249,7 @@ std::string CXBoardEngineAgent::InitGame() {
   transcript += SendLogged(VariantCommand(Variant));
   if (Variant == 1) transcript += SendLogged(Analysis.holdingCommand);
   if (Variant == 5) transcript += SendLogged(Analysis.coinCommand);
-  char level[64];
-  std::snprintf(level, sizeof level, "level %d %d %d", LevelA, LevelB, LevelC);
-  transcript += SendLogged(level);
+  transcript += SendLogged(LevelCommand());
   transcript += SendLogged("white");
   if (Side == 15) transcript += SendLogged("go");
   return transcript;
@@ -267,6 +281,7 @@ std::string CXBoardEngineAgent::ReadMove(std::string& text) {
         GreetingSeen = FindEngineGreeting(line) != std::string::npos;
         continue;
       }
+      if (RefusesPosition(line)) PositionRefused = true;
       const std::string move = EngineLineBuffer::MoveOfLine(line);
       if (move.empty()) continue;
       XBoardMove parsed;
@@ -296,15 +311,46 @@ std::string CXBoardEngineAgent::RefuseMove(const std::string& move, const TwoBoa
 }
 
 std::string CXBoardEngineAgent::Resync(const TwoBoardPosition& position, int board) {
+  return SetUpPosition(position, board, true);
+}
+
+std::string CXBoardEngineAgent::InitPosition(const TwoBoardPosition& position, int board) {
+  ForgetOutput();
+  Send("xboard");
+  std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
+  transcript += SendLogged(Post ? "post" : "nopost");
+  transcript += SendLogged(Easy ? "easy" : "hard");
+  const int32_t toMove = board == 1 ? position.sideToMoveA : position.sideToMoveB;
+  const int32_t own = Side == 15 ? 0 : 1;
+  return transcript + SetUpPosition(position, board, (toMove != 0 ? 1 : 0) == own);
+}
+
+std::string CXBoardEngineAgent::LevelCommand() const {
+  char level[64];
+  std::snprintf(level, sizeof level, "level %d %d %d", LevelA, LevelB, LevelC);
+  return level;
+}
+
+// The position goes in while the engine plays neither side ("force"):
+// some engines given a position they are to move in would move at once
+// and then, told to go, play the other side too.
+std::string CXBoardEngineAgent::SetUpPosition(const TwoBoardPosition& position, int board, bool go) {
   Moves.clear();
   std::string text;
   text += SendLogged("new");
   text += SendLogged(VariantCommand(Variant));
-  char level[64];
-  std::snprintf(level, sizeof level, "level %d %d %d", LevelA, LevelB, LevelC);
-  text += SendLogged(level);
+  text += SendLogged(LevelCommand());
+  text += SendLogged("force");
   text += SendLogged(BoardToSetboard(position, board));
+  if (Variant == 5) text += SendLogged(CoinToXBoard(position, board));
+  GoAfterNextMove = !go;
+  if (go) text += GoWithHands(position, board);
+  return text;
+}
+
+std::string CXBoardEngineAgent::GoWithHands(const TwoBoardPosition& position, int board) {
+  GoAfterNextMove = false;
+  std::string text = SendLogged("go");
   if (Variant == 1) text += SendLogged(HoldingsToXBoard(position, board));
-  text += SendLogged("go");
   return text;
 }

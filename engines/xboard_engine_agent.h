@@ -62,6 +62,12 @@ class CXBoardEngineAgent {
   // Sets the engine up on `board` of `position` with its own side to move
   // and tells it to go; returns the transcript. Counts no retry.
   std::string Resync(const TwoBoardPosition& position, int board);
+  // The game set-up for a game under way: the engine takes `board` of
+  // `position` and plays its side (Side) from there, at once when that side
+  // is to move, else once it has been told the next move (GoAfterNextMove).
+  std::string InitPosition(const TwoBoardPosition& position, int board);
+  // Tells an engine to play the side to move, then its board's hands.
+  std::string GoWithHands(const TwoBoardPosition& position, int board);
   void MoveAccepted() { Resyncs = 0; }
   int ResyncsLeft() const { return MaxResyncs - Resyncs; }
 
@@ -87,6 +93,14 @@ class CXBoardEngineAgent {
   int32_t Post = 1;
   XBoardAnalyseProperties Analysis;
   int32_t MaxResyncs = 3;
+  // Set up away from its side's turn: the engine waits without playing
+  // either side until "go" follows the next move it is told. Until then it
+  // is told no hands, which some engines misread while they play no side.
+  bool GoAfterNextMove = false;
+  // The engine has answered a set-up that it can not take the position.
+  bool PositionRefused = false;
+  // Why the last Start failed.
+  std::string StartError;
   // The engine's environment; unset, it inherits the program's.
   std::optional<QProcessEnvironment> Environment;
 
@@ -98,6 +112,8 @@ class CXBoardEngineAgent {
   std::string Log(const std::string& command);
   std::string SendLogged(const std::string& command);
   std::string VariantCommand(int32_t variant) const;
+  std::string LevelCommand() const;
+  std::string SetUpPosition(const TwoBoardPosition& position, int board, bool go);
 
   std::unique_ptr<QProcess> Process;
   EngineLineBuffer Lines;

@@ -15,7 +15,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QVBoxLayout>
 
 #include "engines/core/engine_seats.h"
 #include "engines/core/engine_text.h"
@@ -58,6 +57,10 @@ std::string FileNameOf(const std::string& path) {
 }
 
 bool Contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
+
+std::string NoPositionNote(const std::string& engine) {
+  return engine + " can not take the position of this game: it waits for the next game.";
+}
 
 }  // namespace
 
@@ -141,13 +144,8 @@ void EngineControl::BuildMenu() {
 }
 
 void EngineControl::BuildSendControls() {
-  QTabWidget* tabs = w_.pcXBEngines;
   for (int seat = 0; seat < 4; ++seat) {
-    tabs->removeTab(seat);
-    auto* page = new QWidget;
-    auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(w_.reXBoardEngine[seat]);
+    QWidget* page = w_.pcXBEngines->widget(seat);
     auto* row = new QHBoxLayout;
     SendEdits[seat] = new QLineEdit(page);
     SendEdits[seat]->setObjectName(QStringLiteral("edXBoardEngine%1").arg(QString::fromLatin1(kSeatTags[seat])));
@@ -156,8 +154,7 @@ void EngineControl::BuildSendControls() {
         QStringLiteral("btnXBoardEngineSend%1").arg(QString::fromLatin1(kSeatTags[seat])));
     row->addWidget(SendEdits[seat]);
     row->addWidget(SendButtons[seat]);
-    column->addLayout(row);
-    tabs->insertTab(seat, page, QString::fromLatin1(kSeatWords[seat]));
+    qobject_cast<QBoxLayout*>(page->layout())->addLayout(row);
     QObject::connect(SendButtons[seat], &QPushButton::clicked, &w_, [this, seat] { SendToEngineClick(seat); });
   }
 }
@@ -199,6 +196,13 @@ void EngineControl::SeatRoleClick(int seat) {
 void EngineControl::SeatNoneClick(int seat) {
   SeatItems[seat][kNone]->setChecked(true);
   UpdateXBoardEnginesFlag(true);
+  StopSeatEngine(seat);
+}
+
+void EngineControl::StopSeatEngine(int seat) {
+  if (!agents_[seat] || (seat == 0 && analysing_)) return;
+  AddPaneLine(seat, agents_[seat]->Name + " is switched off: it plays no more moves for " + kSeatWords[seat] + ".");
+  agents_[seat].reset();
 }
 
 void EngineControl::SeatEngineClick(int seat, EngineItem engine) {
@@ -212,6 +216,7 @@ void EngineControl::SeatEngineClick(int seat, EngineItem engine) {
   UpdateXBoardEnginesFlag(true);
   w_.mnuiBugEngineRoles[seat]->setChecked(false);
   UpdateOwnEngineRoles(true);
+  JoinGameUnderWay(seat, engine);
 }
 
 void EngineControl::SeatSpeedClick(int seat) {
@@ -253,6 +258,7 @@ void EngineControl::NoComputerPlayers() {
   UpdateOwnEngineRoles(false);
   for (auto& items : SeatItems) items[kNone]->setChecked(true);
   UpdateXBoardEnginesFlag(false);
+  for (int seat = 0; seat < 4; ++seat) StopSeatEngine(seat);
   Talk("All computer chess engines are OFF now.");
 }
 
@@ -331,12 +337,14 @@ void EngineControl::AddPaneLine(int seat, const std::string& line) {
   AppendToPane(seat, (atLineStart ? "" : "\r\n") + line + "\r\n");
 }
 
+void EngineControl::ClearSeatNote(int seat) {
+  greetingNoted_[seat] = dead_[seat] = stuck_[seat] = false;
+  RefusedMoves[seat] = MovesSent[seat] = Resyncs[seat] = 0;
+  gateCarry_[seat].clear();
+}
+
 void EngineControl::ClearSeatNotes() {
-  for (int seat = 0; seat < 4; ++seat) {
-    greetingNoted_[seat] = dead_[seat] = stuck_[seat] = false;
-    RefusedMoves[seat] = MovesSent[seat] = Resyncs[seat] = 0;
-    gateCarry_[seat].clear();
-  }
+  for (int seat = 0; seat < 4; ++seat) ClearSeatNote(seat);
 }
 
 // ---------------------------------------------------------------------------
@@ -357,10 +365,39 @@ void EngineControl::NoteHoldings() {
   std::copy(std::begin(p.holdingsB), std::end(p.holdingsB), holdingsB_);
 }
 
+CXBoardEngineAgent* EngineControl::StartSeatAgent(int seat, EngineItem engine) {
+  const int id = engine == kSjeng ? 1000 : 2000;
+  // Another engine chosen for the seat replaces the old one.
+  if (agents_[seat] && (agents_[seat]->Path != SeatEnginePath[seat] || agents_[seat]->Id != id))
+    agents_[seat].reset();
+  if (seat == 0) analysing_ = false;
+  if (!agents_[seat]) agents_[seat] = NewAgent(id, SeatEnginePath[seat]);
+  CXBoardEngineAgent& agent = *agents_[seat];
+  if (agent.Start() != 0) {
+    const std::string note = std::string("The ") + kSeatWords[seat] + " engine " + agent.Name +
+                             " could not be started: " + agent.StartError + ".";
+    AddPaneLine(seat, note);
+    Talk(note);
+    agents_[seat].reset();
+    return nullptr;
+  }
+  const TwoBoardPosition& p = w_.Game()->Position;
+  agent.Post = 0;
+  agent.LevelB = EngineSpeedOfHint(FromQString(SpeedItems[seat]->statusTip()));
+  agent.Side = seat == 1 || seat == 3 ? 1 : 15;
+  if (engine == kSjeng) agent.Variant = w_.Game()->GameKind == gkCoin ? 5 : 1;
+  const int board = kEngineSeats[seat].board;
+  agent.Analysis.holdingCommand = HoldingsToXBoard(p, board);
+  agent.Analysis.coinCommand = CoinToXBoard(p, board);
+  return &agent;
+}
+
 void EngineControl::StartEngines(int kind) {
   CKestroGame* game = w_.Game();
   if (!game) return;
   w_.EnginesStopped = 0;
+  gameKind_ = kind;
+  analysing_ = false;
   ClearSeatNotes();
   const int64_t now = TfrmKestrovane::TickCount10ms();
   for (int seat = 0; seat < 4; ++seat) {
@@ -371,31 +408,15 @@ void EngineControl::StartEngines(int kind) {
   TfrmKestrovane::SetTimerInterval(w_.timerXBoardEngine, kStartIntervalMs);
 
   for (int seat = 0; seat < 4; ++seat) {
-    bool started = false;
-    for (EngineItem engine : {kSjeng, kSunsetter}) {
-      const bool allowed = engine == kSjeng ? KindAllowsSjeng(kind) : KindAllowsSunsetter(kind);
-      if (started || !w_.mnuiXBoardChessEngine->isChecked() || !SeatItems[seat][engine]->isChecked() ||
-          (w_.OwnRoles & (8 << seat)) == 0 || !allowed)
-        continue;
-      const int id = engine == kSjeng ? 1000 : 2000;
-      // Another engine chosen for the seat replaces the old one.
-      if (agents_[seat] && (agents_[seat]->Path != SeatEnginePath[seat] || agents_[seat]->Id != id))
-        agents_[seat].reset();
-      if (!agents_[seat]) agents_[seat] = NewAgent(id, SeatEnginePath[seat]);
-      CXBoardEngineAgent& agent = *agents_[seat];
-      agent.Start();
-      agent.Post = 0;
-      agent.LevelB = EngineSpeedOfHint(FromQString(SpeedItems[seat]->statusTip()));
-      agent.Side = seat == 1 || seat == 3 ? 1 : 15;
-      if (engine == kSjeng) agent.Variant = game->GameKind == gkCoin ? 5 : 1;
-      const int board = kEngineSeats[seat].board;
-      agent.Analysis.holdingCommand = HoldingsToXBoard(game->Position, board);
-      agent.Analysis.coinCommand = CoinToXBoard(game->Position, board);
-      AppendToPane(seat, agent.InitGame());
-      started = true;
-    }
-    // A seat without an engine in this game keeps none from the last one.
-    if (!started) agents_[seat].reset();
+    const EngineItem engine = CheckedEngineItem(seat);
+    const bool allowed = engine == kSjeng ? KindAllowsSjeng(kind) : KindAllowsSunsetter(kind);
+    CXBoardEngineAgent* agent = nullptr;
+    if (engine != kNone && w_.mnuiXBoardChessEngine->isChecked() && (w_.OwnRoles & (8 << seat)) != 0 && allowed)
+      agent = StartSeatAgent(seat, engine);
+    if (agent)
+      AppendToPane(seat, agent->InitGame());
+    else
+      agents_[seat].reset();  // a seat without an engine in this game keeps none from the last one
   }
   TfrmKestrovane::SetTimerInterval(w_.timerXBoardEngine, w_.mnuiXBoardChessEngineTimer->data().toInt());
   NoteHoldings();
@@ -405,6 +426,28 @@ void EngineControl::StartEngines(int kind) {
     AutoMoveClicked();
     w_.PostComputerTurn();
   }
+}
+
+void EngineControl::JoinGameUnderWay(int seat, EngineItem engine) {
+  CKestroGame* game = w_.Game();
+  if (!game || gameKind_ < 0 || w_.EnginesStopped || (w_.OwnRoles & (8 << seat)) == 0) return;
+  // The engine that plays the seat already is left alone.
+  const CXBoardEngineAgent* playing = agents_[seat].get();
+  if (playing && playing->Running && !dead_[seat] && playing->Path == SeatEnginePath[seat] &&
+      playing->Id == (engine == kSjeng ? 1000 : 2000) && !(seat == 0 && analysing_))
+    return;
+  const bool bughouseOrCoin = game->GameKind == gkBughouse || game->GameKind == gkCoin;
+  if (!bughouseOrCoin || !(engine == kSjeng ? KindAllowsSjeng(gameKind_) : KindAllowsSunsetter(gameKind_))) {
+    agents_[seat].reset();
+    AddPaneLine(seat, NoPositionNote(FileNameOf(SeatEnginePath[seat])));
+    return;
+  }
+  ClearSeatNote(seat);
+  GreetingGate[seat] = 1;
+  startTick_[seat] = TfrmKestrovane::TickCount10ms();
+  CXBoardEngineAgent* agent = StartSeatAgent(seat, engine);
+  if (!agent) return;
+  AppendToPane(seat, agent->InitPosition(game->Position, kEngineSeats[seat].board));
 }
 
 // ---------------------------------------------------------------------------
@@ -526,6 +569,11 @@ void EngineControl::PollSeat(int seat, int64_t now) {
     GreetingGate[seat] = 0;
   }
   AppendToPane(seat, text);
+  if (agent->PositionRefused) {
+    AddPaneLine(seat, NoPositionNote(agent->Name));
+    agents_[seat].reset();
+    return;
+  }
   if (move.empty()) return;
   const EngineSeatRow& row = kEngineSeats[seat];
   if (row.onlyInNetworkGame && w_.NetworkMode == 0) return;
@@ -580,14 +628,23 @@ void EngineControl::AfterMove(const BpgnMove& move, const std::string& text, con
     // A capture fills a hand of the other board: both its engines hear of it.
     if (move.captured != 0)
       for (int seat : row.partnerBoardSeats)
-        if (SeatHasEngine(seat)) SendLogged(seat, HoldingsToXBoard(game->Position, 3 - row.board));
+        if (SeatHasEngine(seat) && !agents_[seat]->GoAfterNextMove)
+          SendLogged(seat, HoldingsToXBoard(game->Position, 3 - row.board));
     const int opponent = row.opponent;
     if (SeatHasEngine(opponent) && (w_.OwnRoles & (8 << opponent)) != 0) {
-      TwoBoardPosition before;
-      std::copy(holdingsBeforeA, holdingsBeforeA + kSlots, before.holdingsA);
-      std::copy(holdingsBeforeB, holdingsBeforeB + kSlots, before.holdingsB);
-      SendLogged(opponent, HoldingsToXBoard(before, row.board));
-      SendLogged(opponent, BpgnToEngineText(text, ExtraPawnSteps(move.from, move.to)));
+      CXBoardEngineAgent& agent = *agents_[opponent];
+      const std::string engineMove = BpgnToEngineText(text, ExtraPawnSteps(move.from, move.to));
+      if (agent.GoAfterNextMove) {
+        // It joined the game before its turn: the move, its turn, its hands.
+        SendLogged(opponent, engineMove);
+        AppendToPane(opponent, agent.GoWithHands(game->Position, row.board));
+      } else {
+        TwoBoardPosition before;
+        std::copy(holdingsBeforeA, holdingsBeforeA + kSlots, before.holdingsA);
+        std::copy(holdingsBeforeB, holdingsBeforeB + kSlots, before.holdingsB);
+        SendLogged(opponent, HoldingsToXBoard(before, row.board));
+        SendLogged(opponent, engineMove);
+      }
     }
   }
   NoteHoldings();
@@ -611,6 +668,7 @@ void EngineControl::AnalyzePositionA() {
     agents_[0] = NewAgent(1000, DefaultEnginePath);
     agents_[0]->Start();
   }
+  analysing_ = true;
   CXBoardEngineAgent& agent = *agents_[0];
   const QString variant = w_.cbo_ChessVariant->currentText();
   if (variant == QStringLiteral("bughouse")) {

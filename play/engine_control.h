@@ -99,6 +99,14 @@ class EngineControl : public EngineSeam {
   EngineItem CheckedEngineItem(int seat) const;
   bool SeatHasEngine(int seat) const;
   std::unique_ptr<CXBoardEngineAgent> NewAgent(int id, const std::string& path) const;
+  // The seat's engine started with its settings for the game; null (and
+  // said in the pane and the chat) when it could not be started.
+  CXBoardEngineAgent* StartSeatAgent(int seat, EngineItem engine);
+  // An engine chosen for a seat while a game is under way joins it.
+  void JoinGameUnderWay(int seat, EngineItem engine);
+  // The seat's engine is switched off: it is stopped and plays no more.
+  void StopSeatEngine(int seat);
+  void ClearSeatNote(int seat);
   void TakeSeat(int seat);
   void SjengForSeat(int seat);
   bool Ask(const QString& question);
@@ -109,6 +117,8 @@ class EngineControl : public EngineSeam {
   std::array<std::unique_ptr<CXBoardEngineAgent>, 4> agents_;
   std::optional<QProcessEnvironment> environment_;
   int64_t startTick_[4] = {};
+  int gameKind_ = -1;       // kind of the bughouse or Coin game under way, -1 before the first
+  bool analysing_ = false;  // the WhiteA agent serves the analysis of board A
   bool greetingNoted_[4] = {};
   bool dead_[4] = {};
   bool stuck_[4] = {};

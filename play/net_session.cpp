@@ -591,6 +591,8 @@ void NetSession::CallServerAdministrator() {
     if (w_.mnuiCallServerAdministrator->isChecked()) server_side_->PlayCallAdminSound();
     return;
   }
+  // A client's call is a command, not a setting.
+  w_.mnuiCallServerAdministrator->setChecked(false);
   SendToServer(net::CallServerAdminFrame(w_.OwnPlayer.handle));
 }
 

@@ -18,6 +18,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
@@ -178,9 +179,14 @@ void TfrmKestrovane::BuildControls() {
   pcXBEngines->resize(300, 300);
   const char* engineNames[4] = {"reXBoardEngineWA", "reXBoardEngineBA", "reXBoardEngineWB", "reXBoardEngineBB"};
   for (int i = 0; i < 4; ++i) {
-    reXBoardEngine[i] = Named(new QPlainTextEdit, engineNames[i]);
+    // A page per seat: the engine's pane, then (engine control) its send line.
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    reXBoardEngine[i] = Named(new QPlainTextEdit(page), engineNames[i]);
     reXBoardEngine[i]->setReadOnly(true);
-    pcXBEngines->addTab(reXBoardEngine[i], QString::fromLatin1(kSeatWords[i]));
+    column->addWidget(reXBoardEngine[i]);
+    pcXBEngines->addTab(page, QString::fromLatin1(kSeatWords[i]));
   }
 
   // Network controls.

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -32,12 +34,12 @@ class FrameTest : public testdisplay::ProgramFolderTest {
   void SetUp() override {
     ProgramFolderTest::SetUp();
     savedOpener_ = Tfrm_Main::OpenUrl;
-    Tfrm_Main::OpenUrl = [this](const QUrl& url) {
-      opened_.push_back(url);
-      return true;
-    };
+    Tfrm_Main::OpenUrl = [this](const QUrl& url, QObject*, const std::function<void()>&) { opened_.push_back(url); };
   }
-  void TearDown() override { Tfrm_Main::OpenUrl = savedOpener_; }
+  void TearDown() override {
+    Tfrm_Main::OpenUrl = savedOpener_;
+    Tfrm_Main::UrlLauncher = QStringLiteral("xdg-open");
+  }
 
   std::unique_ptr<Tfrm_Main> MakeFrame(const QStringList& arguments = {}) {
     auto frame = std::make_unique<Tfrm_Main>(arguments);
@@ -84,7 +86,7 @@ class FrameTest : public testdisplay::ProgramFolderTest {
   FakeDialogs dialogs_;
   ScopedDialogs scoped_{dialogs_};
   std::vector<QUrl> opened_;
-  std::function<bool(const QUrl&)> savedOpener_;
+  std::function<void(const QUrl&, QObject*, const std::function<void()>&)> savedOpener_;
 };
 
 TEST_F(FrameTest, PlayWindowOpensOnceAndIsRaisedTheSecondTime) {
@@ -282,16 +284,43 @@ TEST_F(FrameTest, AboutAndHelpPages) {
                                             program_ + "/HelpHtml/BughouseChess.html"))}));
   EXPECT_EQ(dialogs_.Asked(Kind::Message).size(), 1u);  // pages that open say nothing
 
-  // No browser or launcher: a message names the page.
-  Tfrm_Main::OpenUrl = [](const QUrl&) { return false; };
+  // No browser shows the page: the launcher cannot start, ends with an error
+  // (xdg-open without a browser) or crashes. A message names the page, once
+  // the launcher has failed; a launcher that succeeds says nothing.
+  Tfrm_Main::OpenUrl = savedOpener_;
+  const auto launcher = [&](const char* name, const std::string& body) {
+    const std::string path = WriteFile(name, body);
+    QFile::setPermissions(QString::fromStdString(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QString::fromStdString(path);
+  };
+  const auto launchersEnded = [] {
+    return QCoreApplication::instance()->findChildren<QProcess*>(QStringLiteral("urlLauncher")).isEmpty();
+  };
+  const std::string shown = program_ + "/shown.txt";
+  Tfrm_Main::UrlLauncher = launcher("opens", "#!/bin/sh\necho \"$1\" > '" + shown + "'\n");
   Trigger(*frame, "HelpContentsItem");
-  Trigger(*frame, "mnuiHelpKVXN");
+  ASSERT_TRUE(QTest::qWaitFor(launchersEnded, 20000));
+  QFile page(QString::fromStdString(shown));
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  EXPECT_EQ(page.readAll().trimmed().toStdString(), program_ + "/HelpHtml/All.html");
+  EXPECT_EQ(dialogs_.Asked(Kind::Message).size(), 1u);
+
+  const QString failing[] = {launcher("nobrowser", "#!/bin/sh\necho 'xdg-open: no method available' >&2\nexit 3\n"),
+                             launcher("crashes", "#!/bin/sh\nkill -SEGV $$\n"),
+                             launcher("cannotstart", "#!/nonexistent/shell\n")};
+  for (const QString& program : failing) {
+    Tfrm_Main::UrlLauncher = program;
+    Trigger(*frame, "mnuiHelpKVXN");
+    ASSERT_TRUE(QTest::qWaitFor(launchersEnded, 20000));
+  }
   const std::vector<AskedDialog> messages = dialogs_.Asked(Kind::Message);
-  ASSERT_EQ(messages.size(), 3u);
-  EXPECT_TRUE(messages[1].text.endsWith(QString::fromStdString("\n" + program_ + "/HelpHtml/All.html")))
-      << messages[1].text.toStdString();
-  EXPECT_TRUE(messages[2].text.endsWith(QString::fromStdString("\n" + program_ + "/HelpHtml/BughouseChess.html")));
-  EXPECT_EQ(messages[1].buttons, std::vector<Answer>{Answer::Ok});
+  ASSERT_EQ(messages.size(), 4u);
+  for (size_t i = 1; i < 4; ++i) {
+    EXPECT_EQ(messages[i].title, "Kestrovane HELP");
+    EXPECT_EQ(messages[i].text.toStdString(), "No web browser could be started to show the help page\n" + program_ +
+                                                   "/HelpHtml/BughouseChess.html");
+    EXPECT_EQ(messages[i].buttons, std::vector<Answer>{Answer::Ok});
+  }
 }
 
 TEST_F(FrameTest, RegisteringMakesThisProgramOpenGameFiles) {

@@ -571,8 +571,8 @@ TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
   for (int attempt = 1; attempt <= 2; ++attempt) {
     const std::string text = agent.RefuseMove("Q@e4", q, 1);
     EXPECT_NE(bytes::Pos("Move refused by the rules: Q@e4", text), 0);
-    EXPECT_NE(bytes::Pos("fake_sunsetter<- setboard 4k3/8/8/8/8/8/8/4K3 b  - \r\n"
-                         "fake_sunsetter<- holding [] [q]\r\nfake_sunsetter<- go\r\n",
+    EXPECT_NE(bytes::Pos("fake_sunsetter<- force\r\nfake_sunsetter<- setboard 4k3/8/8/8/8/8/8/4K3 b  - \r\n"
+                         "fake_sunsetter<- go\r\nfake_sunsetter<- holding [] [q]\r\n",
                          text), 0)
         << text;
     std::string move;
@@ -594,6 +594,34 @@ TEST(XBoardEngineGame, ARefusedMoveResyncsTheEngineUpToTheLimit) {
   EXPECT_EQ(bytes::Pos("<- ", last), 0);  // nothing sent
   agent.MoveAccepted();
   EXPECT_EQ(agent.ResyncsLeft(), 2);
+}
+
+// A game under way: the engine takes the position while it plays no side,
+// then goes at once when its side is to move; it is told its hands after its
+// "go". An engine that can not take a position is marked.
+TEST(XBoardEngineAgent, AnEngineJoinsAGameUnderWayFromItsPosition) {
+  QTemporaryDir dir;
+  Script(dir, "blind",
+         "echo 'tellics set 1 Sjeng blind'\n"
+         "while read line; do case \"$line\" in setboard*) echo 'Error (unknown command): setboard';; esac; done\n");
+  CXBoardEngineAgent agent(1000, dir.path().toStdString() + "/", "blind");
+  ASSERT_EQ(agent.Start(), 0);
+  CKestroGame game;
+  TwoBoardPosition p;
+  game.SetupStandardPosition(p);
+  const std::string setUp =
+      "xboard mode: starting engine: blind\r\nblind<- post\r\nblind<- easy\r\nblind<- new\r\n"
+      "blind<- variant bughouse\r\nblind<- level 0 1 0\r\nblind<- force\r\n"
+      "blind<- setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq\r\n";
+  EXPECT_EQ(agent.InitPosition(p, 1), setUp + "blind<- go\r\nblind<- holding [] []\r\n");
+  EXPECT_FALSE(agent.GoAfterNextMove);
+  const EngineLog log = LogUntil(agent, [&](const std::string&) { return agent.PositionRefused; }, 5000);
+  EXPECT_TRUE(agent.PositionRefused) << log.text;
+  // As Black it waits for White's move; a new set-up forgets the refusal.
+  agent.Side = 1;
+  EXPECT_EQ(agent.InitPosition(p, 1), setUp);
+  EXPECT_TRUE(agent.GoAfterNextMove);
+  EXPECT_FALSE(agent.PositionRefused);
 }
 
 // --- engines that end during their start-up ---

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -226,6 +227,23 @@ TEST_F(EnginePlayTest, LeavingTheNetworkGameEndsTheClientsEngines) {
     if (name == std::string("Bob")) {
       client.mnuiDisconnect->trigger();
     } else {
+      // Sjeng answers; its talk shows in the BlackA tab, above the line
+      // that sends to it. Then it thinks about WhiteA's next move.
+      ASSERT_TRUE(Wait([&] { return client.Game()->PliesA == 2; }, 20000)) << pane();
+      client.pcXBEngines->setCurrentIndex(1);
+      QPlainTextEdit* talk = client.reXBoardEngine[1];
+      ASSERT_TRUE(talk->isVisible());
+      EXPECT_TRUE(talk->toPlainText().contains(QStringLiteral("tellics set 1 Sjeng")));
+      EXPECT_TRUE(talk->toPlainText().contains(QStringLiteral("KVXN <-- 1a.")));
+      EXPECT_TRUE(control.SendEdits[1]->isVisible());
+      EXPECT_GT(talk->height(), 4 * control.SendEdits[1]->height());
+      EXPECT_LT(talk->geometry().bottom(), control.SendEdits[1]->geometry().top());
+      nettest::Lcg random(3);
+      LegalMoveEntry move;
+      ASSERT_TRUE(nettest::PickMove(*Server().Game(), random, move, 1));
+      ClickSquare(Server(), move.kind, move.from);
+      ClickSquare(Server(), 1, move.to);
+      ASSERT_TRUE(Wait([&] { return client.Game()->PliesA == 3; })) << pane();
       Server().mnuiDisconnect->trigger();
       ASSERT_TRUE(Wait([&] { return client.NetworkMode == 0; })) << Describe();
     }
@@ -267,6 +285,33 @@ TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHu
   EXPECT_NE(Pane(1).find("KVXN <-- 1a."), std::string::npos) << Pane(1);
 }
 
+// The Sunsetter trainings start the program's own Engines/Sunsetter/Sunsetter.exe.
+TEST_F(EnginePlayTest, ASunsetterThatCannotStartIsSaidToWithWhyNotThatItEnded) {
+  StartServerAndLogIn("Ann");
+  using Answer = Dialogs::Answer;
+  dialogs_.messages = {Answer::Yes, Answer::Yes};
+  Server().mnuiHotseat3Click();
+  ASSERT_EQ(dialogs_.messages.size(), 0u);
+  EngineControl& c = Control();
+  for (int seat = 0; seat < 3; ++seat) EXPECT_EQ(c.Agent(seat), nullptr) << seat;
+  Server().Engines().PollEngines();
+  const std::string exe = program_ + "/Engines/Sunsetter/Sunsetter.exe";
+  const std::string missing = "The BlackA engine Sunsetter.exe could not be started: the file " + exe + " is missing.";
+  ASSERT_TRUE(Wait([&] { return Chat().find(missing) != std::string::npos; })) << Chat();
+  EXPECT_NE(Pane(1).find(missing), std::string::npos) << Pane(1);
+
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(program_ + "/Engines/Sunsetter")));
+  QFile file(QString::fromStdString(exe));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  Server().StartGameMenuClick(101);
+  Server().Engines().PollEngines();
+  const std::string notExecutable =
+      "The WhiteB engine Sunsetter.exe could not be started: the file " + exe + " is not executable.";
+  ASSERT_TRUE(Wait([&] { return Chat().find(notExecutable) != std::string::npos; })) << Chat();
+  EXPECT_EQ(Chat().find("has ended"), std::string::npos) << Chat();
+}
+
 // The server user's own mouse move is timed by the server as a client's is:
 // its clock comes from the one-minute game, the first move carries the note,
 // and the answering engine's turn starts with that move, so the human's
@@ -301,6 +346,54 @@ TEST_F(EnginePlayTest, TheTrainingHumansMoveIsTimedByTheServerLikeEveryMove) {
   EXPECT_EQ(humanL, 0) << Server().RecordPane().Text();
   EXPECT_EQ(engineT, 0) << Server().RecordPane().Text();
   EXPECT_EQ(engineL, 0) << Server().RecordPane().Text();
+}
+
+// BlackA's sjeng is switched off while it thinks about e4 and plays no move.
+// Sjengs chosen for seats during the game take its position and play on:
+// BlackB before its turn, BlackA in its turn, WhiteA after its turn.
+TEST_F(EnginePlayTest, SjengsSwitchedOffOrOnDuringAGameStopOrPlayOnFromThePosition) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  c.GiveSeatEngine(1, EngineControl::kSjeng, kSjeng, 9);  // thinks long
+  Server().StartGameMenuClick(0);
+  CKestroGame* game = Server().Game();
+  ASSERT_NE(c.Agent(1), nullptr);
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  ASSERT_NE(Pane(1).find("e2e4 --> sjeng"), std::string::npos) << Pane(1);
+  c.SeatItems[1][EngineControl::kNone]->trigger();
+  EXPECT_EQ(c.Agent(1), nullptr);
+  EXPECT_NE(Pane(1).find("sjeng is switched off: it plays no more moves for BlackA."), std::string::npos) << Pane(1);
+  ASSERT_TRUE(Wait([&] { return ChildProcesses(kSjeng) == 0; })) << ChildProcesses(kSjeng);
+  EXPECT_EQ(game->PliesA, 1);
+
+  dialogs_.inputs = {QStringLiteral("1")};
+  c.SpeedItems[1]->trigger();
+  dialogs_.files = {QString::fromLatin1(kSjeng), QString::fromLatin1(kSjeng), QString::fromLatin1(kSjeng)};
+  c.SeatItems[3][EngineControl::kSjeng]->trigger();
+  EXPECT_NE(Pane(3).find("sjeng<- force\nsjeng<- setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq\n"),
+            std::string::npos)
+      << Pane(3);
+  ClickSquare(Server(), 2, sq::d1 + 12);  // d2-d4
+  ClickSquare(Server(), 2, sq::d1 + 36);
+  ASSERT_TRUE(Wait([&] { return game->PliesB == 2; }, 20000)) << Pane(3) << Chat();
+  // It waited for White's move without a side; then its turn and its hands.
+  EXPECT_NE(Pane(3).find("d2d4 --> sjeng\nsjeng<- go\nsjeng<- holding [] []\n"), std::string::npos) << Pane(3);
+
+  c.SeatItems[1][EngineControl::kSjeng]->trigger();
+  ASSERT_TRUE(Wait([&] { return game->PliesA == 2; }, 20000)) << Pane(1) << Chat();
+  nettest::Lcg random(7);
+  LegalMoveEntry move;
+  ASSERT_TRUE(nettest::PickMove(*game, random, move, 1));
+  ClickSquare(Server(), move.kind, move.from);
+  ClickSquare(Server(), 1, move.to);
+  ASSERT_EQ(game->PliesA, 3);
+  c.SeatItems[0][EngineControl::kSjeng]->trigger();
+  ASSERT_TRUE(Wait([&] { return game->PliesA >= 6; }, 30000)) << Pane(0) << Pane(1) << Chat();
+  for (int seat : {0, 1, 3}) EXPECT_EQ(c.RefusedMoves[seat], 0) << Pane(seat);
+  EXPECT_EQ(Server().Game(), game);
 }
 
 TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {

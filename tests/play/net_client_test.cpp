@@ -94,6 +94,19 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
             std::string::npos)
       << log;
 
+  // Eve calls the administrator twice: both calls reach the server, and her
+  // item keeps no check mark. The server's mark is its user's wish to hear calls.
+  server.ClearDebugLog();
+  for (int i = 0; i < 2; ++i) {
+    eve.mnuiCallServerAdministrator->trigger();
+    EXPECT_FALSE(eve.mnuiCallServerAdministrator->isChecked());
+  }
+  const std::string call = net::CallServerAdminFrame(eve.OwnHandle);
+  EXPECT_TRUE(Wait([&] { return Tagged(server.DebugLogText(), "ServerReceived") == call + call; }))
+      << server.DebugLogText();
+  Server().mnuiCallServerAdministrator->trigger();
+  EXPECT_TRUE(Server().mnuiCallServerAdministrator->isChecked());
+
   // Eve on WhiteA and WhiteB, the honest Ann on BlackA: every window reads
   // the seats as the server has them.
   for (int seat : {0, 2}) eve.mnuiTakeRoles[seat]->trigger();
