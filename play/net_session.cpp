@@ -400,7 +400,6 @@ bool NetSession::StartServerOn(uint16_t port) {
 
   w_.LayoutControls(true);
   server_processor_->GameStarted(0);
-  w_.pcXBEngines->hide();
   return true;
 }
 

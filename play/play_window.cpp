@@ -436,8 +436,9 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
     if (!ActsAsServer) {
       for (QPushButton* b : btnGame) b->show();
       for (QPushButton* b : btnQuicky) b->show();
-      pcXBEngines->show();
     }
+    // The engines' talk: a server with no clients is where one plays them.
+    pcXBEngines->show();
     // btnQuicky33..38 continue the first row while "Login" is shown, else
     // they take its place in its row.
     const bool loginShown = btnLogin->isVisibleTo(this);

@@ -283,6 +283,9 @@ TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHu
   ASSERT_TRUE(Wait([&] { return Server().Game()->PliesA >= 2; }, 60000)) << Pane(1) << Chat();
   EXPECT_NE(Pane(1).find("e2e4 --> "), std::string::npos) << Pane(1);
   EXPECT_NE(Pane(1).find("KVXN <-- 1a."), std::string::npos) << Pane(1);
+  // A server's window shows its engines' talk too: it is where one trains.
+  Server().pcXBEngines->setCurrentIndex(1);
+  EXPECT_TRUE(Server().reXBoardEngine[1]->isVisible());
 }
 
 // The Sunsetter trainings start the program's own Engines/Sunsetter/Sunsetter.exe.
