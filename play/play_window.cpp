@@ -12,11 +12,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +23,7 @@
 #include "display/board_display.h"
 #include "net/core/clock.h"
 #include "net/core/frame.h"
+#include "play/chat_pane.h"
 #include "play/communicator_buttons.h"
 #include "play/core/communicator.h"
 #include "play/core/running_clock.h"
@@ -180,12 +178,14 @@ void TfrmKestrovane::BuildControls() {
   for (int i = 0; i < 4; ++i) {
     reXBoardEngine[i] = Named(new QPlainTextEdit, engineNames[i]);
     reXBoardEngine[i]->setReadOnly(true);
+    reXBoardEngine[i]->setUndoRedoEnabled(false);
     pcXBEngines->addTab(reXBoardEngine[i], QString::fromLatin1(kSeatWords[i]));
   }
 
   // Network controls.
-  reNetGameLog = Named(new QTextEdit(s), "reNetGameLog");
+  reNetGameLog = Named(new QPlainTextEdit(s), "reNetGameLog");
   reNetGameLog->resize(ChatPaneWidth, ChatPaneHeight);
+  chat_ = std::make_unique<ChatPane>(reNetGameLog);
   edNetGameMessage = Named(new QLineEdit(s), "edNetGameMessage");
   edNetGameMessage->resize(ChatLineWidth, 22);
   edName = Named(new QLineEdit(QStringLiteral("Guest"), s), "edName");
@@ -629,7 +629,7 @@ void TfrmKestrovane::mnuiAbandonRolePlayerBBlackClick() { net_->AbandonRole(3); 
 void TfrmKestrovane::mnuiTakeRoleAll4Click() { net_->TakeAllRoles(); }
 void TfrmKestrovane::mnuiTakeRoleTestClick() { net_->TakeRoleTest(); }
 void TfrmKestrovane::mnuiCallServerAdministratorClick() { net_->CallServerAdministrator(); }
-void TfrmKestrovane::btnreNetGameLogClearClick() { reNetGameLog->clear(); }
+void TfrmKestrovane::btnreNetGameLogClearClick() { chat_->Clear(); }
 
 void TfrmKestrovane::mnuiBughouseLagcompensatorClick() {
   if (Game()) Game()->LagCompensatorRead = mnuiBughouseLagcompensator->isChecked() ? 1 : 0;
@@ -719,14 +719,9 @@ bool TfrmKestrovane::LogGameBeforeReplacing() {
   return !mnuiLogGameBeforeStartingNew->isChecked() || LogGameToDailyFile();
 }
 
-void TfrmKestrovane::AddChatLine(const std::string& line) {
-  // Chat is plain text: never read as markup.
-  QTextCursor cursor(reNetGameLog->document());
-  cursor.movePosition(QTextCursor::End);
-  if (!reNetGameLog->document()->isEmpty()) cursor.insertBlock();
-  cursor.insertText(ToQString(line));
-  reNetGameLog->verticalScrollBar()->setValue(reNetGameLog->verticalScrollBar()->maximum());
-}
+void TfrmKestrovane::AddChatLine(const std::string& line) { chat_->Add(line); }
+
+void TfrmKestrovane::AddChatLineLater(const std::string& line) { chat_->AddLater(line); }
 
 void TfrmKestrovane::PlayMoveSoundAndWait() { sounds_->PlayMoveSoundAndWait(); }
 
@@ -776,6 +771,7 @@ void TfrmKestrovane::SaveGameRecordAs() {
 void TfrmKestrovane::mnuiShowsClientLogClick() {
   if (!Game()) return;
   const QString name = ToQString("KVXNDebug" + game_log::Stamp(game_log::Now()) + ".LOG");
+  chat_->Show();
   const std::string chat = FromQString(reNetGameLog->toPlainText());
   SaveThroughDialog(this, QStringLiteral("Save ClientLog"), SaveDialogFolder, name, saveDialogExtension_,
                     game_log::DebugFileText(net_->DebugLogText(), record_->Text(), chat));
