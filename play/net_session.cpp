@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -240,7 +241,13 @@ void NetSession::ProcessOnClient(std::string_view frame) {
   if (w_.Game()) client_processor_->NetGameClientProcessingMessage(frame);
 }
 
-void NetSession::AddChatLine(const std::string& line) { w_.AddChatLine(line); }
+void NetSession::AddChatLine(const std::string& line) {
+  // What a read brings is shown once for its whole burst.
+  if (reading_)
+    w_.AddChatLineLater(line);
+  else
+    w_.AddChatLine(line);
+}
 
 // ---------------------------------------------------------------------------
 // Showing relayed moves.
@@ -265,6 +272,7 @@ void NetSession::ShowMove() {
 // Reading.
 
 void NetSession::ServerRead(int64_t connection, std::string_view bytes) {
+  const QScopedValueRollback<bool> reading(reading_, true);
   SyncLog();
   log_.Add("<ServerReceived>", bytes, "</ServerReceived>\r\n");
   auto it = readers_.find(connection);
@@ -283,6 +291,7 @@ void NetSession::ServerRead(int64_t connection, std::string_view bytes) {
 }
 
 void NetSession::ClientRead(std::string_view bytes) {
+  const QScopedValueRollback<bool> reading(reading_, true);
   SyncLog();
   log_.Add("<ClientReceived>", bytes, "</ClientReceived>\r\n");
   net::FrameReader::Result cut = client_reader_.Feed(bytes, log_.on);

@@ -112,4 +112,5 @@ class NetSession : public NetSeam {
   uint16_t server_port_ = 6464;
   std::unique_ptr<QTimer> show_timer_;  // zero-interval, single-shot: ShowMove
   bool show_running_clocks_ = false;
+  bool reading_ = false;  // frames of a read are being run: chat lines wait for their burst
 };

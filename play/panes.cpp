@@ -6,7 +6,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QTextEdit>
 #include <algorithm>
 #include <optional>
 

@@ -12,11 +12,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -27,6 +24,7 @@
 #include "display/board_display.h"
 #include "net/core/clock.h"
 #include "net/core/frame.h"
+#include "play/chat_pane.h"
 #include "play/communicator_buttons.h"
 #include "play/core/communicator.h"
 #include "play/core/running_clock.h"
@@ -185,13 +183,15 @@ void TfrmKestrovane::BuildControls() {
     column->setContentsMargins(0, 0, 0, 0);
     reXBoardEngine[i] = Named(new QPlainTextEdit(page), engineNames[i]);
     reXBoardEngine[i]->setReadOnly(true);
+    reXBoardEngine[i]->setUndoRedoEnabled(false);
     column->addWidget(reXBoardEngine[i]);
     pcXBEngines->addTab(page, QString::fromLatin1(kSeatWords[i]));
   }
 
   // Network controls.
-  reNetGameLog = Named(new QTextEdit(s), "reNetGameLog");
+  reNetGameLog = Named(new QPlainTextEdit(s), "reNetGameLog");
   reNetGameLog->resize(ChatPaneWidth, ChatPaneHeight);
+  chat_ = std::make_unique<ChatPane>(reNetGameLog);
   edNetGameMessage = Named(new QLineEdit(s), "edNetGameMessage");
   edNetGameMessage->resize(ChatLineWidth, 22);
   edName = Named(new QLineEdit(QStringLiteral("Guest"), s), "edName");
@@ -636,7 +636,7 @@ void TfrmKestrovane::mnuiAbandonRolePlayerBBlackClick() { net_->AbandonRole(3); 
 void TfrmKestrovane::mnuiTakeRoleAll4Click() { net_->TakeAllRoles(); }
 void TfrmKestrovane::mnuiTakeRoleTestClick() { net_->TakeRoleTest(); }
 void TfrmKestrovane::mnuiCallServerAdministratorClick() { net_->CallServerAdministrator(); }
-void TfrmKestrovane::btnreNetGameLogClearClick() { reNetGameLog->clear(); }
+void TfrmKestrovane::btnreNetGameLogClearClick() { chat_->Clear(); }
 
 void TfrmKestrovane::mnuiBughouseLagcompensatorClick() {
   if (Game()) Game()->LagCompensatorRead = mnuiBughouseLagcompensator->isChecked() ? 1 : 0;
@@ -726,14 +726,9 @@ bool TfrmKestrovane::LogGameBeforeReplacing() {
   return !mnuiLogGameBeforeStartingNew->isChecked() || LogGameToDailyFile();
 }
 
-void TfrmKestrovane::AddChatLine(const std::string& line) {
-  // Chat is plain text: never read as markup.
-  QTextCursor cursor(reNetGameLog->document());
-  cursor.movePosition(QTextCursor::End);
-  if (!reNetGameLog->document()->isEmpty()) cursor.insertBlock();
-  cursor.insertText(ToQString(line));
-  reNetGameLog->verticalScrollBar()->setValue(reNetGameLog->verticalScrollBar()->maximum());
-}
+void TfrmKestrovane::AddChatLine(const std::string& line) { chat_->Add(line); }
+
+void TfrmKestrovane::AddChatLineLater(const std::string& line) { chat_->AddLater(line); }
 
 void TfrmKestrovane::PlayMoveSoundAndWait() { sounds_->PlayMoveSoundAndWait(); }
 
@@ -783,6 +778,7 @@ void TfrmKestrovane::SaveGameRecordAs() {
 void TfrmKestrovane::mnuiShowsClientLogClick() {
   if (!Game()) return;
   const QString name = ToQString("KVXNDebug" + game_log::Stamp(game_log::Now()) + ".LOG");
+  chat_->Show();
   const std::string chat = FromQString(reNetGameLog->toPlainText());
   SaveThroughDialog(this, QStringLiteral("Save ClientLog"), SaveDialogFolder, name, saveDialogExtension_,
                     game_log::DebugFileText(net_->DebugLogText(), record_->Text(), chat));

@@ -15,6 +15,7 @@
 #include "play/net_seam.h"
 #include "play/record_pane.h"
 
+class ChatPane;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -22,7 +23,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
-class QTextEdit;
 class QTimer;
 namespace net {
 class Clock;
@@ -77,6 +77,8 @@ class TfrmKestrovane : public TfrmKestroForm {
   bool LogGameBeforeReplacing();
   // Appends a line to the chat pane, as plain text.
   void AddChatLine(const std::string& line);
+  // The same, shown with the other lines of its burst (ChatPane).
+  void AddChatLineLater(const std::string& line);
   // Plays the move sound from memory and returns when it has finished.
   void PlayMoveSoundAndWait();
   // Speaks a received chat line in the voice its sender gets.
@@ -159,7 +161,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   QPushButton* btnSaveXPGN;
   QTabWidget* pcXBEngines;
   QPlainTextEdit* reXBoardEngine[4];
-  QTextEdit* reNetGameLog;
+  QPlainTextEdit* reNetGameLog;
   QLineEdit *edNetGameMessage, *edName, *edClientHandle, *edPartnerTells;
   QSpinBox* udPartnerTellsSLN;
   QPushButton* btnLogin;
@@ -278,6 +280,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
 
   std::unique_ptr<GameRecordPane> record_;
+  std::unique_ptr<ChatPane> chat_;
   std::string shownLegalMoves_;  // what txtAllMoves shows, as bytes
   std::unique_ptr<sound::SoundsMenu> sounds_;
   std::unique_ptr<NetSeam> net_;

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <optional>
 #include <stdexcept>
 

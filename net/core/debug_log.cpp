@@ -10,7 +10,9 @@ void DebugLog::Add(std::string_view open, std::string_view text, std::string_vie
     text_ += kFullNote;
     return;
   }
-  text_.reserve(text_.size() + size);
+  // Room for all of it at once: a text grown by doubling would leave the
+  // smaller copies it outgrew in the heap, twice its size and more.
+  if (text_.capacity() < kMaxBytes + kFullNote.size()) text_.reserve(kMaxBytes + kFullNote.size());
   text_ += open;
   text_ += text;
   text_ += close;

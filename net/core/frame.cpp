@@ -24,9 +24,10 @@ std::string_view TrimBlanks(std::string_view s) {
   return s.substr(b, e - b);
 }
 
+// A run at a time: chat lines are long.
 void AppendWithoutMarks(std::string& out, std::string_view s) {
-  for (char c : s)
-    if (c != kMark) out += c;
+  for (size_t mark; (mark = s.find(kMark)) != npos; s.remove_prefix(mark + 1)) out.append(s.substr(0, mark));
+  out.append(s);
 }
 
 // A field that follows a "¤" and is followed by one: without marks, and
@@ -115,11 +116,13 @@ std::string SetPlayersPayload(const std::array<std::string, 4>& names) {
 }
 
 std::string CleanPayload(std::string_view text) {
+  const auto dropped = [](char c) { return IsControl(static_cast<unsigned char>(c)) || c == kMark; };
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (!IsControl(u) && c != kMark) out += c;
+  for (auto from = text.begin(); from != text.end();) {
+    const auto drop = std::find_if(from, text.end(), dropped);
+    out.append(from, drop);
+    from = drop == text.end() ? drop : drop + 1;
   }
   return out;
 }

@@ -17,6 +17,13 @@
 // within 3 times the minimal relay. And drawing one move in a board window
 // (aim: well under 1 ms).
 //
+// The server window's relay again while a seated client floods the chat: 20
+// lines of 1.5 KB, 8 KB or 30 KB before each move, the move right behind
+// them, beside the minimal relay under the same flood (what the sockets and
+// the clients take). A sample runs from the burst until the last client has
+// the move. Aim: median within 5 ms; the process's memory (RSS, counted
+// before and after the game) stays flat.
+//
 // Also the frame cutter alone, in bytes per second for reads of 64 KiB to
 // 16 MiB of frames: linear in the bytes read.
 #include <benchmark/benchmark.h>
@@ -24,18 +31,21 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "display/board_display.h"
 #include "game/kestro_game.h"
@@ -455,6 +465,10 @@ class FrameClients {
     BenchClient& c = *clients_[static_cast<size_t>(seat)];
     c.Send(net::BuildFrame(c.Own().handle, "PlayMove", payload));
   }
+  void Chat(int seat, const std::string& text) {
+    BenchClient& c = *clients_[static_cast<size_t>(seat)];
+    c.Send(net::ChatFrame(c.Own().handle, text));
+  }
 
  private:
   std::vector<std::unique_ptr<BenchClient>> clients_;
@@ -493,6 +507,16 @@ class ClientsOnThread {
   bool Ok() const { return state_ == 1; }
   void Send(int seat, const std::string& payload) {
     QMetaObject::invokeMethod(home_, [this, seat, payload] { clients_->Send(seat, payload); }, Qt::QueuedConnection);
+  }
+  // `lines` chat lines from the client in `flooder`'s seat, then the move.
+  void SendAfterChat(int flooder, int lines, const std::string& text, int seat, const std::string& payload) {
+    QMetaObject::invokeMethod(
+        home_,
+        [this, flooder, lines, text, seat, payload] {
+          for (int i = 0; i < lines; ++i) clients_->Chat(flooder, text);
+          clients_->Send(seat, payload);
+        },
+        Qt::QueuedConnection);
   }
   bool AllApplied(int moves) const { return moved_ >= moves; }
   // When the last client got the last move (the server's thread may notice later).
@@ -551,11 +575,19 @@ class WindowClients {
   bool ok_ = false;
 };
 
+// The process's resident memory in MB (Linux), 0 when unknown.
+double ResidentMb() {
+  std::ifstream statm("/proc/self/statm");
+  double pages = 0, resident = 0;
+  if (!(statm >> pages >> resident)) return 0;
+  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 // One game of `state.iterations()` moves (at most 400, within the record's
-// limit) relayed by `server`
-// to `clients`; median and 99th percentile of the samples.
-template <class Server, class Clients>
-void RelayGame(benchmark::State& state, Server& server, Clients& clients) {
+// limit) relayed by `server` to `clients`, each handed over by
+// `send(seat, payload)`; median and 99th percentile of the samples.
+template <class Server, class Clients, class Send>
+void RelayGame(benchmark::State& state, Server& server, Clients& clients, Send send) {
   if (!server.Ok() || !clients.Ok()) {
     state.SkipWithError("the server or its clients did not start, log in or sit down");
     bench::Fail();
@@ -563,11 +595,12 @@ void RelayGame(benchmark::State& state, Server& server, Clients& clients) {
   }
   std::vector<double> micros;
   int n = 0;
+  const double rssBefore = ResidentMb();
   for (auto _ : state) {
     int seat = 0;
     const std::string payload = KnightMove(n, seat);
     const auto start = std::chrono::steady_clock::now();
-    clients.Send(seat, payload);
+    send(seat, payload);
     if (!Spin([&] { return clients.AllApplied(n + 1); })) {
       state.SkipWithError("a relayed move did not reach every client");
       bench::Fail();
@@ -585,6 +618,13 @@ void RelayGame(benchmark::State& state, Server& server, Clients& clients) {
   state.counters["median_us"] = Percentile(micros, 0.5);
   state.counters["p99_us"] = Percentile(micros, 0.99);
   state.counters["moves"] = static_cast<double>(micros.size());
+  state.counters["rss_before_mb"] = rssBefore;
+  state.counters["rss_after_mb"] = ResidentMb();
+}
+
+template <class Server, class Clients>
+void RelayGame(benchmark::State& state, Server& server, Clients& clients) {
+  RelayGame(state, server, clients, [&](int seat, const std::string& payload) { clients.Send(seat, payload); });
 }
 
 void BM_MinimalRelayToEightClients(benchmark::State& state) {
@@ -600,6 +640,38 @@ void BM_RelayThroughServerWindowToEightClients(benchmark::State& state) {
   RelayGame(state, server, clients);
 }
 BENCHMARK(BM_RelayThroughServerWindowToEightClients)->Iterations(400)->Unit(benchmark::kMicrosecond);
+
+// RelayGame while client 0 (WhiteA's player when seated) sends 20 chat lines
+// of `state.range(0)` bytes before each move.
+template <class Server>
+void FloodedGame(benchmark::State& state, Server& server, ClientsOnThread& clients) {
+  std::string line = "flood ";
+  while (line.size() < static_cast<size_t>(state.range(0))) line += "bughouse ";
+  line.resize(static_cast<size_t>(state.range(0)));
+  RelayGame(state, server, clients, [&](int seat, const std::string& payload) {
+    clients.SendAfterChat(0, 20, line, seat, payload);
+  });
+}
+
+// What the sockets and the clients take of a flooded relay.
+void BM_MinimalRelayUnderChatFlood(benchmark::State& state) {
+  MinimalRelay relay;
+  ClientsOnThread clients(relay.Port(), false);
+  FloodedGame(state, relay, clients);
+}
+BENCHMARK(BM_MinimalRelayUnderChatFlood)->Arg(1536)->Arg(8192)->Arg(30720)->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_RelayThroughServerWindowUnderChatFlood(benchmark::State& state) {
+  WindowServer server;
+  ClientsOnThread clients(server.Port(), true);
+  FloodedGame(state, server, clients);
+}
+BENCHMARK(BM_RelayThroughServerWindowUnderChatFlood)
+    ->Arg(1536)
+    ->Arg(8192)
+    ->Arg(30720)
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_RelayThroughServerAndEightClientWindows(benchmark::State& state) {
   WindowServer server;

@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
 #include <fstream>
 #include <string>
 #include <vector>

@@ -8,9 +8,9 @@
 #include <QAction>
 #include <QImage>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTextEdit>
 #include <array>
 #include <string>
 #include <vector>

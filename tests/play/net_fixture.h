@@ -5,9 +5,9 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTextEdit>
 #include <array>
 #include <cstdint>
 #include <functional>

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 #include <array>
 #include <cstdint>
 #include <functional>

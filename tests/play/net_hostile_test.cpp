@@ -7,9 +7,9 @@
 
 #include <QAbstractSocket>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTextEdit>
 #include <array>
 #include <cstdint>
 #include <cstdio>

@@ -5,10 +5,10 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTest>
-#include <QTextEdit>
 #include <memory>
 
 #include "play/play_window.h"

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTextEdit>
 #include <memory>
 #include <vector>
 

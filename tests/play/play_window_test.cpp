@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 #include <memory>
 #include <string>

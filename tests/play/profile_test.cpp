@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <fstream>
 #include <memory>
 #include <sstream>

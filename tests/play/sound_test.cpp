@@ -5,8 +5,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 
 #include "play/core/communicator.h"
 #include "play/core/sound_choice.h"
