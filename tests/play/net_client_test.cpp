@@ -135,7 +135,9 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   QTest::keyClick(eve.edNetGameMessage, Qt::Key_Return);
   ASSERT_TRUE(Wait([&] { return ann.edPartnerTells->text().endsWith(QStringLiteral(" hold the knight")); }))
       << ann.edPartnerTells->text().toStdString() << Describe();
-  EXPECT_TRUE(ann.reNetGameLog->toPlainText().split('\n').contains(QString::fromStdString(evil + ">")));
+  // The chat pane shows its burst a little later than the partner line.
+  EXPECT_TRUE(Wait([&] { return ann.reNetGameLog->toPlainText().split('\n').contains(QString::fromStdString(evil + ">")); }))
+      << ann.reNetGameLog->toPlainText().toStdString();
   const std::string emptyLine = "\xA4" "cmd\xA4" + eve.OwnHandle + "\xA4Talk                \xA4\xA4" "endcmd\xA4";
   EXPECT_NE(Tagged(server.DebugLogText(), "ServerReceived").find(emptyLine), std::string::npos);
 
