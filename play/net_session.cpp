@@ -443,7 +443,7 @@ void NetSession::JoinServer(const std::string& address, uint16_t port) {
   server_port_ = port;
   NetClient::Events events;
   events.connected = [this] {
-    w_.reNetGameLog->clear();
+    w_.btnreNetGameLogClearClick();
     AddChatLine("Connected to KVX NetGame Server : " + server_address_);
   };
   events.error = [this](const std::string&) {
