@@ -341,6 +341,7 @@ void NetSession::LogHeldGame() {
 
 bool NetSession::StartServerOn(uint16_t port) {
   if (server_) return true;
+  if (!w_.Game()) return false;  // the window is closing
   if (client_) client_->Close();
   DeleteLater(client_);
   NetServer::Events events;
@@ -380,8 +381,7 @@ bool NetSession::StartServerOn(uint16_t port) {
 
   // Every seat is free: the names of an earlier session, which the new game
   // would carry over, sit in no player table now.
-  if (CKestroGame* g = w_.Game())
-    for (int seat = 0; seat < 4; ++seat) g->PlayerNames[seat] = kSeatWords[seat];
+  for (int seat = 0; seat < 4; ++seat) w_.Game()->PlayerNames[seat] = kSeatWords[seat];
   LogHeldGame();
   w_.StartNewGame(0);
   w_.btnNewGame->hide();

@@ -312,9 +312,10 @@ void ServerProcessor::TakeSeat(const Sender& sender, int seat) {
   // The turn of a seat free since the game started starts with its first
   // sitter. Otherwise, when it is the seat's turn, the new sitter's first
   // move pays for the whole turn (a later turn clears the mark).
-  if (std::exchange(freeSinceStart_[seat], false))
+  if (std::exchange(freeSinceStart_[seat], false)) {
     turnStart_[seat] = clock_.TickCount10ms();
-  else
+    host_.SetTurnStart(seat, turnStart_[seat]);
+  } else
     takenInTurn_[seat] = true;
   SendSeatChange(sender, BuildFrame(kServerHandle, "TakeRole" + word), Talk(sender.name + " is now " + word + "."));
 }
@@ -347,11 +348,12 @@ void ServerProcessor::ConnectionsChanged() {
     const NetGamePlayer& entry = table_.At(i);
     if (entry.inUse) continue;
     const Sender gone = SenderOf(i);
-    // Its team's new-game request goes with it, as when it leaves itself.
-    if (gone.roles & kTeam1Roles) requests_[0] = 0;
-    if (gone.roles & kTeam2Roles) requests_[1] = 0;
-    for (int seat = 0; seat < 4; ++seat)
-      if (host_.Game().PlayerNames[seat] == gone.name) FreeSeat(gone, seat);
+    for (int seat = 0; seat < 4; ++seat) {
+      if (host_.Game().PlayerNames[seat] != gone.name) continue;
+      // The team's new-game request goes with it, as when it leaves itself.
+      requests_[(SeatBit(seat) & kTeam1Roles) ? 0 : 1] = 0;
+      FreeSeat(gone, seat);
+    }
   }
 }
 

@@ -37,6 +37,7 @@ struct FakeWindow : net::ServerHost {
   std::vector<std::string> recordPane;
   std::vector<int> startedKinds;
   int redraws = 0;
+  int64_t turnStart[4] = {};
 
   CKestroGame& Game() override { return *game; }
   net::DebugLog& Log() override { return log; }
@@ -65,7 +66,7 @@ struct FakeWindow : net::ServerHost {
     // The players have the move (or the shout) before the window shows it.
     EXPECT_TRUE(!out.empty() && out.back().starts_with("all ")) << moveText;
   }
-  void SetTurnStart(int, int64_t) override {}
+  void SetTurnStart(int seat, int64_t tick) override { turnStart[seat & 3] = tick; }
   void PlayMoveSound() override { out.push_back("sound"); }
   void PlayCallAdminSound() override { out.push_back("admin sound"); }
 
@@ -325,6 +326,7 @@ TEST_F(ServerRoad, ASeatPaysForItsWholeTurnAcrossADropAndAComeback) {
   Send(ann, "TakeRoleWhiteA");
   Send(bob, "TakeRoleBlackA");
   window.Take();
+  EXPECT_EQ(window.turnStart[seatWhiteA], 70000);  // the window's running clock too
   Move(ann, 72000, "1A.e4", "2000");
   const std::string legend = "[LagCompensatorSetOn:1] T=Thinking time per move in miliseconds L=lag per move in ms";
   EXPECT_EQ(window.Take(), std::vector<std::string>{"all " + Relayed("1A.e4{178}{C:[T:2000][L:0]" + legend + "}")});
