@@ -341,7 +341,7 @@ std::string CXBoardEngineAgent::SetUpPosition(const TwoBoardPosition& position, 
   text += SendLogged(VariantCommand(Variant));
   text += SendLogged(LevelCommand());
   text += SendLogged("force");
-  text += SendLogged(BoardToSetboard(position, board));
+  text += SendLogged(BoardToSetboard(position, board, true));
   if (Variant == 5) text += SendLogged(CoinToXBoard(position, board));
   GoAfterNextMove = !go;
   if (go) text += GoWithHands(position, board);
@@ -351,6 +351,6 @@ std::string CXBoardEngineAgent::SetUpPosition(const TwoBoardPosition& position, 
 std::string CXBoardEngineAgent::GoWithHands(const TwoBoardPosition& position, int board) {
   GoAfterNextMove = false;
   std::string text = SendLogged("go");
-  if (Variant == 1) text += SendLogged(HoldingsToXBoard(position, board));
+  if (Variant == 1 || Variant == 5) text += SendLogged(HoldingsToXBoard(position, board));
   return text;
 }

@@ -634,14 +634,17 @@ void EngineControl::AfterMove(const BpgnMove& move, const std::string& text, con
     if (SeatHasEngine(opponent) && (w_.OwnRoles & (8 << opponent)) != 0) {
       CXBoardEngineAgent& agent = *agents_[opponent];
       const std::string engineMove = BpgnToEngineText(text, ExtraPawnSteps(move.from, move.to));
+      TwoBoardPosition before;
+      std::copy(holdingsBeforeA, holdingsBeforeA + kSlots, before.holdingsA);
+      std::copy(holdingsBeforeB, holdingsBeforeB + kSlots, before.holdingsB);
       if (agent.GoAfterNextMove) {
         // It joined the game before its turn: the move, its turn, its hands.
+        // A drop needs the hands it comes from (never empty ones: some
+        // engines read empty hands in force mode wrongly).
+        if (move.from == 0) SendLogged(opponent, HoldingsToXBoard(before, row.board));
         SendLogged(opponent, engineMove);
         AppendToPane(opponent, agent.GoWithHands(game->Position, row.board));
       } else {
-        TwoBoardPosition before;
-        std::copy(holdingsBeforeA, holdingsBeforeA + kSlots, before.holdingsA);
-        std::copy(holdingsBeforeB, holdingsBeforeB + kSlots, before.holdingsB);
         SendLogged(opponent, HoldingsToXBoard(before, row.board));
         SendLogged(opponent, engineMove);
       }

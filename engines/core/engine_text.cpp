@@ -92,7 +92,7 @@ std::string CoinToXBoard(const TwoBoardPosition& position, int board) {
   return "coin $" + CKestroGame::SquareName(*BoardOf(position, board).coinSquare);
 }
 
-std::string BoardToSetboard(const TwoBoardPosition& position, int board) {
+std::string BoardToSetboard(const TwoBoardPosition& position, int board, bool withEnPassant) {
   const ConstBoardRef b = BoardOf(position, board);
   std::string text = "setboard ";
   for (int rank = 7; rank >= 0; --rank) {
@@ -120,11 +120,13 @@ std::string BoardToSetboard(const TwoBoardPosition& position, int board) {
       text += rights[i];
       any = true;
     }
+  // An engine joining a game must know the en-passant square, if any.
+  if (withEnPassant && *b.epSquare != 0) return text + (any ? " " : "- ") + CKestroGame::SquareName(*b.epSquare);
   if (!any) text += " - ";
   return text;
 }
 
-std::string PositionToSetboard(const TwoBoardPosition& position) { return BoardToSetboard(position, 1); }
+std::string PositionToSetboard(const TwoBoardPosition& position) { return BoardToSetboard(position, 1, false); }
 
 bool ParseXBoardMove(std::string_view t, XBoardMove& move) {
   move = XBoardMove();

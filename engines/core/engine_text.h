@@ -19,8 +19,9 @@ std::string HoldingsToXBoard(const TwoBoardPosition& position, int board);
 std::string CoinToXBoard(const TwoBoardPosition& position, int board);
 // "setboard " and board A's position.
 std::string PositionToSetboard(const TwoBoardPosition& position);
-// The same text for board 1 or 2.
-std::string BoardToSetboard(const TwoBoardPosition& position, int board);
+// The same text for board 1 or 2; with its en-passant square, if any, when
+// asked.
+std::string BoardToSetboard(const TwoBoardPosition& position, int board, bool withEnPassant);
 
 // A move in the XBoard coordinate form: from-square, to-square and an
 // optional promotion letter, or a drop "P@e4".

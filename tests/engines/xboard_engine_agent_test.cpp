@@ -615,7 +615,7 @@ TEST(XBoardEngineAgent, AnEngineJoinsAGameUnderWayFromItsPosition) {
       "blind<- setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq\r\n";
   EXPECT_EQ(agent.InitPosition(p, 1), setUp + "blind<- go\r\nblind<- holding [] []\r\n");
   EXPECT_FALSE(agent.GoAfterNextMove);
-  const EngineLog log = LogUntil(agent, [&](const std::string&) { return agent.PositionRefused; }, 5000);
+  const EngineLog log = LogUntil(agent, [&](const std::string&) { return agent.PositionRefused; }, kWaitMs);
   EXPECT_TRUE(agent.PositionRefused) << log.text;
   // As Black it waits for White's move; a new set-up forgets the refusal.
   agent.Side = 1;

@@ -77,7 +77,14 @@ TEST(EngineCommands, HoldingCoinAndSetboard) {
   p.sideToMoveA = 1;
   EXPECT_EQ(PositionToSetboard(p), "setboard Q~6k/p7/8/8/8/8/7K/8 b  - ");
   p.castlingB[2] = 1;
-  EXPECT_EQ(BoardToSetboard(p, 2), "setboard 4k3/8/8/8/8/8/8/4K3 w k");
+  EXPECT_EQ(BoardToSetboard(p, 2, false), "setboard 4k3/8/8/8/8/8/8/4K3 w k");
+  // An engine joining a game is told the en-passant square; the analysis is not.
+  p.epSquareB = Sq("d6");
+  EXPECT_EQ(BoardToSetboard(p, 2, true), "setboard 4k3/8/8/8/8/8/8/4K3 w k d6");
+  p.castlingB[2] = 0;
+  EXPECT_EQ(BoardToSetboard(p, 2, true), "setboard 4k3/8/8/8/8/8/8/4K3 w - d6");
+  p.epSquareA = Sq("e3");
+  EXPECT_EQ(PositionToSetboard(p), "setboard Q~6k/p7/8/8/8/8/7K/8 b  - ");
 }
 
 TEST(ParseXBoardMove, AcceptsOnlyCoordinateMovesAndDrops) {

@@ -399,6 +399,40 @@ TEST_F(EnginePlayTest, SjengsSwitchedOffOrOnDuringAGameStopOrPlayOnFromThePositi
   EXPECT_EQ(Server().Game(), game);
 }
 
+// An engine that joined before its turn learns the hands a drop comes from.
+TEST_F(EnginePlayTest, AnEngineThatJoinedBeforeItsTurnAnswersADrop) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  EngineControl& c = Control();
+  Server().StartGameMenuClick(0);
+  CKestroGame* game = Server().Game();
+  // Board B: 1. e4 d5 2. a3 dxe4 hands WhiteA a pawn.
+  const int d1 = sq::d1, a1 = sq::d1 - 3;
+  for (const auto& [from, to] : std::initializer_list<std::pair<int, int>>{
+           {d1 + 13, d1 + 37}, {d1 + 72, d1 + 48}, {a1 + 12, a1 + 24}, {d1 + 48, d1 + 37}}) {
+    ClickSquare(Server(), 2, from);
+    ClickSquare(Server(), 2, to);
+  }
+  ASSERT_EQ(game->PliesB, 4);
+  ASSERT_EQ(game->Position.holdingsA[SlotOf(pcWPawn)], 1);
+  dialogs_.files = {QString::fromLatin1(kSjeng)};
+  c.SeatItems[1][EngineControl::kSjeng]->trigger();
+  const LegalMoveEntry* drop = nullptr;
+  for (int i = 0; i < game->LegalMoveCount; ++i) {
+    const LegalMoveEntry& e = game->LegalMoves[static_cast<size_t>(i)];
+    if (nettest::IsDrop(e.kind) && nettest::BoardOfKind(e.kind) == 1 && e.to == sq::e4) drop = &e;
+  }
+  ASSERT_NE(drop, nullptr);
+  const LegalMoveEntry pawnDrop = *drop;
+  ClickSquare(Server(), pawnDrop.kind, pawnDrop.from);
+  ClickSquare(Server(), 1, pawnDrop.to);
+  ASSERT_EQ(game->PliesA, 1);
+  ASSERT_TRUE(Wait([&] { return game->PliesA == 2; }, 60000)) << Pane(1);
+  EXPECT_NE(Pane(1).find("holding [P] [] --> sjeng\np@e4 --> sjeng\nsjeng<- go\n"), std::string::npos) << Pane(1);
+  EXPECT_EQ(c.RefusedMoves[1], 0) << Pane(1);
+}
+
 TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
   if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
   GiveEnginesANewHome();
