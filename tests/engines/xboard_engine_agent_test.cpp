@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -66,19 +70,32 @@ bool ProcessEnded(qint64 pid) {
 }
 
 // Waits, without running the event loop (so the agent notices nothing), until
-// the process has ended.
+// the process has ended: its pidfd becomes readable then.
 bool WaitUntilEnded(qint64 pid) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!ProcessEnded(pid) && timer.elapsed() < kWaitMs) QThread::msleep(2);
+  const int fd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+  if (fd < 0) return ProcessEnded(pid);  // already gone
+  pollfd ended{fd, POLLIN, 0};
+  poll(&ended, 1, kWaitMs);
+  close(fd);
   return ProcessEnded(pid);
 }
 
-// Waits, without running the event loop, until `file` exists.
+// Waits, without running the event loop, until `file` is made in its folder.
 bool WaitForFile(const QString& file) {
+  const int fd = inotify_init1(IN_CLOEXEC);
+  if (fd < 0) return QFile::exists(file);
+  inotify_add_watch(fd, QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                    IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
   QElapsedTimer timer;
   timer.start();
-  while (!QFile::exists(file) && timer.elapsed() < kWaitMs) QThread::msleep(2);
+  for (qint64 left = kWaitMs; !QFile::exists(file) && left > 0; left = kWaitMs - timer.elapsed()) {
+    pollfd changed{fd, POLLIN, 0};
+    if (poll(&changed, 1, static_cast<int>(left)) > 0) {
+      char events[4096];
+      [[maybe_unused]] const ssize_t got = read(fd, events, sizeof events);
+    }
+  }
+  close(fd);
   return QFile::exists(file);
 }
 
