@@ -239,10 +239,15 @@ std::string CXBoardEngineAgent::VariantCommand(int32_t variant) const {
   return variant == 1 ? "variant bughouse" : variant == 5 ? "variant coin" : "variant chess";
 }
 
-std::string CXBoardEngineAgent::InitGame() {
+// A new set-up starts with "xboard", after which only new output counts.
+std::string CXBoardEngineAgent::Greet() {
   ForgetOutput();
   Send("xboard");
-  std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
+  return "xboard mode: starting engine: " + Name + "\r\n";
+}
+
+std::string CXBoardEngineAgent::InitGame() {
+  std::string transcript = Greet();
   transcript += SendLogged(Post ? "post" : "nopost");
   transcript += SendLogged(Easy ? "easy" : "hard");
   transcript += SendLogged("new");
@@ -256,9 +261,7 @@ std::string CXBoardEngineAgent::InitGame() {
 }
 
 std::string CXBoardEngineAgent::InitAnalysis() {
-  ForgetOutput();
-  Send("xboard");
-  std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
+  std::string transcript = Greet();
   transcript += SendLogged("new");
   transcript += SendLogged("analyze");
   transcript += SendLogged(VariantCommand(Analysis.variant));
@@ -315,9 +318,7 @@ std::string CXBoardEngineAgent::Resync(const TwoBoardPosition& position, int boa
 }
 
 std::string CXBoardEngineAgent::InitPosition(const TwoBoardPosition& position, int board) {
-  ForgetOutput();
-  Send("xboard");
-  std::string transcript = "xboard mode: starting engine: " + Name + "\r\n";
+  std::string transcript = Greet();
   transcript += SendLogged(Post ? "post" : "nopost");
   transcript += SendLogged(Easy ? "easy" : "hard");
   const int32_t toMove = board == 1 ? position.sideToMoveA : position.sideToMoveB;

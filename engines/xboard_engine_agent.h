@@ -112,6 +112,7 @@ class CXBoardEngineAgent {
   std::string Log(const std::string& command);
   std::string SendLogged(const std::string& command);
   std::string VariantCommand(int32_t variant) const;
+  std::string Greet();
   std::string LevelCommand() const;
   std::string SetUpPosition(const TwoBoardPosition& position, int board, bool go);
 

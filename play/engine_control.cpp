@@ -58,6 +58,12 @@ std::string FileNameOf(const std::string& path) {
 
 bool Contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
 
+int AgentId(EngineControl::EngineItem engine) { return engine == EngineControl::kSjeng ? 1000 : 2000; }
+
+bool KindAllows(EngineControl::EngineItem engine, int kind) {
+  return engine == EngineControl::kSjeng ? KindAllowsSjeng(kind) : KindAllowsSunsetter(kind);
+}
+
 std::string NoPositionNote(const std::string& engine) {
   return engine + " can not take the position of this game: it waits for the next game.";
 }
@@ -366,7 +372,7 @@ void EngineControl::NoteHoldings() {
 }
 
 CXBoardEngineAgent* EngineControl::StartSeatAgent(int seat, EngineItem engine) {
-  const int id = engine == kSjeng ? 1000 : 2000;
+  const int id = AgentId(engine);
   // Another engine chosen for the seat replaces the old one.
   if (agents_[seat] && (agents_[seat]->Path != SeatEnginePath[seat] || agents_[seat]->Id != id))
     agents_[seat].reset();
@@ -409,7 +415,7 @@ void EngineControl::StartEngines(int kind) {
 
   for (int seat = 0; seat < 4; ++seat) {
     const EngineItem engine = CheckedEngineItem(seat);
-    const bool allowed = engine == kSjeng ? KindAllowsSjeng(kind) : KindAllowsSunsetter(kind);
+    const bool allowed = KindAllows(engine, kind);
     CXBoardEngineAgent* agent = nullptr;
     if (engine != kNone && w_.mnuiXBoardChessEngine->isChecked() && (w_.OwnRoles & (8 << seat)) != 0 && allowed)
       agent = StartSeatAgent(seat, engine);
@@ -434,10 +440,10 @@ void EngineControl::JoinGameUnderWay(int seat, EngineItem engine) {
   // The engine that plays the seat already is left alone.
   const CXBoardEngineAgent* playing = agents_[seat].get();
   if (playing && playing->Running && !dead_[seat] && playing->Path == SeatEnginePath[seat] &&
-      playing->Id == (engine == kSjeng ? 1000 : 2000) && !(seat == 0 && analysing_))
+      playing->Id == AgentId(engine) && !(seat == 0 && analysing_))
     return;
   const bool bughouseOrCoin = game->GameKind == gkBughouse || game->GameKind == gkCoin;
-  if (!bughouseOrCoin || !(engine == kSjeng ? KindAllowsSjeng(gameKind_) : KindAllowsSunsetter(gameKind_))) {
+  if (!bughouseOrCoin || !KindAllows(engine, gameKind_)) {
     agents_[seat].reset();
     AddPaneLine(seat, NoPositionNote(FileNameOf(SeatEnginePath[seat])));
     return;
