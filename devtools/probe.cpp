@@ -30,10 +30,11 @@ void Usage(std::ostream& err) {
          "  selfplay: one bughouse game of computer players in the play window\n"
          "  off-screen (a server without clients); each seat is kvx100, kvx500, kvx600,\n"
          "  kvx700 (the built-in player), sjeng or the path of an XBoard engine; it ends\n"
-         "  at mate, after PLIES plies, when a seat to move waits 30 s (exit code 1) or\n"
-         "  after 10 minutes, and prints the record pane (\"reBPGNGames <bytes>\"), a line\n"
-         "  \"seat WORD moves N refused N resyncs N\" per seat and \"end mate|plies|\n"
-         "  stalled SEAT|time\"\n";
+         "  at mate, when an engine says a board's game is over (a result or a\n"
+         "  resignation, said in the chat), after PLIES plies, when a seat to move waits\n"
+         "  30 s (exit code 1) or after 10 minutes, and prints the record pane\n"
+         "  (\"reBPGNGames <bytes>\"), a line \"seat WORD moves N refused N resyncs N\" per\n"
+         "  seat and \"end mate|over|plies|stalled SEAT|time\"\n";
 }
 
 }  // namespace

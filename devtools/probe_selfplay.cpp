@@ -102,7 +102,12 @@ int RunSelfplay(int& argc, char** argv, const std::vector<std::string>& args, st
       end = "plies";
       break;
     }
-    bool over = w.reNetGameLog->toPlainText().contains(QStringLiteral("Checkmate !"));
+    const QString chat = w.reNetGameLog->toPlainText();
+    if (chat.contains(QStringLiteral(" is over: ")) || chat.contains(QStringLiteral(" resigns the game on board "))) {
+      end = "over";
+      break;
+    }
+    bool over = chat.contains(QStringLiteral("Checkmate !"));
     for (int board = 1; board <= 2; ++board) {
       const int now = board == 1 ? g->PliesA : g->PliesB;
       if (now != played[board]) {

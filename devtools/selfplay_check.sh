@@ -14,7 +14,7 @@ HOME="$work/home" LD_PRELOAD="$fake_home" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OP
   "$probe" selfplay kvx500 sjeng kvx100 sjeng 40 >"$work/out" 2>"$work/err" || status=$?
 cat "$work/out" "$work/err"
 [ "$status" -eq 0 ] || { echo "selfplay ended with $status"; exit 1; }
-grep -Eq '^end (mate|plies)$' "$work/out" || { echo "the game did not end by mate or plies"; exit 1; }
+grep -Eq '^end (mate|over|plies)$' "$work/out" || { echo "the game did not end by mate, a said end or plies"; exit 1; }
 [ "$(grep -c '^seat ' "$work/out")" -eq 4 ] || { echo "not four seat lines"; exit 1; }
 grep -q '^seat sjeng moves [1-9]' "$work/out" || { echo "sjeng made no move"; exit 1; }
 [ -d "$work/home/.sjeng" ] || { echo "sjeng did not start on the new account"; exit 1; }

@@ -53,6 +53,14 @@ std::string EndedText(int exitCode) {
 
 }  // namespace
 
+std::string CXBoardEngineAgent::FileProblem(const std::string& path) {
+  const QFileInfo file(QString::fromStdString(path));
+  return !file.exists()         ? "the file " + path + " is missing"
+         : !file.isFile()       ? path + " is not a file"
+         : !file.isExecutable() ? "the file " + path + " is not executable"
+                                : std::string();
+}
+
 int CXBoardEngineAgent::Start() {
   // Whatever a running engine still has to say belongs to its earlier game.
   if (Running) Stop();
@@ -82,11 +90,8 @@ bool CXBoardEngineAgent::Launch() {
 #endif
   process->start();
   if (!process->waitForStarted(5000)) {
-    const QFileInfo file(path);
-    StartError = !file.exists()        ? "the file " + Path + " is missing"
-                 : !file.isFile()      ? Path + " is not a file"
-                 : !file.isExecutable() ? "the file " + Path + " is not executable"
-                                        : process->errorString().toStdString();
+    StartError = FileProblem(Path);
+    if (StartError.empty()) StartError = process->errorString().toStdString();
     return false;
   }
   StartError.clear();
@@ -94,6 +99,7 @@ bool CXBoardEngineAgent::Launch() {
   Lines.Clear();
   StartLines.Clear();
   Moves.clear();
+  Sayings.clear();
   GreetingSeen = false;
   SetUps = 0;
   Running = 1;
@@ -104,6 +110,7 @@ bool CXBoardEngineAgent::Launch() {
 // taken answer an earlier one, and the engine is to greet again.
 void CXBoardEngineAgent::ForgetOutput() {
   Moves.clear();
+  Sayings.clear();
   GoAfterNextMove = false;
   PositionRefused = false;
   Lines.Clear();
@@ -285,6 +292,8 @@ std::string CXBoardEngineAgent::ReadMove(std::string& text) {
         continue;
       }
       if (RefusesPosition(line)) PositionRefused = true;
+      if (EngineSaying saying = ReadEngineSaying(line); saying.kind != EngineSaying::None)
+        Sayings.push_back(std::move(saying));
       const std::string move = EngineLineBuffer::MoveOfLine(line);
       if (move.empty()) continue;
       XBoardMove parsed;
@@ -300,6 +309,12 @@ std::string CXBoardEngineAgent::ReadMove(std::string& text) {
   std::string move = Moves.front();
   Moves.pop_front();
   return move;
+}
+
+std::vector<EngineSaying> CXBoardEngineAgent::TakeSayings() {
+  std::vector<EngineSaying> said;
+  said.swap(Sayings);
+  return said;
 }
 
 std::string CXBoardEngineAgent::RefuseMove(const std::string& move, const TwoBoardPosition& position, int board) {

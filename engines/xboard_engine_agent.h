@@ -36,6 +36,9 @@ class CXBoardEngineAgent {
   // 0 on success, -1 on failure. An agent that runs is started afresh: a new
   // game never reads what the engine wrote for an earlier one.
   int Start();
+  // Why the program at `path` can not be started as an engine ("the file ...
+  // is missing"); empty when nothing speaks against it.
+  static std::string FileProblem(const std::string& path);
   // Never blocks: the process gets the quit word and a closed input, then a
   // terminate and a kill after grace periods, all while the event loop runs.
   // An engine that has already ended is reported as such at once.
@@ -55,6 +58,9 @@ class CXBoardEngineAgent {
   // Only lines after the engine's greeting to the latest set-up (InitGame,
   // InitAnalysis) are read for moves.
   std::string ReadMove(std::string& text);
+  // What the engine said since the last call (results, resignations, partner
+  // tells), in order; read from the same lines as the moves.
+  std::vector<EngineSaying> TakeSayings();
   // An engine move the rules refused: noted in the returned log text, and
   // while retries remain the engine is set up again on `board` of `position`
   // (its own side to move) and told to go. ResyncsLeft says whether it was.
@@ -119,6 +125,7 @@ class CXBoardEngineAgent {
   std::unique_ptr<QProcess> Process;
   EngineLineBuffer Lines;
   std::deque<std::string> Moves;
+  std::vector<EngineSaying> Sayings;
   bool GreetingSeen = false;
   int32_t SetUps = 0;  // set-ups sent to the running process
   int32_t Resyncs = 0;

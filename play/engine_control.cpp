@@ -103,11 +103,15 @@ void EngineControl::BuildMenu() {
   // The two marks follow the seats: a click on either changes nothing.
   QObject::connect(w_.mnuiBughouseKestroEngine, &QAction::triggered, &w_, [this] { UpdateOwnEngineRoles(false); });
   QObject::connect(w_.mnuiXBoardChessEngine, &QAction::triggered, &w_, [this] { UpdateXBoardEnginesFlag(false); });
+  const char* headings[4] = {"Engine for WhiteA (White on A board)", "Engine for BlackA (Black on A board)",
+                             "Engine for WhiteB (White on B board)", "Engine for BlackB (Black on B board)"};
+  QAction* timer = w_.mnuiXBoardChessEngineTimer;
   for (int seat = 0; seat < 4; ++seat) {
     QObject::connect(w_.mnuiBugEngineRoles[seat], &QAction::triggered, &w_, [this, seat] { SeatRoleClick(seat); });
     const std::string base = std::string("mnuiXBoardChessEngine") + kSeatTags[seat];
-    QAction* timer = w_.mnuiXBoardChessEngineTimer;
+    // Each seat's items under a heading that names the seat.
     ai->insertSeparator(timer);
+    item(ai, timer, base + "Heading", QString::fromLatin1(headings[seat]), false)->setEnabled(false);
     auto* group = new QActionGroup(&w_);
     const char* captions[3] = {"None", "Sjeng (or RuvokB)", "Sunsetter"};
     const char* suffixes[3] = {"None", "Sjeng", "Sunsetter"};
@@ -122,15 +126,11 @@ void EngineControl::BuildMenu() {
     QObject::connect(SeatItems[seat][kSjeng], &QAction::triggered, &w_, [this, seat] { SeatEngineClick(seat, kSjeng); });
     QObject::connect(SeatItems[seat][kSunsetter], &QAction::triggered, &w_,
                      [this, seat] { SeatEngineClick(seat, kSunsetter); });
-  }
-  w_.mnuiAI->menu()->insertSeparator(w_.mnuiXBoardChessEngineTimer);
-  for (int seat = 0; seat < 4; ++seat) {
-    SpeedItems[seat] = item(ai, w_.mnuiXBoardChessEngineTimer,
-                            std::string("mnuiXBoardChessEngine") + kSeatTags[seat] + "SettingsSpeed",
-                            QStringLiteral("Speed : 1"), false);
+    SpeedItems[seat] = item(ai, timer, base + "SettingsSpeed", QStringLiteral("Speed : 1"), false);
     SpeedItems[seat]->setStatusTip(ToQString(EngineSpeedHint(seat, 1)));
     QObject::connect(SpeedItems[seat], &QAction::triggered, &w_, [this, seat] { SeatSpeedClick(seat); });
   }
+  ai->insertSeparator(timer);
   QObject::connect(w_.mnuiXBoardChessEngineTimer, &QAction::triggered, &w_,
                    &TfrmKestrovane::mnuiXBoardChessEngineTimerClick);
   ai->addSeparator();
@@ -197,6 +197,21 @@ bool EngineControl::ChooseEngineExe() {
 void EngineControl::SeatRoleClick(int seat) {
   UpdateOwnEngineRoles(true);
   SeatNoneClick(seat);
+  if (!w_.mnuiBugEngineRoles[seat]->isChecked() || !ComputerPlayerChosen(seat)) return;
+  if (w_.Game()->GameKind != gkBughouse && w_.Game()->GameKind != gkCoin) return;
+  // Chosen during a game: it plays from the seat's next turn, or now.
+  w_.chbTestAutoMove->setChecked(true);
+  AutoMoveClicked();
+  w_.PostComputerTurn();
+}
+
+bool EngineControl::ComputerPlayerChosen(int seat) {
+  if (!SeatIsOwn(seat)) {
+    w_.AddChatLine(std::string(kSeatWords[seat]) +
+                   " is not your seat: its computer player plays once you have taken it and a new game starts.");
+    return false;
+  }
+  return w_.Game() && gameKind_ >= 0 && !w_.EnginesStopped;
 }
 
 void EngineControl::SeatNoneClick(int seat) {
@@ -222,7 +237,7 @@ void EngineControl::SeatEngineClick(int seat, EngineItem engine) {
   UpdateXBoardEnginesFlag(true);
   w_.mnuiBugEngineRoles[seat]->setChecked(false);
   UpdateOwnEngineRoles(true);
-  JoinGameUnderWay(seat, engine);
+  if (ComputerPlayerChosen(seat)) JoinGameUnderWay(seat, engine);
 }
 
 void EngineControl::SeatSpeedClick(int seat) {
@@ -410,7 +425,10 @@ void EngineControl::StartEngines(int kind) {
     w_.reXBoardEngine[seat]->clear();
     GreetingGate[seat] = 1;
     startTick_[seat] = now;
+    lastTell_[seat].clear();
+    tellsPassed_[seat] = 0;
   }
+  resultSaid_[0] = resultSaid_[1] = false;
   TfrmKestrovane::SetTimerInterval(w_.timerXBoardEngine, kStartIntervalMs);
 
   for (int seat = 0; seat < 4; ++seat) {
@@ -580,7 +598,15 @@ void EngineControl::PollSeat(int seat, int64_t now) {
     agents_[seat].reset();
     return;
   }
-  if (move.empty()) return;
+  const std::vector<EngineSaying> said = agent->TakeSayings();
+  const CKestroGame* game = w_.Game();
+  if (!move.empty()) PlayEngineMove(seat, *agent, move);
+  // The move may have started another game, closed the window or ended the engine.
+  if (w_.Game() != game || agents_[seat].get() != agent) return;
+  for (const EngineSaying& saying : said) Said(seat, saying);
+}
+
+void EngineControl::PlayEngineMove(int seat, CXBoardEngineAgent& agent, const std::string& move) {
   const EngineSeatRow& row = kEngineSeats[seat];
   if (row.onlyInNetworkGame && w_.NetworkMode == 0) return;
 
@@ -588,23 +614,103 @@ void EngineControl::PollSeat(int seat, int64_t now) {
   const std::string moveText = CheckedEngineMove(g, seat, move, SeatThinkingTime(seat));
   if (moveText.empty()) {
     ++RefusedMoves[seat];
-    const bool retries = agent->ResyncsLeft() > 0;
-    AppendToPane(seat, agent->RefuseMove(move, g.Position, row.board));
+    const bool retries = agent.ResyncsLeft() > 0;
+    AppendToPane(seat, agent.RefuseMove(move, g.Position, row.board));
     if (retries) ++Resyncs[seat];
     if (!retries && !stuck_[seat]) {
       stuck_[seat] = true;
-      const std::string note = std::string("The ") + kSeatWords[seat] + " engine " + agent->Name +
+      const std::string note = std::string("The ") + kSeatWords[seat] + " engine " + agent.Name +
                                " is stuck: the rules refuse its moves and it can not be set up again.";
       AddPaneLine(seat, note);
       Talk(note);
     }
     return;
   }
-  agent->MoveAccepted();
+  agent.MoveAccepted();
   ++MovesSent[seat];
   AddPaneLine(seat, "KVXN <-- " + moveText);
   (row.board == 1 ? w_.SelectionA : w_.SelectionB) = MoveSelection{};
   w_.Net().SendToServer(net::BuildFrame(w_.OwnHandle, "PlayMove", moveText));
+}
+
+// ---------------------------------------------------------------------------
+// What engines say: results and partner tells.
+
+void EngineControl::Said(int seat, const EngineSaying& saying) {
+  const CXBoardEngineAgent& agent = *agents_[seat];
+  const int board = kEngineSeats[seat].board;
+  const std::string boardName = board == 1 ? "A" : "B";
+  switch (saying.kind) {
+    case EngineSaying::Result:
+    case EngineSaying::Resign: {
+      if (resultSaid_[board - 1]) return;
+      resultSaid_[board - 1] = true;
+      const bool white = seat == 0 || seat == 2;
+      const std::string who = std::string("The ") + kSeatWords[seat] + " engine " + agent.Name;
+      const std::string note = saying.kind == EngineSaying::Result
+                                   ? who + " says the game on board " + boardName + " is over: " + saying.text
+                                   : who + " resigns the game on board " + boardName + ": " + (white ? "0-1" : "1-0");
+      AddPaneLine(seat, note);
+      Talk(note);
+      return;
+    }
+    case EngineSaying::PartnerTell:
+      PassPartnerTell(seat, saying.text);
+      return;
+    case EngineSaying::None:
+      return;
+  }
+}
+
+void EngineControl::PassPartnerTell(int seat, const std::string& tell) {
+  constexpr int kTellsPerMove = 8;
+  if (tell == lastTell_[seat] || tellsPassed_[seat] >= kTellsPerMove) return;
+  lastTell_[seat] = tell;
+  ++tellsPassed_[seat];
+  const int partner = seat ^ 3;
+  if (SeatHasEngine(partner) && SeatIsOwn(partner)) {
+    SendLogged(partner, "ptell " + tell);
+    // An engine partner does not answer that: two engines that both wait to
+    // be told to go would wait for ever.
+    if (TellAsksForGo(tell)) SendLogged(seat, "ptell go");
+    return;
+  }
+  // A player partner reads it in the chat and the partner line.
+  Talk(agents_[seat]->Name + " (" + kSeatWords[seat] + "): " + tell);
+}
+
+void EngineControl::TellEngineFromPartner(int seat, const std::string& text) {
+  if (!SeatHasEngine(seat) || !SeatIsOwn(seat) || text.empty()) return;
+  SendLogged(seat, "ptell " + text);
+}
+
+bool EngineControl::SeatIsOwn(int seat) const { return (w_.OwnRoles & (8 << (seat & 3))) != 0; }
+
+bool EngineControl::SeatPlayedByComputer(int seat) const {
+  return SeatIsOwn(seat) && (SeatHasEngine(seat) || (w_.mnuiBughouseKestroEngine->isChecked() &&
+                                                     (EngineRolesMask & (8 << seat)) != 0));
+}
+
+void EngineControl::ChatArrived(const std::string& sender, const std::string& text) {
+  const CKestroGame* game = w_.Game();
+  // Own lines are passed on where they are made.
+  if (!game || sender.empty() || sender == w_.OwnPlayer.name) return;
+  for (int seat = 0; seat < 4; ++seat) {
+    const int partner = seat ^ 3;
+    if (!SeatHasEngine(seat) || SeatPlayedByComputer(partner) || game->PlayerNames[partner] != sender) continue;
+    // The partner's line carries its engine's tell when it has one: such a
+    // tell asking for "go" is answered for that engine, which can not.
+    TellEngineFromPartner(seat, text);
+    if (TellAsksForGo(text) && SeatIsOwn(seat) && (w_.Game() == game)) w_.Net().SendTalk("go");
+  }
+}
+
+void EngineControl::OwnChatLine(const std::string& text) {
+  // The user speaks for the seats this window plays without a computer.
+  for (int seat = 0; seat < 4; ++seat) {
+    const int partner = seat ^ 3;
+    if (SeatIsOwn(partner) && !SeatPlayedByComputer(partner)) TellEngineFromPartner(seat, text);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -627,6 +733,10 @@ void EngineControl::AfterMove(const BpgnMove& move, const std::string& text, con
                               const int32_t* holdingsBeforeB) {
   CKestroGame* game = w_.Game();
   if (!game) return;
+  for (int seat = 0; seat < 4; ++seat) {
+    lastTell_[seat].clear();
+    tellsPassed_[seat] = 0;
+  }
   if (w_.mnuiBughouseKestroEngine->isChecked() && w_.chbTestAutoMove->isChecked()) w_.PostComputerTurn();
   if (w_.mnuiXBoardChessEngine->isChecked()) {
     const int mover = move.moverSeat & 3;
@@ -718,11 +828,27 @@ void EngineControl::SjengForSeat(int seat) {
   UpdateOwnEngineRoles(true);
 }
 
+bool EngineControl::TrainingEngineMissing(const std::string& path) {
+  const std::string problem = CXBoardEngineAgent::FileProblem(path);
+  if (problem.empty()) return false;
+  AppDialogs().Message(&w_, QStringLiteral("Hotseat bughouse training"),
+                       ToQString("The training can not start its engine: " + problem + "."), {Answer::Ok}, Answer::Ok);
+  return true;
+}
+
 void EngineControl::HotseatTraining(int n) {
   if (!w_.Game()) return;
   if (n == 1 || n == 2) {
     const char* questions[4] = {"Sjeng as White on A board ? ", "Sjeng as Black on A board ? ",
                                 "Sjeng as White on B board ? ", "Sjeng as Black on B board ? "};
+    // What the training changes, to be put back when an engine is missing.
+    const int32_t ownBefore = w_.OwnRoles;
+    EngineItem itemsBefore[4];
+    bool rolesBefore[4];
+    for (int seat = 0; seat < 4; ++seat) {
+      itemsBefore[seat] = CheckedEngineItem(seat);
+      rolesBefore[seat] = w_.mnuiBugEngineRoles[seat]->isChecked();
+    }
     for (int seat = 0; seat < 4; ++seat) {
       TakeSeat(seat);
       if (!w_.Game()) return;
@@ -733,17 +859,35 @@ void EngineControl::HotseatTraining(int n) {
                                QStringLiteral("You will play as white on A board. "), {Answer::Ok}, Answer::Ok);
         continue;
       }
-      if (Ask(QString::fromLatin1(questions[seat]))) SjengForSeat(seat);
+      if (Ask(QString::fromLatin1(questions[seat]))) {
+        if (TrainingEngineMissing(SeatEnginePath[seat])) {
+          if (!w_.Game()) return;
+          for (int s = 0; s < 4; ++s) {
+            SeatItems[s][itemsBefore[s]]->setChecked(true);
+            w_.mnuiBugEngineRoles[s]->setChecked(rolesBefore[s]);
+            if (s <= seat && (ownBefore & (8 << s)) == 0) w_.Net().AbandonRole(s);
+          }
+          UpdateXBoardEnginesFlag(true);
+          UpdateOwnEngineRoles(true);
+          return;
+        }
+        SjengForSeat(seat);
+      }
       if (!w_.Game()) return;
     }
   } else {
     const bool blackB = n == 3;
+    const std::string sunsetter = Contains(bytes::LowerAscii(DefaultEnginePath), "sunsetter")
+                                      ? DefaultEnginePath
+                                      : DefaultPathFor(kSunsetter);
+    // Without its engines the training would be three seats that never move.
+    if (TrainingEngineMissing(sunsetter)) return;
     const QString question = blackB
                                  ? QStringLiteral("Hotseat training with Sunsetters : You will play as Black on B board, Oki ? ")
                                  : QStringLiteral("Hotseat training with Sunsetters : You will play as White on A board, Oki ? ");
     if (Ask(question)) {
       w_.Net().TakeAllRoles();
-      if (!Contains(bytes::LowerAscii(DefaultEnginePath), "sunsetter")) DefaultEnginePath = DefaultPathFor(kSunsetter);
+      DefaultEnginePath = sunsetter;
       for (int seat = 0; seat < 4; ++seat) {
         if (seat == (blackB ? 3 : 0)) continue;
         SeatItems[seat][kSunsetter]->setChecked(true);

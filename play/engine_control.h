@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "engines/core/engine_text.h"
 #include "game/position.h"
 #include "play/engine_seam.h"
 
@@ -43,6 +44,8 @@ class EngineControl : public EngineSeam {
   void AnalyzePositionA() override;
   void ChooseEngineForAnalysis() override;
   void HotseatTraining(int n) override;
+  void ChatArrived(const std::string& sender, const std::string& text) override;
+  void OwnChatLine(const std::string& text) override;
 
   // --- menu work ---
   void UpdateOwnEngineRoles(bool announce);
@@ -91,6 +94,19 @@ class EngineControl : public EngineSeam {
   void AppendToPane(int seat, const std::string& text);
   void AddPaneLine(int seat, const std::string& line);
   void PollSeat(int seat, int64_t now);
+  void PlayEngineMove(int seat, CXBoardEngineAgent& agent, const std::string& move);
+  // A result, a resignation or a partner tell of the seat's engine.
+  void Said(int seat, const EngineSaying& saying);
+  void PassPartnerTell(int seat, const std::string& tell);
+  // The seat's engine hears `text` from its partner, a player.
+  void TellEngineFromPartner(int seat, const std::string& text);
+  bool SeatPlayedByComputer(int seat) const;
+  bool SeatIsOwn(int seat) const;
+  // The training can not start an engine from `path`: said, true.
+  bool TrainingEngineMissing(const std::string& path);
+  // A computer player was chosen for the seat: true when a game is under way
+  // in which it can play; a seat that is not the window's is said to be.
+  bool ComputerPlayerChosen(int seat);
   void AfterMove(const BpgnMove& move, const std::string& text, const int32_t* holdingsBeforeA,
                  const int32_t* holdingsBeforeB);
   void SendLogged(int seat, const std::string& line);
@@ -123,6 +139,12 @@ class EngineControl : public EngineSeam {
   bool dead_[4] = {};
   bool stuck_[4] = {};
   std::string gateCarry_[4];
+  // A game's end is said once per board.
+  bool resultSaid_[2] = {};
+  // Engines that answer each other's tells could do so for ever: between two
+  // moves a seat's tell is passed on once and only so many of them.
+  std::string lastTell_[4];
+  int tellsPassed_[4] = {};
   int32_t holdingsA_[kSlots] = {};
   int32_t holdingsB_[kSlots] = {};
 };

@@ -46,4 +46,13 @@ class EngineSeam {
   virtual void AnalyzePositionA() {}
   virtual void ChooseEngineForAnalysis() {}
   virtual void HotseatTraining(int n) { (void)n; }
+
+  // --- chat ---
+  // A chat line from another window's player reached this window.
+  virtual void ChatArrived(const std::string& sender, const std::string& text) {
+    (void)sender;
+    (void)text;
+  }
+  // The user sent a chat line from this window.
+  virtual void OwnChatLine(const std::string& text) { (void)text; }
 };

@@ -164,6 +164,9 @@ class NetSession::ClientSide : public net::ClientHost {
   void ShowPlayers() override { s_.w_.DrawBoard(); }
   void EnableNewGameMenus(int code) override { s_.w_.EnableNewGameMenus(code); }
   void TellComputerPlayers(const net::RelayedMove& move) override { s_.w_.Engines().TellComputerPlayers(move); }
+  void ChatArrived(const std::string& sender, const std::string& text) override {
+    s_.w_.Engines().ChatArrived(sender, text);
+  }
 
  private:
   NetSession& s_;
@@ -378,6 +381,7 @@ bool NetSession::StartServerOn(uint16_t port) {
   table_.At(0).roles = 127;
   w_.NetworkMode = 1;
   w_.ActsAsServer = 1;
+  w_.mnuiAI->setEnabled(true);
 
   // Every seat is free: the names of an earlier session, which the new game
   // would carry over, sit in no player table now.

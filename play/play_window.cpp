@@ -314,6 +314,8 @@ void TfrmKestrovane::BuildMenus() {
   new_game::BuildStartGameMenus(*this);
 
   mnuiAI = SubMenu(MainMenu1, "mnuiAI", "ComputerPlayer")->menuAction();
+  // Computer players play in network games: the menu waits for one.
+  mnuiAI->setEnabled(false);
   QMenu* ai = mnuiAI->menu();
   mnuiBughouseKestroEngine = MenuItem(ai, "mnuiBughouseKestroEngine", "KVX (Bughouse) Chess Engine", true);
   const char* roleCaptions[4] = {"WhiteA (White on A board)", "BlackA (Black on A board)", "WhiteB (White on B board)",
@@ -603,7 +605,11 @@ void TfrmKestrovane::LoadProfile(const std::string& fileName) { profile::LoadPro
 void TfrmKestrovane::mnuiStartServerClick() { net_->StartServer(); }
 void TfrmKestrovane::mnuiJoinToServerClick() { net_->JoinToServer(); }
 void TfrmKestrovane::btnLoginClick() { net_->Login(); }
-void TfrmKestrovane::edNetGameMessageKeyDown() { net_->SendChatLine(); }
+void TfrmKestrovane::edNetGameMessageKeyDown() {
+  const std::string line = FromQString(edNetGameMessage->text());
+  net_->SendChatLine();
+  engines_->OwnChatLine(line);
+}
 
 void TfrmKestrovane::CommunicatorClick(int button) {
   net_->SendTalk(communicator::kTable[static_cast<size_t>(button)].text);

@@ -167,3 +167,24 @@ std::string EngineLineBuffer::MoveOfLine(std::string_view line) {
   if (line.substr(0, prefix.size()) != prefix) return {};
   return Trim(line.substr(prefix.size()));
 }
+
+EngineSaying ReadEngineSaying(std::string_view line) {
+  const std::string text = Trim(line);
+  const std::string_view t = text;
+  for (std::string_view result : {"1-0", "0-1", "1/2-1/2"})
+    if (t.substr(0, result.size()) == result && (t.size() == result.size() || IsBlankOrControl(t[result.size()])))
+      return {EngineSaying::Result, text};
+  if (t == "resign" || t == "tellics resign") return {EngineSaying::Resign, text};
+  constexpr std::string_view ptell = "tellics ptell ";
+  if (t.substr(0, ptell.size()) == ptell) {
+    const std::string tell = Trim(t.substr(ptell.size()));
+    if (!tell.empty()) return {EngineSaying::PartnerTell, tell};
+  }
+  return {};
+}
+
+bool TellAsksForGo(std::string_view tell) {
+  const std::string lower = bytes::LowerAscii(tell);
+  return lower.find("tell me 'go'") != std::string::npos || lower.find("tell me \"go\"") != std::string::npos ||
+         lower.find("tell me when to go") != std::string::npos;
+}

@@ -36,6 +36,18 @@ struct XBoardMove {
 // B, R, Q); anything else gives false.
 bool ParseXBoardMove(std::string_view text, XBoardMove& move);
 
+// What an engine line says to the players: the end of its game (a result
+// line "1-0 {White Mates}" or a resignation) or a tell to its partner
+// ("tellics ptell <text>", text without the prefix).
+struct EngineSaying {
+  enum Kind { None = 0, Result = 1, Resign = 2, PartnerTell = 3 };
+  Kind kind = None;
+  std::string text;  // the result line, or the tell
+};
+EngineSaying ReadEngineSaying(std::string_view line);
+// A partner tell in which the engine asks to be told "go" (it sits until then).
+bool TellAsksForGo(std::string_view tell);
+
 // Output of one engine as it arrives in chunks: keeps the unfinished last
 // line until its line feed comes.
 class EngineLineBuffer {

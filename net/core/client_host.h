@@ -42,6 +42,12 @@ class ClientHost {
     (void)text;
   }
 
+  // A chat line from `sender` was shown (after SpeakChatLine and the partner line).
+  virtual void ChatArrived(const std::string& sender, const std::string& text) {
+    (void)sender;
+    (void)text;
+  }
+
   // --- relayed moves ---
   // Plays the move sound when sounds are on and returns when it has ended.
   virtual void PlayMoveSoundAndWait() {}

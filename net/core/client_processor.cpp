@@ -85,6 +85,7 @@ void ClientProcessor::Talk(const std::string& payload) {
   if (game && partner >= 0 && partner <= 3 && sender == game->PlayerNames[partner])
     host_.SetPartnerTellsText(PartnerTellsAfter(host_.PartnerTellsText(), text, host_.PartnerTellsLimit()));
   host_.AddChatLine(payload);
+  host_.ChatArrived(sender, text);
 }
 
 void ClientProcessor::PlayMove(const std::string& payload) {

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcessEnvironment>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include "engines/xboard_engine_agent.h"
+#include "platform/file_io.h"
 #include "play/engine_control.h"
 #include "tests/play/net_fixture.h"
 
@@ -145,6 +147,43 @@ TEST_F(EnginePlayTest, BuiltInPlayerAndSjengPlayABughouseGameWithoutStalling) {
     std::printf("%s: %d moves sent, %d refused\n", kSeatWords[seat], c.MovesSent[seat], c.RefusedMoves[seat]);
   }
 }
+
+// Four sjengs play a game to its end: the chat says how it ended, and no
+// team of two sjengs waits on itself (a sitting sjeng is told to go). Two
+// games, run side by side.
+class FourSjengsTest : public EnginePlayTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FourSjengsTest, PlayAGameToItsEndAndTheChatSaysHowItEnded) {
+  if (!QFile::exists(kSjeng)) GTEST_SKIP() << "sjeng is not installed";
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  for (int seat = 0; seat < 4; ++seat) Control().GiveSeatEngine(seat, EngineControl::kSjeng, kSjeng);
+  const QRegularExpression ended(QStringLiteral("The (White|Black)[AB] engine sjeng (says the game on board [AB] is "
+                                                "over: (1-0|0-1|1/2-1/2) \\{|resigns the game on board [AB]: )"));
+  auto endings = [&] { return static_cast<int>(QString::fromStdString(Chat()).count(ended)); };
+  constexpr int kStallMs = 45000;
+  Server().StartGameMenuClick(0);
+  QElapsedTimer sinceMove;
+  sinceMove.start();
+  int plies = 0;
+  while (endings() == 0) {
+    QTest::qWait(50);
+    const CKestroGame& g = *Server().Game();
+    if (g.PliesA + g.PliesB != plies) {
+      plies = g.PliesA + g.PliesB;
+      sinceMove.restart();
+    }
+    // A game over without a word would stop here too.
+    if (sinceMove.elapsed() < kStallMs) continue;
+    std::string panes;
+    for (int seat = 0; seat < 4; ++seat) panes += std::string("\n--- ") + kSeatWords[seat] + "\n" + Pane(seat);
+    FAIL() << "nothing moved after " << g.PliesA << "+" << g.PliesB << " plies\n--- chat\n" << Chat() << panes;
+  }
+  std::printf("game %d: %d plies on A, %d on B\n", GetParam(), Server().Game()->PliesA, Server().Game()->PliesB);
+  EXPECT_EQ(endings(), 1) << Chat();
+}
+
+INSTANTIATE_TEST_SUITE_P(Games, FourSjengsTest, ::testing::Values(1, 2));
 
 // Five times a new game starts right after an engine's move, while the engine
 // told of it thinks: every seat moves in every game and no move of an earlier
@@ -288,30 +327,41 @@ TEST_F(EnginePlayTest, TrainingAsWhiteALetsSjengPlayTheOtherThreeSeatsWhileTheHu
   EXPECT_TRUE(Server().reXBoardEngine[1]->isVisible());
 }
 
-// The Sunsetter trainings start the program's own Engines/Sunsetter/Sunsetter.exe.
-TEST_F(EnginePlayTest, ASunsetterThatCannotStartIsSaidToWithWhyNotThatItEnded) {
+// The Sunsetter trainings start the program's own Engines/Sunsetter/Sunsetter.exe:
+// without it they say so and leave the window as it was.
+TEST_F(EnginePlayTest, ATrainingWhoseEnginesCannotStartSaysWhyAndStartsNoGame) {
   StartServerAndLogIn("Ann");
-  using Answer = Dialogs::Answer;
-  dialogs_.messages = {Answer::Yes, Answer::Yes};
-  Server().mnuiHotseat3Click();
-  ASSERT_EQ(dialogs_.messages.size(), 0u);
-  EngineControl& c = Control();
-  for (int seat = 0; seat < 3; ++seat) EXPECT_EQ(c.Agent(seat), nullptr) << seat;
-  Server().Engines().PollEngines();
+  const CKestroGame* before = Server().Game();
   const std::string exe = program_ + "/Engines/Sunsetter/Sunsetter.exe";
-  const std::string missing = "The BlackA engine Sunsetter.exe could not be started: the file " + exe + " is missing.";
-  ASSERT_TRUE(Wait([&] { return Chat().find(missing) != std::string::npos; })) << Chat();
-  EXPECT_NE(Pane(1).find(missing), std::string::npos) << Pane(1);
-
+  auto trainingSays = [&](const std::string& why) {
+    dialogs_.asked.clear();
+    dialogs_.messages = {Dialogs::Answer::Ok};
+    Server().mnuiHotseat3Click();
+    ASSERT_EQ(dialogs_.asked.size(), 1u);
+    EXPECT_EQ(dialogs_.asked[0].title, QStringLiteral("Hotseat bughouse training"));
+    EXPECT_EQ(dialogs_.asked[0].text.toStdString(), "The training can not start its engine: the file " + exe + why);
+    EXPECT_EQ(Server().Game(), before);
+    EXPECT_EQ(Server().OwnRoles & 120, 0);
+    for (int seat = 0; seat < 4; ++seat) EXPECT_TRUE(Control().SeatItems[seat][EngineControl::kNone]->isChecked());
+    EXPECT_FALSE(Server().mnuiXBoardChessEngine->isChecked());
+  };
+  trainingSays(" is missing.");
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(program_ + "/Engines/Sunsetter")));
   QFile file(QString::fromStdString(exe));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.close();
+  trainingSays(" is not executable.");
+
+  // Chosen for a seat anyway, the engine that cannot start is said to, with why.
+  for (int seat = 0; seat < 4; ++seat) Server().Net().TakeRole(seat);
+  ASSERT_TRUE(Wait([&] { return (Server().OwnRoles & 120) == 120; })) << Describe();
+  Control().GiveSeatEngine(2, EngineControl::kSunsetter, exe);
   Server().StartGameMenuClick(101);
   Server().Engines().PollEngines();
   const std::string notExecutable =
       "The WhiteB engine Sunsetter.exe could not be started: the file " + exe + " is not executable.";
   ASSERT_TRUE(Wait([&] { return Chat().find(notExecutable) != std::string::npos; })) << Chat();
+  EXPECT_NE(Pane(2).find(notExecutable), std::string::npos) << Pane(2);
   EXPECT_EQ(Chat().find("has ended"), std::string::npos) << Chat();
 }
 
@@ -384,8 +434,16 @@ TEST_F(EnginePlayTest, SjengsSwitchedOffOrOnDuringAGameStopOrPlayOnFromThePositi
   ASSERT_TRUE(Wait([&] { return game->PliesB == 2; }, 20000)) << Pane(3) << Chat();
   // It waited for White's move without a side; then its turn and its hands.
   EXPECT_NE(Pane(3).find("d2d4 --> sjeng\nsjeng<- go\nsjeng<- holding [] []\n"), std::string::npos) << Pane(3);
+  // No hands before its turn: some engines misread them while they play no side.
+  const size_t setUp = Pane(3).find("sjeng<- setboard");
+  EXPECT_EQ(Pane(3).substr(setUp, Pane(3).find("sjeng<- go", setUp) - setUp).find("holding"), std::string::npos)
+      << Pane(3);
 
+  // In its turn after e4: the position with its en-passant square, then go.
   c.SeatItems[1][EngineControl::kSjeng]->trigger();
+  EXPECT_NE(Pane(1).find("sjeng<- setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3\nsjeng<- go\n"),
+            std::string::npos)
+      << Pane(1);
   ASSERT_TRUE(Wait([&] { return game->PliesA == 2; }, 20000)) << Pane(1) << Chat();
   nettest::Lcg random(7);
   LegalMoveEntry move;
@@ -396,6 +454,21 @@ TEST_F(EnginePlayTest, SjengsSwitchedOffOrOnDuringAGameStopOrPlayOnFromThePositi
   c.SeatItems[0][EngineControl::kSjeng]->trigger();
   ASSERT_TRUE(Wait([&] { return game->PliesA >= 6; }, 30000)) << Pane(0) << Pane(1) << Chat();
   for (int seat : {0, 1, 3}) EXPECT_EQ(c.RefusedMoves[seat], 0) << Pane(seat);
+  EXPECT_EQ(Server().Game(), game);
+
+  // "No computer players" stops every engine at once.
+  Server().mnuiNoEnginesClick();
+  for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(c.Agent(seat), nullptr) << seat;
+  ASSERT_TRUE(Wait([&] { return ChildProcesses(kSjeng) == 0; })) << ChildProcesses(kSjeng);
+  // The built-in player chosen now plays the seat to move at once, and its next turns.
+  const int plies = game->PliesA;
+  const int seat = game->Position.sideToMoveA == 0 ? 0 : 1;
+  Server().mnuiBugEngineRoles[seat]->trigger();
+  ASSERT_TRUE(Wait([&] { return game->PliesA == plies + 1; })) << Chat();
+  ASSERT_TRUE(nettest::PickMove(*game, random, move, 1));
+  ClickSquare(Server(), move.kind, move.from);
+  ClickSquare(Server(), 1, move.to);
+  ASSERT_TRUE(Wait([&] { return game->PliesA == plies + 3; })) << Chat();
   EXPECT_EQ(Server().Game(), game);
 }
 
@@ -457,7 +530,19 @@ TEST_F(EnginePlayTest, AnalysisOfBoardAShowsSjengsLinesInTheWhiteAPane) {
 }
 
 TEST_F(EnginePlayTest, ComputerPlayerMenuSetsSeatsSpeedsAndTimerAndAnnouncesOnce) {
+  // Computer players play in network games: before one, the menu is not offered.
+  EXPECT_FALSE(Server().mnuiAI->isEnabled());
+  // Each seat's engine items and speed sit under a heading naming the seat.
+  std::string menu;
+  for (QAction* item : Server().mnuiAI->menu()->actions())
+    menu += item->isSeparator() ? std::string("-\n")
+                                : item->text().toStdString() + (item->isEnabled() ? "" : " (disabled)") + "\n";
+  const std::string golden = std::string(KESTRO_SOURCE_DIR) + "/tests/data/computer_player_menu.txt";
+  std::string expected;
+  EXPECT_TRUE(file_io::ReadFile(golden, expected)) << golden;
+  EXPECT_EQ(menu, expected) << "The ComputerPlayer menu differs from tests/data/computer_player_menu.txt";
   StartServerAndLogIn("Ann");
+  EXPECT_TRUE(Server().mnuiAI->isEnabled());
   EngineControl& c = Control();
   auto chatLines = [&](const std::string& text) {
     int n = 0;
@@ -550,6 +635,17 @@ TEST_F(EnginePlayTest, StuckSilentAndDeadEnginesAreSaidOnceAndTheirSeatsLeftAlon
   EXPECT_EQ(c.Resyncs[2], 3);
   EXPECT_NE(Pane(2).find("Setting the engine up again (3 of 3)"), std::string::npos) << Pane(2);
   ASSERT_TRUE(Wait([&] { return Pane(3).find("has ended") != std::string::npos; })) << Pane(3);
+  // An engine chosen during the game that refuses the position waits for the next game, and says so.
+  const std::string refuser = WriteEngine(engines, "refuser", R"(echo 'tellics set 1 Sjeng refuser'
+while read line; do case "$line" in setboard*) echo 'Error (unknown command): setboard' ;; esac; done
+)");
+  dialogs_.files = {QString::fromStdString(refuser)};
+  c.SeatItems[0][EngineControl::kSjeng]->trigger();
+  ASSERT_TRUE(Wait([&] {
+    return Pane(0).find("refuser can not take the position of this game: it waits for the next game.") !=
+           std::string::npos;
+  })) << Pane(0);
+  EXPECT_EQ(c.Agent(0), nullptr);
   // The silent engine's start-up time runs out.
   EXPECT_EQ(Pane(1).find("No greeting line"), std::string::npos) << Pane(1);
   ticks_.clock.Advance(10000);
@@ -571,6 +667,88 @@ TEST_F(EnginePlayTest, StuckSilentAndDeadEnginesAreSaidOnceAndTheirSeatsLeftAlon
     EXPECT_EQ(chat.find(note, first + 1), std::string::npos) << chat;
   }
   EXPECT_EQ(Pane(1).find("move e7e5"), std::string::npos) << Pane(1);
+}
+
+// Partner tells: an engine's tell reaches an engine partner as "ptell", and
+// one asking to be told "go" is answered for it; two engines that answer each
+// other's tells do so once. A player partner reads the tell in the chat and
+// the partner line, and what the player says goes to the engine. Each board's
+// end is said once in the chat.
+TEST_F(EnginePlayTest, PartnerTellsReachThePartnerAndNoTeamOfEnginesWaitsOnItself) {
+  ServeAllFourSeats();
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  // Sits after the opponent's first move until told to go; answers any other tell with a complaint.
+  const std::string sitter = WriteEngine(engines, "sitter", R"(echo 'tellics set 1 Sjeng sitter'
+reply=''
+while read line; do
+  case "$line" in
+    e2e4) reply=e7e5; echo "tellics ptell I am forcedly mated (dead). Tell me 'go' to start moving into it." ;;
+    d2d4) reply=d7d5; echo "tellics ptell I am forcedly mated (dead). Tell me 'go' to start moving into it." ;;
+    'ptell go') echo "move $reply"; if [ $reply = e7e5 ]; then echo 'tellics resign'; else echo '0-1 {Black mates}'; fi ;;
+    ptell*) echo "tellics ptell Sorry, but I don't understand that command." ;;
+  esac
+done
+)");
+  const std::string listener = WriteEngine(engines, "listener", R"(echo 'tellics set 1 Sjeng listener'
+while read line; do
+  case "$line" in
+    ptell*) echo "tellics ptell Sorry, but I don't understand that command." ;;
+    d7d5) echo '0-1 {Black mates}' ;;
+  esac
+done
+)");
+  EngineControl& c = Control();
+  c.GiveSeatEngine(1, EngineControl::kSjeng, sitter);
+  c.GiveSeatEngine(2, EngineControl::kSjeng, listener);
+  c.GiveSeatEngine(3, EngineControl::kSjeng, sitter);
+  Server().StartGameMenuClick(0);
+  const CKestroGame* game = Server().Game();
+  auto count = [](const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  };
+  const std::string sits = "I am forcedly mated (dead). Tell me 'go' to start moving into it.";
+  const std::string sorry = "ptell Sorry, but I don't understand that command.";
+
+  // Board A: BlackA sits; its partner engine hears it, and the program tells it to go.
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  ASSERT_TRUE(Wait([&] { return game->PliesA == 2; })) << Pane(1) << Pane(2);
+  EXPECT_NE(Pane(2).find("ptell " + sits + " --> listener"), std::string::npos) << Pane(2);
+  EXPECT_NE(Pane(1).find("ptell go --> sitter"), std::string::npos) << Pane(1);
+  // The listener complains twice (to the sit and to the sitter's complaint); the second goes nowhere.
+  ASSERT_TRUE(Wait([&] { return count(Pane(2), "tellics " + sorry) == 2; })) << Pane(2);
+  Server().timerXBoardEngineTimer();
+  EXPECT_EQ(count(Pane(1), sorry + " --> sitter"), 1) << Pane(1);
+  EXPECT_EQ(count(Pane(2), sorry + " --> listener"), 1) << Pane(2);
+  EXPECT_EQ(Chat().find("sitter (BlackA)"), std::string::npos) << Chat();
+  ASSERT_TRUE(Wait([&] { return Chat().find("The BlackA engine sitter resigns the game on board A: 1-0") !=
+                                 std::string::npos; }))
+      << Chat();
+
+  // Board B: BlackB sits; its partner is the player, who reads it and says go.
+  ClickSquare(Server(), 2, sq::d1 + 12);
+  ClickSquare(Server(), 2, sq::d1 + 36);
+  const std::string said = "sitter (BlackB): " + sits;
+  ASSERT_TRUE(Wait([&] { return Chat().find(said) != std::string::npos; })) << Chat() << Pane(3);
+  // The partner line keeps the end of what the partner says.
+  EXPECT_TRUE(Server().edPartnerTells->text().endsWith(QStringLiteral("Tell me 'go' to start moving into it.")))
+      << Server().edPartnerTells->text().toStdString();
+  EXPECT_EQ(Pane(3).find("ptell go"), std::string::npos) << Pane(3);
+  EXPECT_EQ(game->PliesB, 1);
+  Server().edNetGameMessage->setText(QStringLiteral("go"));
+  QTest::keyClick(Server().edNetGameMessage, Qt::Key_Return);
+  EXPECT_NE(Pane(3).find("ptell go --> sitter"), std::string::npos) << Pane(3);
+  ASSERT_TRUE(Wait([&] { return game->PliesB == 2; })) << Pane(3);
+  // Both board B engines say the game is over; the chat says it once.
+  ASSERT_TRUE(Wait([&] { return count(Pane(2) + Pane(3), "0-1 {Black mates}") >= 2; })) << Pane(2) << Pane(3);
+  Server().timerXBoardEngineTimer();
+  ASSERT_TRUE(Wait([&] { return count(Chat(), "says the game on board B is over: 0-1 {Black mates}") == 1; }))
+      << Chat();
+  EXPECT_EQ(count(Chat(), "is over"), 1) << Chat();
+  EXPECT_EQ(count(Chat(), "resigns"), 1) << Chat();
 }
 
 TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
