@@ -34,26 +34,9 @@ using nettest::NetWindowsTest;
 using nettest::PickMove;
 using nettest::Session;
 using nettest::Wait;
+using nettest::WholeDrawing;
 
 class NetGameTest : public NetWindowsTest {};
-
-// The window's board picture as a whole drawing of what it shows gives it,
-// with the running clocks over it while they are shown.
-QImage WholeDrawing(TfrmKestrovane& w) {
-  CKestroGame look;
-  DisplayOf(look).Visual = DisplayOf(*w.Game()).Visual;
-  DisplayOf(look).Pieces = DisplayOf(*w.Game()).Pieces;
-  for (int seat = 0; seat < 4; ++seat) {
-    look.PlayerNames[seat] = w.Game()->PlayerNames[seat];
-    look.DisplayNames[seat] = w.Game()->DisplayNames[seat];
-  }
-  QImage picture = testdisplay::RenderPicture(look, w.ShownPosition());
-  const TwoBoardPosition& p = w.Game()->Position;
-  if (DisplayOf(look).Visual.ShowPresumptiveTimes == 1)
-    DrawRunningClocks(look, picture, p, p.sideToMoveA == 0, p.sideToMoveA != 0, p.sideToMoveB == 0,
-                      p.sideToMoveB != 0);
-  return picture;
-}
 
 // What the screen shows of `widget` is what the widget draws afresh (it may
 // have drawn only its changed lines).
