@@ -287,8 +287,8 @@ void ServerProcessor::SendGameSoFar(std::string_view handle) {
   const std::array<std::string, 4> now = SeatNames(host_.Game());
   const bool seatsChanged = now != startNames_;
   if (seatsChanged) host_.ServerSendtoCli(handle, SetPlayersFrame(startNames_));
-  host_.ServerSendtoCli(handle,
-                        BuildFrame(kAnnounceHandle, command, LagCompensatorPayload(host_.Game().LagCompensatorRead == 1)));
+  const std::string lagCompensator = LagCompensatorPayload(host_.Game().LagCompensatorRead == 1);
+  host_.ServerSendtoCli(handle, BuildFrame(kAnnounceHandle, command, lagCompensator));
   for (const std::string& frame : relayed_) host_.ServerSendtoCli(handle, frame);
   if (seatsChanged) host_.ServerSendtoCli(handle, SetPlayersFrame(now));
   // Its running clocks count each turn from where the server's do.

@@ -205,7 +205,9 @@ TEST_F(NetCatchUpTest, EveryWindowsRunningClocksAndLagCompensationAreTheServers)
   // A Bronstein game unticks the lag compensator everywhere; the 3-minute
   // game after it keeps it so, with WhiteB free since its start.
   Server().StartGameMenuClick(101);
-  ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) { return w.RecordPane().Text().find("bronstein 60+3") != std::string::npos; }));
+  ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) {
+    return w.RecordPane().Text().find("bronstein 60+3") != std::string::npos;
+  }));
   Server().StartGameMenuClick(0);
   ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.RecordPane().Text() == Server().RecordPane().Text(); }));
   ASSERT_FALSE(Server().mnuiBughouseLagcompensator->isChecked());
@@ -237,7 +239,8 @@ TEST_F(NetCatchUpTest, EveryWindowsRunningClocksAndLagCompensationAreTheServers)
   ClickSquare(ann, mkMoveA, CKestroGame::SquareFromName('e', '2'));
   ClickSquare(ann, mkMoveA, CKestroGame::SquareFromName('e', '4'));
   // The server's window shows the move with the running clocks over it.
-  ASSERT_TRUE(Wait([&] { return Server().reBPGNGames->toPlainText().contains(QStringLiteral("1A.e4")); })) << Describe();
+  ASSERT_TRUE(Wait([&] { return Server().reBPGNGames->toPlainText().contains(QStringLiteral("1A.e4")); }))
+      << Describe();
   QCoreApplication::processEvents();
   EXPECT_TRUE(Server().imgBoard->Canvas() == WholeDrawing(Server())) << "the server's picture after a client's move";
   ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) { return w.Game()->MoveCount == 1; })) << Describe();
