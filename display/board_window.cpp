@@ -235,9 +235,10 @@ void TfrmKestroForm::DrawBoard() {
     DrawPosition(*game_, imgBoard->Canvas(), ShownPosition());
     FitSurface();
     imgBoard->update();
-    return;
+  } else {
+    imgBoard->update(drawn);
   }
-  imgBoard->update(drawn);
+  DrawOverPosition();
 }
 
 void TfrmKestroForm::ClearPicture() {

@@ -132,6 +132,8 @@ class TfrmKestroForm : public QWidget {
   virtual void FormActivate();
   virtual void FormClose();
   virtual void WindowLayout() {}
+  // What a derived window draws over every whole drawing of the position.
+  virtual void DrawOverPosition() {}
   // The base creation handler: the chess font and the save dialog's folder.
   void FormCreate();
 

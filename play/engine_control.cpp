@@ -524,12 +524,11 @@ void EngineControl::ComputerPlayerTurn() {
 
   if (status.any == 0 && result.kind != 0) {
     const int seat = g.SquareOwner(result.kind, result.from, g.Position);
-    MoveSelection& highlight = seat >= 2 ? w_.SelectionB : w_.SelectionA;
-    highlight = MoveSelection{result.kind, result.from, result.to, result.promotion};
+    // The move replaces a half-made one of its board, whose frame the
+    // drawing after the move would otherwise show again.
+    (seat >= 2 ? w_.SelectionB : w_.SelectionA) = MoveSelection{};
     if (g.CountMoves(result.kind, result.from, result.to) != 0)
       w_.PlayOrSendMove(result.kind, result.from, result.to, result.promotion);
-    // The move may have started another game or closed the window.
-    if (w_.Game() == game) highlight = MoveSelection{};
   }
   if (status.any == 1 && w_.Game() == game) {
     for (int board = 1; board <= 2; ++board) {

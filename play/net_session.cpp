@@ -102,7 +102,7 @@ class NetSession::ServerSide : public net::ServerHost {
     net::AddNetworkMoveToRecord(record, moveText);
     w.RecordPane().SetTextLater(record);
     (board == 1 ? w.SelectionA : w.SelectionB) = MoveSelection{};
-    s_.ShowMoveLater(false);
+    s_.ShowMoveLater();
     // The server's own computer players answer its clients too.
     CKestroGame& g = *w.Game();
     if ((g.GameKind == gkBughouse || g.GameKind == gkCoin) && !g.Moves.empty())
@@ -130,18 +130,18 @@ class NetSession::ClientSide : public net::ClientHost {
     s_.w_.SpeakChatLine(sender, text);
   }
   void SetTurnStart(int seat, int64_t tick) override { s_.w_.TurnStartTick[seat & 3] = tick; }
-  void ShowMovePlayed() override { s_.ShowMoveLater(true); }
+  void ShowMovePlayed() override { s_.ShowMoveLater(); }
   void AddMoveToRecord(const std::string& moveText) override {
     std::string record = s_.w_.RecordPane().Text();
     net::AddNetworkMoveToRecord(record, moveText);
     s_.w_.RecordPane().SetTextLater(record);
-    s_.ShowMoveLater(false);
+    s_.ShowMoveLater();
   }
   void ShowLegalMoves() override {
     // The list becomes the game's LegalMoveText, which the pane shows when drawn.
     CKestroGame& g = *s_.w_.Game();
     g.LegalMovesText(g.Position, g.LegalMoveCount, g.PliesA, g.PliesB);
-    s_.ShowMoveLater(false);
+    s_.ShowMoveLater();
   }
 
   void LogGameBeforeNewGame() override {
@@ -160,6 +160,7 @@ class NetSession::ClientSide : public net::ClientHost {
     w.chbShowPresumptiveTimes->setChecked(true);
     w.chbShowPresumptiveTimesClick();
   }
+  void SetLagCompensator(bool on) override { s_.w_.mnuiBughouseLagcompensator->setChecked(on); }
   void ShowOwnName(const std::string& name) override { s_.w_.ShowName(ToQString(name)); }
   void ShowPlayers() override { s_.w_.DrawBoard(); }
   void EnableNewGameMenus(int code) override { s_.w_.EnableNewGameMenus(code); }
@@ -255,20 +256,16 @@ void NetSession::AddChatLine(const std::string& line) {
 // ---------------------------------------------------------------------------
 // Showing relayed moves.
 
-void NetSession::ShowMoveLater(bool runningClocks) {
-  show_running_clocks_ = show_running_clocks_ || runningClocks;
+void NetSession::ShowMoveLater() {
   if (!show_timer_->isActive()) show_timer_->start();
 }
 
 void NetSession::ShowMove() {
-  const bool runningClocks = std::exchange(show_running_clocks_, false);
   CKestroGame* game = w_.Game();
   if (!game) return;
   w_.RecordPane().Show();
   w_.ShowLegalMovesText(game->LegalMoveText);
-  w_.DrawBoard();
-  if (runningClocks && w_.Visual().ShowPresumptiveTimes == 1) w_.ShowPresumptiveTimes();
-  w_.ShowMoveSelections();
+  w_.DrawBoard();  // with the move selections and the running clocks
 }
 
 // ---------------------------------------------------------------------------

@@ -83,9 +83,8 @@ class NetSession : public NetSeam {
   // After a relayed move the game (its record and legal-move list too) is
   // up to date at once; the board, the move selections and both panes show
   // it from the event loop, after the sockets' events, once for any number
-  // of moves: the network does not wait for drawing. `runningClocks`: the
-  // running clocks are drawn too when shown.
-  void ShowMoveLater(bool runningClocks);
+  // of moves: the network does not wait for drawing.
+  void ShowMoveLater();
   void ShowMove();
   // The debug log follows "Make Debug Logs".
   void SyncLog();
@@ -111,6 +110,5 @@ class NetSession : public NetSeam {
   std::string last_error_;
   uint16_t server_port_ = 6464;
   std::unique_ptr<QTimer> show_timer_;  // zero-interval, single-shot: ShowMove
-  bool show_running_clocks_ = false;
   bool reading_ = false;  // frames of a read are being run: chat lines wait for their burst
 };

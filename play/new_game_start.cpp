@@ -79,19 +79,21 @@ void StartNewGame(TfrmKestrovane& w, int kind, bool withSound) {
     net::SetOwnSeats(w.OwnPlayer, g.PlayerNames);
   if (row->SetsDelay()) w.mnuiBughouseLagcompensator->setChecked(false);
   g.LagCompensatorRead = w.mnuiBughouseLagcompensator->isChecked() ? 1 : 0;
+  // Every turn starts now; the drawing shows the running clocks from here.
+  const int64_t now = TfrmKestrovane::TickCount10ms();
+  for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
   FinishStart(w);
   w.RedrawWithMaps();
 
   if (w.ActsAsServer == 1) {
-    w.Net().SendToAllBS(net::BuildFrame(net::kAnnounceHandle, row->command));
+    w.Net().SendToAllBS(
+        net::BuildFrame(net::kAnnounceHandle, row->command, net::LagCompensatorPayload(g.LagCompensatorRead == 1)));
     w.Net().SendToAll(
         net::BuildFrame(net::kServerHandle, "Talk", net::CleanPayload(NewGameAnnouncement(*row, g))));
     // Processing the broadcast may have closed the window.
     if (!w.Game()) return;
   }
 
-  const int64_t now = TfrmKestrovane::TickCount10ms();
-  for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
   w.TeamNewGameRequest[0] = w.TeamNewGameRequest[1] = 0;
   w.Net().GameStarted(kind);
   if (withSound && !w.mnuiSoundsOff->isChecked() && !w.mnuiSoundMoveNone->isChecked()) w.PlayMoveSoundAndWait();
@@ -118,10 +120,10 @@ void NewClassicGame(TfrmKestrovane& w) {
   const std::string header = NewGameHeader(classic, names, TfrmKestrovane::DateText());
   const std::string noDisplayNames[4];
   TakeNewGame(w, CreateNewGame(classic, header, names, noDisplayNames), header);
-  w.RedrawWithMaps();
-  FinishStart(w);
   const int64_t now = TfrmKestrovane::TickCount10ms();
   for (int seat = 0; seat < 4; ++seat) w.TurnStartTick[seat] = w.ServerTurnStart[seat] = now;
+  w.RedrawWithMaps();
+  FinishStart(w);
 }
 
 void EnableNewGameMenus(TfrmKestrovane& w, int code) {

@@ -805,6 +805,12 @@ void TfrmKestrovane::Mark(int kind, int square, bool on) {
   imgBoard->update();
 }
 
+void TfrmKestrovane::DrawOverPosition() {
+  if (!Visual().PiecesLoaded) return;
+  if (SetupMode == 0) ShowMoveSelections();
+  if (Visual().ShowPresumptiveTimes == 1) ShowPresumptiveTimes();
+}
+
 void TfrmKestrovane::ShowMoveSelections() {
   if (!Game()) return;
   for (const MoveSelection* s : {&SelectionA, &SelectionB})

@@ -91,8 +91,8 @@ class TfrmKestrovane : public TfrmKestroForm {
   // The legal-move pane shows `text` (the game's numbered list).
   void ShowLegalMovesText(const std::string& text);
   void ShowPresumptiveTimes();
-  // Each board's half-made move framed again in the highlight colour (after
-  // a drawing of the whole position).
+  // Each board's half-made move framed again in the highlight colour (every
+  // drawing of the whole position does it).
   void ShowMoveSelections();
   void SaveGameRecordAs();
 
@@ -270,6 +270,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   void FormActivate() override {}
   void FormClose() override;
   void WindowLayout() override { actWindowLayoutExecute(); }
+  // Over every whole drawing: the frames of the half-made moves and, while
+  // they are shown, the running clocks.
+  void DrawOverPosition() override;
 
  private:
   void BuildControls();

@@ -76,6 +76,9 @@ class ClientHost {
   virtual void StartNewGame(int kind, bool withSound) = 0;
   // Running clocks shown (their check box checked, as if clicked).
   virtual void ShowRunningClocks() = 0;
+  // The lag compensator's check mark as the server's new game has it; the
+  // new game started next takes it over.
+  virtual void SetLagCompensator(bool on) = 0;
 
   // --- own record ---
   // The own name changed: the name box shows it and keeps it.

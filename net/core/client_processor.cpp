@@ -52,7 +52,7 @@ void ClientProcessor::NetGameClientProcessingMessage(std::string_view frame) {
   const int code = ClientCommandCode(fields.command);
   const int kind = NewGameKindOfClientCode(code);
   if (kind >= 0) {
-    NewGame(kind);
+    NewGame(kind, fields.payload);
     return;
   }
   switch (code) {
@@ -67,6 +67,9 @@ void ClientProcessor::NetGameClientProcessingMessage(std::string_view frame) {
       break;
     case cli::kSetPlayers:
       SetPlayers(fields.payload);
+      break;
+    case cli::kTurnStarts:
+      CatchUpTurns(fields.payload);
       break;
     default:
       if (code >= cli::kTakeRoleFirst && code < cli::kAbandonRoleFirst + 4) SeatConfirmed(code);
@@ -125,7 +128,9 @@ void ClientProcessor::PlayMove(const std::string& payload) {
     g.Position.lagCredit[seat] = 0;
   }
 
-  host_.SetTurnStart(std::clamp(move.nextSeat, 0, 3), now);
+  const int next = std::clamp(move.nextSeat, 0, 3);
+  host_.SetTurnStart(next, now);
+  freeSinceStart_[next] = false;
   g.ComputeAttackMaps(g.Position, 1);
   g.ComputeAttackMaps(g.Position, 2);
   host_.ShowMovePlayed();
@@ -141,13 +146,18 @@ void ClientProcessor::PlayMove(const std::string& payload) {
   }
 }
 
-void ClientProcessor::NewGame(int kind) {
+void ClientProcessor::NewGame(int kind, const std::string& payload) {
   // The game sent at login replaces the one the login started, which holds
   // no move unless a game played before is still in the pane: that is logged
   // as before any new game. The catch-up is silent.
   if (!catchingUp_ || host_.RecordHoldsMove()) host_.LogGameBeforeNewGame();
   host_.ClearRecord();
+  // The game compensates lag as the server's does, so that the clocks are
+  // the record's (an older server says nothing: the own mark stays).
+  if (const int lag = LagCompensatorOfPayload(payload); lag >= 0) host_.SetLagCompensator(lag == 1);
   host_.StartNewGame(kind, !catchingUp_);
+  if (const CKestroGame* game = host_.Game())
+    for (int seat = 0; seat < 4; ++seat) freeSinceStart_[seat] = game->PlayerNames[seat] == kSeatWords[seat];
   host_.ShowRunningClocks();
 }
 
@@ -177,6 +187,14 @@ void ClientProcessor::SetPlayers(const std::string& payload) {
     names[seat] = payload.substr(start, at[seat + 1] - start);
   }
   for (int seat = 0; seat < 4; ++seat) game->PlayerNames[seat] = names[seat];
+  // A seat free since the start is taken: its turn starts now, as the
+  // server counts it.
+  const int64_t now = clock_.TickCount10ms();
+  for (int seat = 0; seat < 4; ++seat)
+    if (freeSinceStart_[seat] && names[seat] != kSeatWords[seat]) {
+      freeSinceStart_[seat] = false;
+      host_.SetTurnStart(seat, now);
+    }
   if (log_.on)
     log_.Add("   <NetGameClientProcessingMessage20001>",
              " G1->Players[player_A]:" + names[0] + " G1->Players[player_a]:" + names[1] +
@@ -196,6 +214,18 @@ void ClientProcessor::SeatConfirmed(int code) {
     own_.partnerSeat = -3;
   }
   host_.EnableNewGameMenus(30000);
+}
+
+// The server's turns as the catch-up ends: each seat's turn started as long
+// ago here as there.
+void ClientProcessor::CatchUpTurns(const std::string& payload) {
+  net::TurnStarts turns;
+  if (!host_.Game() || !ReadTurnStartsPayload(payload, turns)) return;
+  const int64_t now = clock_.TickCount10ms();
+  for (int seat = 0; seat < 4; ++seat) {
+    host_.SetTurnStart(seat, now - turns.elapsed[seat]);
+    freeSinceStart_[seat] = turns.freeSinceStart[seat];
+  }
 }
 
 void AddNetworkMoveToRecord(std::string& record, std::string_view moveText) {

@@ -27,10 +27,11 @@ class ClientProcessor {
  private:
   void Talk(const std::string& payload);
   void PlayMove(const std::string& payload);
-  void NewGame(int kind);
+  void NewGame(int kind, const std::string& payload);
   void SetPlayerName(const std::string& payload);
   void SetPlayers(const std::string& payload);
   void SeatConfirmed(int code);
+  void CatchUpTurns(const std::string& payload);
 
   ClientHost& host_;
   NetGamePlayer& own_;
@@ -39,6 +40,10 @@ class ClientProcessor {
   // From the login's SetPlayerName to the next Talk the server sends the game
   // so far (a new game and the moves made): it is started and played silently.
   bool catchingUp_ = false;
+  // Per seat: free since the game started. As on the server, such a seat's
+  // turn starts when it is first taken; a move that gives it the turn ends
+  // the mark.
+  bool freeSinceStart_[4] = {false, false, false, false};
 };
 
 // The own seat indexes (own, partner, opponent, partner's opponent) from the

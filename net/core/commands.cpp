@@ -41,7 +41,7 @@ constexpr std::array<std::string_view, 27> kNewGameNames = {
 // "New Game 1".."20" are 30000-30019, "New Game 21".."27" are 30021-30027.
 int NewGameCode(int number) { return number <= 20 ? 30000 + number - 1 : 30000 + number; }
 
-constexpr std::array<Entry, 35> kClientCommands = {{
+constexpr std::array<Entry, 36> kClientCommands = {{
     {"Talk", cli::kTalk},
     {"PlayMove", cli::kPlayMove},
     {"NewGameClasics", 10003},
@@ -77,6 +77,7 @@ constexpr std::array<Entry, 35> kClientCommands = {{
     {"TakeRoleBlackA", 20011},
     {"TakeRoleWhiteB", 20012},
     {"TakeRoleBlackB", 20013},
+    {"TurnStarts", cli::kTurnStarts},
 }};
 
 constexpr std::array<Entry, 4> kClientAbandon = {{

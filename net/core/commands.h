@@ -27,6 +27,8 @@ inline constexpr int kSetPlayerName = 20000;
 inline constexpr int kSetPlayers = 20001;
 inline constexpr int kTakeRoleFirst = 20010;     // + seat
 inline constexpr int kAbandonRoleFirst = 20014;  // + seat
+// After a late window's catch-up: how long each seat's turn has run.
+inline constexpr int kTurnStarts = 20020;
 }  // namespace cli
 
 // Client->server names: 5000, 9001, ...; 0 = not in the table.

@@ -115,6 +115,52 @@ std::string SetPlayersPayload(const std::array<std::string, 4>& names) {
   return out;
 }
 
+namespace {
+constexpr std::string_view kLagCompensatorTag = "[LagCompensatorSetOn:";
+constexpr int64_t kMaxElapsed = 1000LL * 60 * 60 * 24 * 366;  // a year of milliseconds
+}  // namespace
+
+std::string LagCompensatorPayload(bool on) {
+  return std::string(kLagCompensatorTag) + (on ? "1]" : "0]");
+}
+
+int LagCompensatorOfPayload(std::string_view payload) {
+  const size_t at = payload.find(kLagCompensatorTag);
+  if (at == std::string_view::npos) return -1;
+  const std::string_view value = payload.substr(at + kLagCompensatorTag.size());
+  if (value.size() < 2 || (value[0] != '0' && value[0] != '1') || value[1] != ']') return -1;
+  return value[0] - '0';
+}
+
+std::string TurnStartsPayload(const TurnStarts& turns) {
+  std::string out;
+  for (int64_t ms : turns.elapsed) out += std::to_string(std::clamp<int64_t>(ms, 0, kMaxElapsed)) + " ";
+  for (bool free : turns.freeSinceStart) out += free ? '1' : '0';
+  return out;
+}
+
+bool ReadTurnStartsPayload(std::string_view payload, TurnStarts& turns) {
+  TurnStarts read;
+  for (int seat = 0; seat < 4; ++seat) {
+    const size_t blank = payload.find(' ');
+    if (blank == 0 || blank > 13) return false;
+    int64_t ms = 0;
+    for (char c : payload.substr(0, blank)) {
+      if (c < '0' || c > '9') return false;
+      ms = ms * 10 + (c - '0');
+    }
+    read.elapsed[seat] = std::min(ms, kMaxElapsed);
+    payload.remove_prefix(blank + 1);
+  }
+  if (payload.size() != 4) return false;
+  for (int seat = 0; seat < 4; ++seat) {
+    if (payload[seat] != '0' && payload[seat] != '1') return false;
+    read.freeSinceStart[seat] = payload[seat] == '1';
+  }
+  turns = read;
+  return true;
+}
+
 std::string CleanPayload(std::string_view text) {
   const auto dropped = [](char c) { return IsControl(static_cast<unsigned char>(c)) || c == kMark; };
   std::string out;

@@ -8,6 +8,7 @@
 // + name + "¤endcmd¤".
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,25 @@ bool IsLoginFrame(std::string_view frame);
 // The SetPlayers payload for the four seats' player names (WhiteA, BlackA,
 // WhiteB, BlackB); the names are cleaned so the frame keeps its shape.
 std::string SetPlayersPayload(const std::array<std::string, 4>& names);
+
+// The NewGame payload that carries the game's lag-compensator switch, in the
+// words of the record's first move: "[LagCompensatorSetOn:1]" or ":0".
+std::string LagCompensatorPayload(bool on);
+// The switch a NewGame payload carries: 1 on, 0 off, -1 when it carries none
+// (an older server).
+int LagCompensatorOfPayload(std::string_view payload);
+
+// The TurnStarts payload: per seat (WhiteA, BlackA, WhiteB, BlackB) the
+// milliseconds since its turn started, then one digit per seat, 1 when the
+// seat has been free since the game started (its turn starts when it is
+// first taken): "1200 0 3400 0 0010".
+struct TurnStarts {
+  int64_t elapsed[4] = {0, 0, 0, 0};
+  bool freeSinceStart[4] = {false, false, false, false};
+};
+std::string TurnStartsPayload(const TurnStarts& turns);
+// False, `turns` untouched, unless the payload has that shape.
+bool ReadTurnStartsPayload(std::string_view payload, TurnStarts& turns);
 
 // Text safe to relay or store: no 0xA4, no control bytes.
 std::string CleanPayload(std::string_view text);

@@ -287,9 +287,18 @@ void ServerProcessor::SendGameSoFar(std::string_view handle) {
   const std::array<std::string, 4> now = SeatNames(host_.Game());
   const bool seatsChanged = now != startNames_;
   if (seatsChanged) host_.ServerSendtoCli(handle, SetPlayersFrame(startNames_));
-  host_.ServerSendtoCli(handle, BuildFrame(kAnnounceHandle, command));
+  const std::string lagCompensator = LagCompensatorPayload(host_.Game().LagCompensatorRead == 1);
+  host_.ServerSendtoCli(handle, BuildFrame(kAnnounceHandle, command, lagCompensator));
   for (const std::string& frame : relayed_) host_.ServerSendtoCli(handle, frame);
   if (seatsChanged) host_.ServerSendtoCli(handle, SetPlayersFrame(now));
+  // Its running clocks count each turn from where the server's do.
+  TurnStarts turns;
+  const int64_t tick = clock_.TickCount10ms();
+  for (int seat = 0; seat < 4; ++seat) {
+    turns.elapsed[seat] = tick - turnStart_[seat];
+    turns.freeSinceStart[seat] = freeSinceStart_[seat];
+  }
+  host_.ServerSendtoCli(handle, BuildFrame(kServerHandle, "TurnStarts", TurnStartsPayload(turns)));
 }
 
 // Answers go to the sender's handle; a sender without an entry gets none, as

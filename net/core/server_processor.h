@@ -83,7 +83,8 @@ class ServerProcessor {
   // move relayed so far, so that it shows and records the game the others
   // play. When a seat changed since the start, the seats the game started
   // with come first and the current ones last, so that its header names the
-  // players the others' headers name.
+  // players the others' headers name. The game's lag-compensator switch goes
+  // with its NewGame, and how long each seat's turn has run comes last.
   void SendGameSoFar(std::string_view handle);
   void AgreeNewGame(const Sender& sender, int code);
   // The thinking time and lag of a move by `mover` at `now` claiming `claim`.

@@ -141,6 +141,7 @@ class BenchClient : public net::ClientHost {
     ++games;
   }
   void ShowRunningClocks() override {}
+  void SetLagCompensator(bool) override {}
   void ShowOwnName(const std::string& name) override { own_.name = name; }
   void ShowPlayers() override {}
   void EnableNewGameMenus(int) override {}
@@ -176,6 +177,7 @@ class ServerOwnWindow : public net::ClientHost {
   void ClearRecord() override {}
   void StartNewGame(int, bool) override {}
   void ShowRunningClocks() override {}
+  void SetLagCompensator(bool) override {}
   void ShowOwnName(const std::string&) override {}
   void ShowPlayers() override {}
   void EnableNewGameMenus(int) override {}

@@ -61,6 +61,7 @@ class FakeWindow : public net::ClientHost {
     record += "\r\n\r\n" + header;
   }
   void ShowRunningClocks() override { calls.push_back("clocks"); }
+  void SetLagCompensator(bool on) override { calls.push_back(on ? "lag on" : "lag off"); }
   void ShowOwnName(const std::string& name) override { calls.push_back("name " + name); }
   void ShowPlayers() override { calls.push_back("players"); }
   void EnableNewGameMenus(int code) override { calls.push_back("menus " + std::to_string(code)); }

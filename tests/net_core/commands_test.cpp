@@ -48,7 +48,7 @@ TEST(NetCommands, BothTables) {
       EXPECT_EQ(net::ClientCodeOfNewGameKind(kind), code);
     }
   }
-  EXPECT_EQ(clientNames, 2 + 27 + 2 + 8);
+  EXPECT_EQ(clientNames, 2 + 27 + 2 + 8 + 1);
   EXPECT_EQ(newGames, 27);
   EXPECT_EQ(net::NewGameKindOfClientCode(net::ClientCommandCode("NewGameClasics")), 0);
   EXPECT_EQ(net::NewGameKindOfClientCode(net::ClientCommandCode("NewGamePhalanx")), 3);

@@ -23,6 +23,14 @@ std::string Talk(const std::string& text) {
 std::string Relayed(const std::string& move) {
   return M + "cmd" + M + "2000000001" + M + "PlayMove            " + M + move + M + "endcmd" + M;
 }
+// A new game as a late window is sent it, with the game's lag-compensator switch.
+std::string NewGameFrame(const std::string& command20, bool lagCompensator) {
+  return M + "cmd" + M + "0000000000" + M + command20 + M + "[LagCompensatorSetOn:" + (lagCompensator ? "1" : "0") +
+         "]" + M + "endcmd" + M;
+}
+std::string TurnStarts(const std::string& payload) {
+  return M + "cmd" + M + "2000000001" + M + "TurnStarts          " + M + payload + M + "endcmd" + M;
+}
 std::string Bare(const std::string& command20) { return M + "cmd" + M + "2000000001" + M + command20 + M + "endcmd" + M; }
 
 struct FakeWindow : net::ServerHost {
@@ -115,13 +123,14 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   for (const Client& c : {ann, bob, cid, dee, eve})
     processor.NetGameServerProcessingMessage(c.connection, net::BuildLoginFrame(c.handle, c.name));
   std::vector<std::string> got = window.Take();
-  ASSERT_EQ(got.size(), 25u);
+  ASSERT_EQ(got.size(), 30u);
   EXPECT_EQ(got[0], "cli       1001 " + M + "cmd" + M + "2000000001" + M + "SetPlayerName       " + M + "Ann" + M + "endcmd" + M);
   EXPECT_EQ(got[1], "cli       1001 " + M + "cmd" + M + "2000000001" + M + "SetPlayers          " + M +
                         "WhiteA:WhiteABlackA:BlackAWhiteB:WhiteBBlackB:BlackB" + M + "endcmd" + M);
-  EXPECT_EQ(got[2], "cli       1001 " + M + "cmd" + M + "0000000000" + M + "NewGameClasics      " + M + "endcmd" + M);
-  EXPECT_EQ(got[3], "pane Server info --> Ann arrived.");
-  EXPECT_EQ(got[4], "all " + Talk("Server shouts --> Ann arrived. Welcome !!!"));
+  EXPECT_EQ(got[2], "cli       1001 " + NewGameFrame("NewGameClasics      ", true));
+  EXPECT_EQ(got[3], "cli       1001 " + TurnStarts("0 0 0 0 0000"));
+  EXPECT_EQ(got[4], "pane Server info --> Ann arrived.");
+  EXPECT_EQ(got[5], "all " + Talk("Server shouts --> Ann arrived. Welcome !!!"));
 
   // A player without a seat may not move for a free seat.
   Send(eve, "PlayMove", "1A.e4{180}{C:[T:10][L:0]}");
@@ -220,15 +229,18 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
     }
   }
   // Somebody who logs in now is sent the game alone: its new-game command and
-  // every move as it was relayed, before everybody hears of the arrival.
+  // every move as it was relayed, then how long each seat's turn has run
+  // (the last moves came at 118, 121, 119 and 120 s), before everybody hears
+  // of the arrival.
   const Client fay{16, "      1006", "Fay"};
   processor.NetGameServerProcessingMessage(fay.connection, net::BuildLoginFrame(fay.handle, fay.name));
   got = window.Take();
-  ASSERT_EQ(got.size(), 2u + 1u + 14u + 2u);
-  EXPECT_EQ(got[2], "cli       1006 " + M + "cmd" + M + "0000000000" + M + "NewGameClasics      " + M + "endcmd" + M);
+  ASSERT_EQ(got.size(), 2u + 1u + 14u + 1u + 2u);
+  EXPECT_EQ(got[2], "cli       1006 " + NewGameFrame("NewGameClasics      ", true));
   for (size_t i = 0; i < 14; ++i) EXPECT_EQ(got[3 + i], "cli       1006 " + Relayed(window.recordPane[i])) << i;
-  EXPECT_EQ(got[17], "pane Server info --> Fay arrived.");
-  EXPECT_EQ(got[18], "all " + Talk("Server shouts --> Fay arrived. Welcome !!!"));
+  EXPECT_EQ(got[17], "cli       1006 " + TurnStarts("3000 0 2000 1000 0000"));
+  EXPECT_EQ(got[18], "pane Server info --> Fay arrived.");
+  EXPECT_EQ(got[19], "all " + Talk("Server shouts --> Fay arrived. Welcome !!!"));
 
   CKestroGame& g = *window.game;
   EXPECT_EQ(g.MoveCount, 14);
@@ -279,8 +291,8 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   // A login in the new game before its first move: its command, no move.
   processor.NetGameServerProcessingMessage(17, net::BuildLoginFrame("      1007", "Gus"));
   got = window.Take();
-  ASSERT_EQ(got.size(), 5u);
-  EXPECT_EQ(got[2], "cli       1007 " + M + "cmd" + M + "0000000000" + M + "NewGameClasicsB2m3s " + M + "endcmd" + M);
+  ASSERT_EQ(got.size(), 6u);
+  EXPECT_EQ(got[2], "cli       1007 " + NewGameFrame("NewGameClasicsB2m3s ", false));
 
   // Dee's connection drops: her seat is left as if she had left it, so that
   // she can take it back when she returns under her new name.
@@ -299,14 +311,16 @@ TEST_F(ServerRoad, FourPlayersSitDownPlayAGameAndAgreeOnTheNext) {
   processor.NetGameServerProcessingMessage(dee2.connection, net::BuildLoginFrame(dee2.handle, "Dee"));
   window.live.push_back(18);
   got = window.Take();
-  ASSERT_EQ(got.size(), 7u);
+  ASSERT_EQ(got.size(), 8u);
   const std::string toDee2 = "cli       1008 " + M + "cmd" + M;
   EXPECT_EQ(got[1], toDee2 + "2000000001" + M + "SetPlayers          " + M +
                         "WhiteA:AnnBlackA:BlackAWhiteB:CidBlackB:BlackB" + M + "endcmd" + M);
   EXPECT_EQ(got[2], toDee2 + "2000000001" + M + "SetPlayers          " + M +
                         "WhiteA:AnnBlackA:BlackAWhiteB:CidBlackB:Dee" + M + "endcmd" + M);
-  EXPECT_EQ(got[3], toDee2 + "0000000000" + M + "NewGameClasicsB2m3s " + M + "endcmd" + M);
+  EXPECT_EQ(got[3], "cli       1008 " + NewGameFrame("NewGameClasicsB2m3s ", false));
   EXPECT_EQ(got[4], got[1]);
+  // BlackA has been free since the game started: its turn starts when taken.
+  EXPECT_EQ(got[5], "cli       1008 " + TurnStarts("0 0 0 0 0100"));
   Send(dee2, "TakeRoleBlackB");
   EXPECT_EQ(window.Take().back(), "all " + Talk("Dee2 is now BlackB."));
 }

@@ -3,10 +3,13 @@
 // and moves the others record, and a game it held before is logged first.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <array>
 #include <map>
 #include <memory>
@@ -17,6 +20,7 @@
 #include "play/net_session.h"
 #include "play/play_window.h"
 #include "play/sounds_menu.h"
+#include "game/kestro_game.h"
 #include "platform/file_io.h"
 #include "tests/display/display_fixture.h"
 #include "tests/play/net_fixture.h"
@@ -27,6 +31,7 @@ using nettest::Lcg;
 using nettest::NetWindowsTest;
 using nettest::Session;
 using nettest::Wait;
+using nettest::WholeDrawing;
 
 // Counts the move sounds a window plays.
 class MoveSounds : public sound::SoundOutput {
@@ -182,6 +187,82 @@ TEST_F(NetCatchUpTest, LateAndReturningWindowsRecordTheGameAsTheOthersDoAndLoseN
   const std::array<std::string, 4> seated = {"Ann", "Bob2", "Cid", "BlackB"};
   for (int seat = 0; seat < 4; ++seat)
     EXPECT_EQ(fay.Game()->PlayerNames[seat], seated[static_cast<size_t>(seat)]) << seat;
+}
+
+// Every window's running clocks are the server's: a seat free since the
+// start counts from when it is taken in the windows present then and in a
+// window that arrives later; that window compensates lag as the game does
+// (not at all after a Bronstein game); and the server's own window shows the
+// running clocks after every client's move.
+TEST_F(NetCatchUpTest, EveryWindowsRunningClocksAndLagCompensationAreTheServers) {
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  TfrmKestrovane &ann = NewClient("Ann"), &bob = NewClient("Bob"), &cid = NewClient("Cid"), &dan = NewClient("Dan");
+  ann.mnuiTakeRoles[seatWhiteA]->trigger();
+  bob.mnuiTakeRoles[seatBlackA]->trigger();
+  dan.mnuiTakeRoles[seatBlackB]->trigger();
+  ASSERT_TRUE(AllShowSeats({"Ann", "Bob", "WhiteB", "Dan"})) << Describe();
+
+  // A Bronstein game unticks the lag compensator everywhere; the 3-minute
+  // game after it keeps it so, with WhiteB free since its start.
+  Server().StartGameMenuClick(101);
+  ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) {
+    return w.RecordPane().Text().find("bronstein 60+3") != std::string::npos;
+  }));
+  Server().StartGameMenuClick(0);
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.RecordPane().Text() == Server().RecordPane().Text(); }));
+  ASSERT_FALSE(Server().mnuiBughouseLagcompensator->isChecked());
+  // The server shows its running clocks; the test ticks them itself.
+  if (!Server().chbShowPresumptiveTimes->isChecked()) Server().chbShowPresumptiveTimes->click();
+  Server().TimerNetGame1->stop();
+
+  // Cid sits down 40 s after the start: WhiteB's turn starts then, in every
+  // window, and in Eve's, who arrives afterwards.
+  ticks_.clock.Advance(40000);
+  const int64_t takenAt = TfrmKestrovane::TickCount10ms();
+  cid.mnuiTakeRoles[seatWhiteB]->trigger();
+  ASSERT_TRUE(AllShowSeats({"Ann", "Bob", "Cid", "Dan"})) << Describe();
+  ticks_.clock.Advance(5000);
+  TfrmKestrovane& eve = NewClient("Eve");
+  ASSERT_EQ(Server().TurnStartTick[seatWhiteB], takenAt);
+  ticks_.clock.Advance(1000);
+  for (TfrmKestrovane* w : {&Server(), &ann, &bob, &cid, &dan, &eve}) {
+    SCOPED_TRACE(w->OwnPlayer.name);
+    for (int seat = 0; seat < 4; ++seat) EXPECT_EQ(w->TurnStartTick[seat], Server().TurnStartTick[seat]) << seat;
+    w->ShowPresumptiveTimes();
+    EXPECT_EQ(w->Game()->Position.runningClock[seatWhiteB], 180000 - 6000);
+  }
+  EXPECT_FALSE(eve.mnuiBughouseLagcompensator->isChecked());
+
+  // Ann's window learnt of her turn 3 s late: her move has 3 s of lag.
+  ann.TurnStartTick[seatWhiteA] += 3000;
+  ticks_.clock.Advance(6000);
+  ClickSquare(ann, mkMoveA, CKestroGame::SquareFromName('e', '2'));
+  ClickSquare(ann, mkMoveA, CKestroGame::SquareFromName('e', '4'));
+  // The server's window shows the move with the running clocks over it.
+  ASSERT_TRUE(Wait([&] { return Server().reBPGNGames->toPlainText().contains(QStringLiteral("1A.e4")); }))
+      << Describe();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Server().imgBoard->Canvas() == WholeDrawing(Server())) << "the server's picture after a client's move";
+  ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) { return w.Game()->MoveCount == 1; })) << Describe();
+  EXPECT_NE(Server().RecordPane().Text().find("1A.e4{131}{C:[T:49000][L:3000]"), std::string::npos)
+      << Server().RecordPane().Text();
+
+  ticks_.clock.Advance(4000);
+  ClickSquare(cid, mkMoveB, CKestroGame::SquareFromName('d', '2'));
+  ClickSquare(cid, mkMoveB, CKestroGame::SquareFromName('d', '4'));
+  ASSERT_TRUE(WaitAll([](TfrmKestrovane& w) { return w.Game()->MoveCount == 2; })) << Describe();
+  EXPECT_NE(Server().RecordPane().Text().find("1B.d4{164}{C:[T:16000][L:0]}"), std::string::npos)
+      << Server().RecordPane().Text();
+  const TwoBoardPosition& sp = Server().Game()->Position;
+  for (TfrmKestrovane* w : {&ann, &bob, &cid, &dan, &eve}) {
+    SCOPED_TRACE(w->OwnPlayer.name);
+    EXPECT_EQ(w->RecordPane().Text(), Server().RecordPane().Text());
+    for (int seat = 0; seat < 4; ++seat) {
+      EXPECT_EQ(w->Game()->Position.clock[seat], sp.clock[seat]) << seat;
+      EXPECT_EQ(w->Game()->Position.lagCredit[seat], sp.lagCredit[seat]) << seat;
+    }
+    for (int seat : {seatBlackA, seatBlackB}) EXPECT_EQ(w->TurnStartTick[seat], Server().TurnStartTick[seat]) << seat;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,6 +105,24 @@ inline std::vector<std::string> MoveLines(const std::string& record) {
 }
 
 inline std::string HeadOf(const std::string& moveText) { return moveText.substr(0, moveText.find('{')); }
+
+// The window's board picture as a whole drawing of what it shows gives it,
+// with the running clocks over it while they are shown.
+inline QImage WholeDrawing(TfrmKestrovane& w) {
+  CKestroGame look;
+  DisplayOf(look).Visual = DisplayOf(*w.Game()).Visual;
+  DisplayOf(look).Pieces = DisplayOf(*w.Game()).Pieces;
+  for (int seat = 0; seat < 4; ++seat) {
+    look.PlayerNames[seat] = w.Game()->PlayerNames[seat];
+    look.DisplayNames[seat] = w.Game()->DisplayNames[seat];
+  }
+  QImage picture = testdisplay::RenderPicture(look, w.ShownPosition());
+  const TwoBoardPosition& p = w.Game()->Position;
+  if (DisplayOf(look).Visual.ShowPresumptiveTimes == 1)
+    DrawRunningClocks(look, picture, p, p.sideToMoveA == 0, p.sideToMoveA != 0, p.sideToMoveB == 0,
+                      p.sideToMoveB != 0);
+  return picture;
+}
 
 class NetWindowsTest : public testdisplay::ProgramFolderTest {
  protected:

@@ -34,20 +34,9 @@ using nettest::NetWindowsTest;
 using nettest::PickMove;
 using nettest::Session;
 using nettest::Wait;
+using nettest::WholeDrawing;
 
 class NetGameTest : public NetWindowsTest {};
-
-// The window's board picture as a whole drawing of what it shows gives it.
-QImage WholeDrawing(TfrmKestrovane& w) {
-  CKestroGame look;
-  DisplayOf(look).Visual = DisplayOf(*w.Game()).Visual;
-  DisplayOf(look).Pieces = DisplayOf(*w.Game()).Pieces;
-  for (int seat = 0; seat < 4; ++seat) {
-    look.PlayerNames[seat] = w.Game()->PlayerNames[seat];
-    look.DisplayNames[seat] = w.Game()->DisplayNames[seat];
-  }
-  return testdisplay::RenderPicture(look, w.ShownPosition());
-}
 
 // What the screen shows of `widget` is what the widget draws afresh (it may
 // have drawn only its changed lines).
@@ -112,7 +101,7 @@ TEST_F(NetGameTest, FourWindowsPlayAGameWithTheMouseAndKeepTheSameRecord) {
               QString::fromLatin1(w->Game()->LegalMoveText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_TRUE(ShownAsDrawn(w->reBPGNGames)) << w->OwnPlayer.name;
     EXPECT_TRUE(ShownAsDrawn(w->txtAllMoves)) << w->OwnPlayer.name;
-    w->DrawBoard();  // the running clocks drawn over the clients' pictures go
+    w->DrawBoard();  // the running clocks stay on the picture
     EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w)) << w->OwnPlayer.name;
   }
   for (int i = 0; i < 3; ++i) {
@@ -307,7 +296,7 @@ TEST_F(NetGameTest, BurstsOfMovesAndANewGameAmongThemAreShownWhole) {
       EXPECT_TRUE(ShownAsDrawn(w->reBPGNGames));
       EXPECT_TRUE(ShownAsDrawn(w->txtAllMoves));
       EXPECT_TRUE(ShownAsDrawn(w->imgBoard));
-      w->DrawBoard();  // the running clocks drawn over the pictures go
+      w->DrawBoard();  // the running clocks stay on the picture
       EXPECT_TRUE(w->imgBoard->Canvas() == WholeDrawing(*w));
     }
   };

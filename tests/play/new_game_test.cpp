@@ -183,7 +183,7 @@ TEST_F(NewGameTest, ServerAnnouncesToClientsOnlyThenTalksToAllWithCleanNames) {
   EXPECT_EQ(log_.frames, (std::vector<std::string>{
                              "bs:\xA4"
                              "cmd\xA4"
-                             "0000000000\xA4NewGameClasics      \xA4"
+                             "0000000000\xA4NewGameClasics      \xA4[LagCompensatorSetOn:1]\xA4"
                              "endcmd\xA4",
                              "all:\xA4"
                              "cmd\xA4"

@@ -137,15 +137,16 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
   }
 
   // After a step: the picture, the screen and the panes as a whole drawing
-  // would make them. The running clocks tick before the drawing (which must
-  // take them away) and after it.
+  // would make them. The running clocks tick before a drawing of the whole
+  // position (which keeps them on the picture, as it keeps the frames of the
+  // half-made moves) and after it.
   void ExpectWhole(const std::string& step) {
     SCOPED_TRACE(step);
     QCoreApplication::processEvents();
     Tick();
     w_->DrawBoard();
     QCoreApplication::processEvents();
-    ExpectPicture(WholeDrawing(), "a whole drawing");
+    ExpectPicture(WholeDrawing(true, true), "a whole drawing with frames and running clocks");
     for (QPlainTextEdit* pane : {w_->reBPGNGames, w_->txtAllMoves}) {
       const QImage panePixels = OnScreen(pane->viewport());
       const QImage fresh = pane->viewport()->grab().toImage();
@@ -158,7 +159,7 @@ class RedrawTest : public testdisplay::ProgramFolderTest {
     EXPECT_EQ(w_->txtAllMoves->toPlainText(), wholeMoves.toPlainText());
     Tick();
     QCoreApplication::processEvents();
-    ExpectPicture(WholeDrawing(false, true), "a whole drawing with the running clocks");
+    ExpectPicture(WholeDrawing(true, true), "a whole drawing with frames and running clocks, one tick on");
   }
 
   // After a step that draws only over the picture: a whole drawing with the
@@ -334,6 +335,11 @@ TEST_F(RedrawTest, EveryStepShowsWhatAWholeDrawingShows) {
     ExpectWhole(look + "new");
     Click(SquarePoint(1, "e2"));
     ExpectDrawnOver(look + "e2 selected");
+    // A move on board B keeps the half-made move of board A, and its frame.
+    Move(2, "e2", "e4");
+    EXPECT_EQ(w_->SelectionA.from, CKestroGame::SquareFromName('e', '2'));
+    ExpectDrawnOver(look + "e2 still selected after a move on B");
+    Move(2, "e7", "e5");
     Click(SquarePoint(1, "d2"));
     ExpectDrawnOver(look + "d2 selected instead");
     Click(SquarePoint(1, "d4"));
