@@ -123,6 +123,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   static std::string (*DateText)();
 
   GameRecordPane& RecordPane() { return *record_; }
+  const ChatPane& Chat() const { return *chat_; }
 
   // --- working state ---
   MoveSelection SelectionA, SelectionB;
