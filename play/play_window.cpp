@@ -171,7 +171,7 @@ void TfrmKestrovane::BuildControls() {
   txtAllMoves->setReadOnly(true);
   txtAllMoves->setUndoRedoEnabled(false);
   txtAllMoves->resize(kMovesPaneWidth, 300);
-  btnSaveXPGN = button("btnSaveXPGN", QStringLiteral("Save BPGN Now"), 0, 0, 250);
+  btnSaveXPGN = button("btnSaveXPGN", QStringLiteral("Save BPGN Now"), 0, 0, kRecordPaneWidth);
   connect(btnSaveXPGN, &QPushButton::clicked, this, &TfrmKestrovane::btnSaveXPGNClick);
   pcXBEngines = Named(new QTabWidget(s), "pcXBEngines");
   pcXBEngines->resize(kEnginePaneWidth, 300);
@@ -427,6 +427,7 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
   reBPGNGames->setGeometry(paneLeft, paneTop, reBPGNGames->width(), paneHeight);
   txtAllMoves->setGeometry(Right(reBPGNGames), paneTop, txtAllMoves->width(), paneHeight);
   pcXBEngines->setGeometry(Right(txtAllMoves), paneTop, pcXBEngines->width(), paneHeight);
+  // The engines' talk: a server with no clients is where one plays them.
   if (networkLayout) pcXBEngines->show();
   FitPanesToWindow();
   chbTestAutoMove->move(std::max(txtAllMoves->x(), rowsRight), chbFlipSides->y());
