@@ -192,11 +192,10 @@ void Tfrm_Main::BuildMenus() {
   help->addSeparator();
   QAction* forum = help->addAction(QStringLiteral("Kestrovane Forum (help on the program)"));
   forum->setObjectName(QStringLiteral("mnuiHelpForum"));
-  connect(forum, &QAction::triggered, this, [this] { OpenUrl(QUrl(QString::fromLatin1(kForumPage)), this, {}); });
+  connect(forum, &QAction::triggered, this, [this] { OpenWebPage(kForumPage); });
   QAction* download = help->addAction(QStringLiteral("Kestrovane Download Page"));
   download->setObjectName(QStringLiteral("mnuiHelpDownload"));
-  connect(download, &QAction::triggered, this,
-          [this] { OpenUrl(QUrl(QString::fromLatin1(kDownloadPage)), this, {}); });
+  connect(download, &QAction::triggered, this, [this] { OpenWebPage(kDownloadPage); });
 
   QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
   window->setObjectName(QStringLiteral("Window1"));
@@ -323,14 +322,23 @@ void Tfrm_Main::WindowArrange() {
 
 // --- help and registration ---
 
+// No browser or launcher: the message names the page, so the user can still
+// open it by hand.
+void Tfrm_Main::OpenPage(const QUrl& url, const QString& failure) {
+  OpenUrl(url, this, [this, failure] {
+    AppDialogs().Message(this, QStringLiteral("Kestrovane HELP"), failure, {Answer::Ok}, Answer::Ok);
+  });
+}
+
 void Tfrm_Main::OpenHelpPage(const char* relative) {
   const QString page = PathToQString(paths::Resolve(paths::Below(relative)));
-  // No browser or launcher: the user can still open the page by hand.
-  OpenUrl(QUrl::fromLocalFile(page), this, [this, page] {
-    AppDialogs().Message(this, QStringLiteral("Kestrovane HELP"),
-                         QStringLiteral("No web browser could be started to show the help page\n%1").arg(page),
-                         {Answer::Ok}, Answer::Ok);
-  });
+  OpenPage(QUrl::fromLocalFile(page),
+           QStringLiteral("No web browser could be started to show the help page\n%1").arg(page));
+}
+
+void Tfrm_Main::OpenWebPage(const char* address) {
+  const QString page = QString::fromLatin1(address);
+  OpenPage(QUrl(page), QStringLiteral("No web browser could be started to show the web page\n%1").arg(page));
 }
 
 void Tfrm_Main::HelpContents() { OpenHelpPage("HelpHtml/All.html"); }

@@ -63,7 +63,9 @@ class Tfrm_Main : public QMainWindow {
   QMdiSubWindow* AddChild(TfrmKestroForm* form, const QString& caption);
   void OpenViewer(const QString& fileName);
   void CloseChildren();
+  void OpenPage(const QUrl& url, const QString& failure);
   void OpenHelpPage(const char* relative);
+  void OpenWebPage(const char* address);
 
   QStringList arguments_;
   bool shown_ = false;

@@ -260,6 +260,12 @@ QSize TfrmKestroForm::sizeHint() const {
   return QSize(surface_->width() + frame, MainMenu1->sizeHint().height() + surface_->height() + frame);
 }
 
+int TfrmKestroForm::VisibleWidth() const {
+  const QSize room = scroll_->maximumViewportSize();
+  if (surface_->height() <= room.height()) return room.width();
+  return room.width() - scroll_->verticalScrollBar()->sizeHint().width();
+}
+
 void TfrmKestroForm::FitSurface() {
   QRect bounds;
   for (QWidget* child : surface_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

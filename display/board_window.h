@@ -74,6 +74,9 @@ class TfrmKestroForm : public QWidget {
   void ReloadPieceSetKeepingSquareSize();
   // Fits the surface to the picture and the controls on it.
   void FitSurface();
+  // How wide a part of the surface the window shows without scrolling
+  // sideways (less the vertical scroll bar when the surface needs one).
+  int VisibleWidth() const;
   // Makes the chess font available to this process and installs it for the user.
   static void LoadChessFont();
 

@@ -33,6 +33,13 @@ std::string FromQString(const QString& text) {
   return bytes;
 }
 
+QString LettersOutsideWindows1252(const QString& text) {
+  QList<char32_t> lost;
+  for (const char32_t cp : text.toUcs4())
+    if (display_text::ToWindows1252(cp) < 0 && !lost.contains(cp)) lost.push_back(cp);
+  return QString::fromUcs4(lost.constData(), lost.size());
+}
+
 std::string FromQString(const QString& text, std::string_view shown) {
   if (display_text::EncodingOf(shown) == display_text::Encoding::kUtf8) return text.toStdString();
   return FromQString(text);

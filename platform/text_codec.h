@@ -17,6 +17,8 @@ QString ToQString(std::string_view bytes);
 QString ToQString(std::string_view bytes, display_text::Encoding encoding);
 // Unicode to Windows-1252; a character Windows-1252 lacks becomes "?".
 std::string FromQString(const QString& text);
+// The characters of `text` that Windows-1252 lacks, each once, in order.
+QString LettersOutsideWindows1252(const QString& text);
 // Bytes of a text edited in a widget that showed `shown`: UTF-8 when `shown`
 // reads as UTF-8, else Windows-1252, so an unchanged text gives `shown` back.
 std::string FromQString(const QString& text, std::string_view shown);

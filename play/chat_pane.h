@@ -27,6 +27,8 @@ class ChatPane {
   void Show();
   // Empties the pane and forgets the lines not yet shown.
   void Clear();
+  // How many lines wait to be shown.
+  size_t WaitingLines() const { return waiting_.size(); }
 
  private:
   QPlainTextEdit* view_;

@@ -507,6 +507,17 @@ void NetSession::ClientDropped(const std::string& reason) {
 
 void NetSession::Login() {
   if (!w_.Game()) return;
+  // Names travel and are kept in Windows-1252: a letter it lacks would
+  // reach every board and record as "?", which is someone else's name.
+  const QString lost = LettersOutsideWindows1252(w_.edName->text());
+  if (!lost.isEmpty()) {
+    AppDialogs().Message(&w_, QStringLiteral("Login"),
+                         QStringLiteral("A name can hold only the letters of Windows-1252 (Western European); "
+                                        "these can not be sent: %1\nChange the name and press Login again.")
+                             .arg(lost),
+                         {Dialogs::Answer::Ok}, Dialogs::Answer::Ok);
+    return;
+  }
   if (w_.ActsAsServer == 1) {
     const std::string name = table_.ServerLogin(FromQString(w_.edName->text()));
     w_.OwnPlayer.name = name;
@@ -562,8 +573,16 @@ void NetSession::Login() {
 // Commands of every participant.
 
 void NetSession::SendChatLine() {
-  SendTalk(FromQString(w_.edNetGameMessage->text()));
+  const QString line = w_.edNetGameMessage->text();
+  SendTalk(FromQString(line));
   w_.edNetGameMessage->clear();
+  // Chat travels in Windows-1252: the writer alone is told what became "?"
+  // (the note is UTF-8, which the pane shows as such).
+  const QString lost = LettersOutsideWindows1252(line);
+  if (!lost.isEmpty())
+    AddChatLine(QStringLiteral("Your line went with \"?\" for %1 (chat carries only the letters of Windows-1252).")
+                    .arg(lost)
+                    .toStdString());
 }
 
 void NetSession::SendTalk(const std::string& text) { SendToServer(net::ChatFrame(w_.OwnPlayer.handle, text)); }

@@ -165,16 +165,16 @@ void TfrmKestrovane::BuildControls() {
   // Panes.
   reBPGNGames = Named(new QPlainTextEdit(s), "reBPGNGames");
   reBPGNGames->setReadOnly(true);
-  reBPGNGames->resize(250, 300);
+  reBPGNGames->resize(kRecordPaneWidth, 300);
   record_ = std::make_unique<GameRecordPane>(reBPGNGames);
   txtAllMoves = Named(new QPlainTextEdit(s), "txtAllMoves");
   txtAllMoves->setReadOnly(true);
   txtAllMoves->setUndoRedoEnabled(false);
-  txtAllMoves->resize(190, 300);
-  btnSaveXPGN = button("btnSaveXPGN", QStringLiteral("Save BPGN Now"), 0, 0, 250);
+  txtAllMoves->resize(kMovesPaneWidth, 300);
+  btnSaveXPGN = button("btnSaveXPGN", QStringLiteral("Save BPGN Now"), 0, 0, kRecordPaneWidth);
   connect(btnSaveXPGN, &QPushButton::clicked, this, &TfrmKestrovane::btnSaveXPGNClick);
   pcXBEngines = Named(new QTabWidget(s), "pcXBEngines");
-  pcXBEngines->resize(300, 300);
+  pcXBEngines->resize(kEnginePaneWidth, 300);
   const char* engineNames[4] = {"reXBoardEngineWA", "reXBoardEngineBA", "reXBoardEngineWB", "reXBoardEngineBB"};
   for (int i = 0; i < 4; ++i) {
     // A page per seat: the engine's pane, then (engine control) its send line.
@@ -429,6 +429,9 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
   reBPGNGames->setGeometry(paneLeft, paneTop, reBPGNGames->width(), paneHeight);
   txtAllMoves->setGeometry(Right(reBPGNGames), paneTop, txtAllMoves->width(), paneHeight);
   pcXBEngines->setGeometry(Right(txtAllMoves), paneTop, pcXBEngines->width(), paneHeight);
+  // The engines' talk: a server with no clients is where one plays them.
+  if (networkLayout) pcXBEngines->show();
+  FitPanesToWindow();
   chbTestAutoMove->move(std::max(txtAllMoves->x(), rowsRight), chbFlipSides->y());
   btnSaveXPGN->setGeometry(reBPGNGames->x(), reBPGNGames->y() - btnSaveXPGN->height(), reBPGNGames->width(),
                            btnSaveXPGN->height());
@@ -439,8 +442,6 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
       for (QPushButton* b : btnGame) b->show();
       for (QPushButton* b : btnQuicky) b->show();
     }
-    // The engines' talk: a server with no clients is where one plays them.
-    pcXBEngines->show();
     // btnQuicky33..38 continue the first row while "Login" is shown, else
     // they take its place in its row.
     const bool loginShown = btnLogin->isVisibleTo(this);
@@ -476,6 +477,46 @@ void TfrmKestrovane::LayoutControls(bool networkLayout) {
   }
 
   (v.DPBoardSquaresUserSolidColor == 0 ? mnuiBoardSquareBMP : mnuiBoardSquareUserSolidColor)->setChecked(true);
+  FitSurface();
+}
+
+void TfrmKestrovane::FitPanesToWindow() {
+  // The record, the legal moves and the engines: form and least widths.
+  const std::array<QWidget*, 3> panes = {reBPGNGames, txtAllMoves, pcXBEngines};
+  const std::array<int, 3> form = {kRecordPaneWidth, kMovesPaneWidth, kEnginePaneWidth};
+  const std::array<int, 3> least = {160, 130, 200};
+  std::array<int, 3> width = form;
+  const int left = std::min({reBPGNGames->x(), txtAllMoves->x(), pcXBEngines->x()});
+  // Where the window is not shown yet, its resizing fits them later.
+  if (isVisible()) {
+    int right = left;
+    for (size_t i = 0; i < panes.size(); ++i)
+      if (panes[i]->isVisibleTo(this)) right += form[i];
+    int excess = std::max(0, right - VisibleWidth());
+    // The legal moves give up width first, then the record, then the engines.
+    for (size_t i : {size_t{1}, size_t{0}, size_t{2}}) {
+      if (!panes[i]->isVisibleTo(this)) continue;
+      const int given = std::min(excess, form[i] - least[i]);
+      width[i] -= given;
+      excess -= given;
+    }
+  }
+  std::array<size_t, 3> order = {0, 1, 2};
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return panes[a]->x() < panes[b]->x(); });
+  const bool autoMoveFollows = chbTestAutoMove->x() == txtAllMoves->x();
+  int x = left;
+  for (size_t i : order) {
+    panes[i]->setGeometry(x, panes[i]->y(), width[i], panes[i]->height());
+    x = Right(panes[i]);
+  }
+  if (autoMoveFollows) chbTestAutoMove->move(txtAllMoves->x(), chbTestAutoMove->y());
+  btnSaveXPGN->setGeometry(reBPGNGames->x(), btnSaveXPGN->y(), reBPGNGames->width(), btnSaveXPGN->height());
+}
+
+void TfrmKestrovane::resizeEvent(QResizeEvent* event) {
+  TfrmKestroForm::resizeEvent(event);
+  if (!Game()) return;
+  FitPanesToWindow();
   FitSurface();
 }
 

@@ -59,6 +59,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   EngineSeam& Engines() { return *engines_; }
 
   void LayoutControls(bool networkLayout);
+  // The panes beside the picture, left to right as placed, narrowed from
+  // their form widths where the window would hide the last of them.
+  void FitPanesToWindow();
   // The local "Start New Game": a classic 3-minute bughouse game.
   void NewClassicGame();
   // Every game of kind `kind` (NewGameKind) starts here; `withSound` false
@@ -120,6 +123,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   static std::string (*DateText)();
 
   GameRecordPane& RecordPane() { return *record_; }
+  const ChatPane& Chat() const { return *chat_; }
 
   // --- working state ---
   MoveSelection SelectionA, SelectionB;
@@ -273,6 +277,7 @@ class TfrmKestrovane : public TfrmKestroForm {
   // Over every whole drawing: the frames of the half-made moves and, while
   // they are shown, the running clocks.
   void DrawOverPosition() override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildControls();
@@ -281,6 +286,9 @@ class TfrmKestrovane : public TfrmKestroForm {
   void Mark(int kind, int square, bool on);
   // Ends a move: asks the promotion, tries and plays or sends it.
   void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
+
+  // The panes' widths in the form, which the window narrows when it must.
+  static constexpr int kRecordPaneWidth = 250, kMovesPaneWidth = 190, kEnginePaneWidth = 300;
 
   std::unique_ptr<GameRecordPane> record_;
   std::unique_ptr<ChatPane> chat_;

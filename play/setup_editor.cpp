@@ -51,6 +51,7 @@ void Enter(TfrmKestrovane& w) {
   w.txtAllMoves->setGeometry(w.reBPGNGames->x() + w.reBPGNGames->width(), top, w.txtAllMoves->width(), height);
   w.btnSaveXPGN->setGeometry(w.reBPGNGames->x(), w.reBPGNGames->y() - w.btnSaveXPGN->height(),
                              w.reBPGNGames->width(), w.btnSaveXPGN->height());
+  w.FitPanesToWindow();
   w.FitSurface();
 }
 

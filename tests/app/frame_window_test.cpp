@@ -278,10 +278,15 @@ TEST_F(FrameTest, AboutAndHelpPages) {
   Trigger(*frame, "HelpContentsItem");
   Click(*frame, "spbHelpContents");
   Trigger(*frame, "mnuiHelpKVXN");
+  Trigger(*frame, "mnuiHelpForum");
+  Trigger(*frame, "mnuiHelpDownload");
   const QUrl index = QUrl::fromLocalFile(QString::fromStdString(program_ + "/HelpHtml/All.html"));
+  const QUrl forum(QString::fromLatin1(Tfrm_Main::kForumPage));
+  const QUrl download(QString::fromLatin1(Tfrm_Main::kDownloadPage));
   EXPECT_EQ(opened_, (std::vector<QUrl>{index, index,
                                         QUrl::fromLocalFile(QString::fromStdString(
-                                            program_ + "/HelpHtml/BughouseChess.html"))}));
+                                            program_ + "/HelpHtml/BughouseChess.html")),
+                                        forum, download}));
   EXPECT_EQ(dialogs_.Asked(Kind::Message).size(), 1u);  // pages that open say nothing
 
   // No browser shows the page: the launcher cannot start, ends with an error
@@ -313,14 +318,26 @@ TEST_F(FrameTest, AboutAndHelpPages) {
     Trigger(*frame, "mnuiHelpKVXN");
     ASSERT_TRUE(QTest::qWaitFor(launchersEnded, 20000));
   }
+  // The web pages of the Help menu alike.
+  Tfrm_Main::UrlLauncher = failing[0];
+  Trigger(*frame, "mnuiHelpForum");
+  ASSERT_TRUE(QTest::qWaitFor(launchersEnded, 20000));
+  Tfrm_Main::UrlLauncher = failing[2];
+  Trigger(*frame, "mnuiHelpDownload");
+  ASSERT_TRUE(QTest::qWaitFor(launchersEnded, 20000));
   const std::vector<AskedDialog> messages = dialogs_.Asked(Kind::Message);
-  ASSERT_EQ(messages.size(), 4u);
-  for (size_t i = 1; i < 4; ++i) {
+  ASSERT_EQ(messages.size(), 6u);
+  for (size_t i = 1; i < 6; ++i) {
     EXPECT_EQ(messages[i].title, "Kestrovane HELP");
-    EXPECT_EQ(messages[i].text.toStdString(), "No web browser could be started to show the help page\n" + program_ +
-                                                   "/HelpHtml/BughouseChess.html");
     EXPECT_EQ(messages[i].buttons, std::vector<Answer>{Answer::Ok});
   }
+  for (size_t i = 1; i < 4; ++i)
+    EXPECT_EQ(messages[i].text.toStdString(), "No web browser could be started to show the help page\n" + program_ +
+                                                   "/HelpHtml/BughouseChess.html");
+  EXPECT_EQ(messages[4].text.toStdString(),
+            std::string("No web browser could be started to show the web page\n") + Tfrm_Main::kForumPage);
+  EXPECT_EQ(messages[5].text.toStdString(),
+            std::string("No web browser could be started to show the web page\n") + Tfrm_Main::kDownloadPage);
 }
 
 TEST_F(FrameTest, RegisteringMakesThisProgramOpenGameFiles) {

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTextDocument>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 namespace {
 
 using nettest::Session;
+using nettest::Wait;
 
 class ChatPaneTest : public nettest::NetWindowsTest {
  protected:
@@ -52,7 +55,19 @@ TEST_F(ChatPaneTest, ABurstShowsEveryLineInOrderAndAFloodLeavesOnlyTheLastLines)
   // Short lines: the last kMaxLines stay.
   std::vector<std::string> flood;
   for (int i = 1; i <= ChatPane::kMaxLines + 100; ++i) flood.push_back("flood " + std::to_string(i));
+  // The flood is a burst: each pane shows it in one edit, not line by line
+  // (a loaded machine may cut it into a few).
+  std::map<TfrmKestrovane*, int> edits;
+  std::vector<QMetaObject::Connection> counting;
+  for (TfrmKestrovane* w : {&Server(), &Client(0)})
+    counting.push_back(QObject::connect(w->reNetGameLog->document(), &QTextDocument::contentsChanged,
+                                        [&edits, w] { ++edits[w]; }));
   ASSERT_TRUE(Say(flood)) << Describe();
+  for (const auto& c : counting) QObject::disconnect(c);
+  for (TfrmKestrovane* w : {&Server(), &Client(0)}) {
+    EXPECT_GE(edits[w], 1) << w->OwnPlayer.name;
+    EXPECT_LE(edits[w], 5) << w->OwnPlayer.name;
+  }
   const std::vector<std::string> lastShort(flood.end() - ChatPane::kMaxLines, flood.end());
   ExpectPaneHolds(Server(), lastShort);
   ExpectPaneHolds(Client(0), lastShort);
@@ -65,6 +80,24 @@ TEST_F(ChatPaneTest, ABurstShowsEveryLineInOrderAndAFloodLeavesOnlyTheLastLines)
   const std::vector<std::string> lastLong(longLines.end() - 3, longLines.end());
   ExpectPaneHolds(Server(), lastLong);
   ExpectPaneHolds(Client(0), lastLong);
+
+  // Lines read from the network wait for the rest of their burst, the last
+  // kMaxLines of them at most, and are then shown in one edit.
+  TfrmKestrovane& ann = Client(0);
+  int annEdits = 0;
+  const auto counted = QObject::connect(ann.reNetGameLog->document(), &QTextDocument::contentsChanged,
+                                        [&annEdits] { ++annEdits; });
+  std::vector<std::string> burst2;
+  for (int i = 1; i <= ChatPane::kMaxLines + 100; ++i) burst2.push_back("Ann>burst " + std::to_string(i));
+  for (const std::string& line : burst2) ann.AddChatLineLater(line);
+  EXPECT_EQ(ann.Chat().WaitingLines(), size_t{ChatPane::kMaxLines});
+  EXPECT_EQ(annEdits, 0);
+  ASSERT_TRUE(Wait([&] { return ann.Chat().WaitingLines() == 0; }));
+  QObject::disconnect(counted);
+  EXPECT_EQ(annEdits, 1);
+  std::vector<std::string> lastBurst;
+  for (auto it = burst2.end() - ChatPane::kMaxLines; it != burst2.end(); ++it) lastBurst.push_back(it->substr(4));
+  ExpectPaneHolds(ann, lastBurst);
 }
 
 }  // namespace

@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <string>
@@ -122,4 +127,62 @@ TEST_F(LayoutTest, NoControlCoversAnotherAndEveryCaptionFitsInEveryLayout) {
   ExpectLayoutSound(client, "set-up mode after Disconnect");
 }
 
+// Every control beside and under the boards, "Send" and the tabs of the
+// engines included, is seen with the boards on a laptop's screen, without
+// scrolling sideways; what lies lower can be scrolled into view.
+void ExpectAllReachable(TfrmKestrovane& w, const std::string& layout) {
+  QApplication::processEvents();
+  QWidget* surface = w.imgBoard->parentWidget();
+  auto* area = qobject_cast<QScrollArea*>(surface->parentWidget()->parentWidget());
+  ASSERT_NE(area, nullptr);
+  const int seenWidth = area->viewport()->width();
+  const int reachedHeight = area->viewport()->height() + area->verticalScrollBar()->maximum();
+  for (QWidget* c : VisibleControls(w)) {
+    EXPECT_GE(c->x(), 0) << layout << ": " << Where(c);
+    EXPECT_LE(c->x() + c->width(), seenWidth) << layout << ": " << Where(c);
+    EXPECT_LE(c->y() + c->height(), reachedHeight) << layout << ": " << Where(c);
+  }
+  ASSERT_TRUE(w.pcXBEngines->isVisibleTo(&w)) << layout;
+  QTabBar* tabs = w.pcXBEngines->tabBar();
+  const bool allTabsShown = tabs->tabRect(tabs->count() - 1).right() < tabs->width();
+  EXPECT_TRUE(allTabsShown || tabs->usesScrollButtons()) << layout;
+  for (int page = 0; page < w.pcXBEngines->count(); ++page) {
+    w.pcXBEngines->setCurrentIndex(page);
+    QApplication::processEvents();
+    QWidget* shown = w.pcXBEngines->currentWidget();
+    const QRect inTabs(shown->mapTo(w.pcXBEngines, QPoint(0, 0)), shown->size());
+    EXPECT_TRUE(w.pcXBEngines->rect().contains(inTabs)) << layout << ": page " << page;
+    const auto parts = shown->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_GE(parts.size(), 3) << layout << ": the pane, the line and Send";
+    for (QWidget* part : parts) {
+      EXPECT_TRUE(shown->rect().contains(part->geometry())) << layout << ": page " << page << " " << Where(part);
+      EXPECT_GE(part->width(), part->minimumSizeHint().width()) << layout << ": page " << page << " " << Where(part);
+    }
+  }
+  w.pcXBEngines->setCurrentIndex(0);
+}
+
+TEST_F(LayoutTest, EveryControlIsReachableOnALaptopScreen) {
+  TfrmKestrovane& server = Server();
+  server.btnSetupPosition->click();
+  for (int width : {1366, 1300}) {
+    server.resize(width, 768);
+    ExpectAllReachable(server, "set-up mode " + std::to_string(width));
+  }
+  ASSERT_NO_FATAL_FAILURE(StartServerAndLogIn("Admin"));
+  ASSERT_NO_FATAL_FAILURE(JoinAndLogIn("Ann"));
+  for (TfrmKestrovane* w : {&Server(), &Client(0)})
+    for (int width : {1366, 1300}) {
+      w->resize(width, 768);
+      ExpectAllReachable(*w, (w == &Server() ? "server " : "client ") + std::to_string(width));
+    }
+  // A wide window keeps the form's widths.
+  Client(0).resize(1600, 900);
+  QApplication::processEvents();
+  EXPECT_EQ(Client(0).reBPGNGames->width(), 250);
+  EXPECT_EQ(Client(0).txtAllMoves->width(), 190);
+  EXPECT_EQ(Client(0).pcXBEngines->width(), 300);
+}
+
 }  // namespace
+

@@ -77,9 +77,22 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
   EXPECT_EQ(eve.NetworkMode, 0);
   EXPECT_EQ(Hotseats(eve), "0000");
 
-  // She joins again as "BlackA:Evil": the server received her login alone,
-  // answered it by her handle in its log, and named her without the colon.
+  // She joins again. "Łódź" can not be written in Windows-1252, in which
+  // names travel: her Login is refused with a message naming the letters,
+  // and nothing is sent.
   ASSERT_TRUE(joinEve());
+  eve.edName->setText(QStringLiteral("Łódź"));
+  eve.btnLogin->click();
+  const std::vector<AskedDialog> refused = dialogs_.Asked(AskedDialog::Kind::Message);
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].title, QStringLiteral("Login"));
+  EXPECT_TRUE(refused[0].text.contains(QStringLiteral("these can not be sent: Łź\n"))) << refused[0].text.toStdString();
+  EXPECT_TRUE(eve.OwnHandle.empty());
+  EXPECT_TRUE(eve.btnLogin->isVisibleTo(&eve));
+  EXPECT_EQ(eve.edName->text(), QStringLiteral("Łódź"));
+
+  // As "BlackA:Evil": the server received her login alone,
+  // answered it by her handle in its log, and named her without the colon.
   eve.edName->setText(QStringLiteral("BlackA:Evil"));
   eve.btnLogin->click();
   ASSERT_TRUE(Wait([&] { return server.Table().Count() == 3 && eve.OwnPlayer.name == server.Table().At(2).name; }))
@@ -140,6 +153,17 @@ TEST_F(NetClientTest, NothingBeforeLoginColonNamesKeepTheSeatsAndADroppedClientI
       << ann.reNetGameLog->toPlainText().toStdString();
   const std::string emptyLine = "\xA4" "cmd\xA4" + eve.OwnHandle + "\xA4Talk                \xA4\xA4" "endcmd\xA4";
   EXPECT_NE(Tagged(server.DebugLogText(), "ServerReceived").find(emptyLine), std::string::npos);
+
+  // A line with letters that Windows-1252 lacks goes with "?" for them; Eve
+  // alone is told which.
+  eve.edNetGameMessage->setText(QStringLiteral("Łódź café"));
+  QTest::keyClick(eve.edNetGameMessage, Qt::Key_Return);
+  const QString sent = QString::fromStdString(evil) + QStringLiteral(">?ód? café");
+  ASSERT_TRUE(WaitAll([&](TfrmKestrovane& w) { return w.reNetGameLog->toPlainText().split('\n').contains(sent); }))
+      << Describe();
+  const QString note = QStringLiteral("Your line went with \"?\" for Łź (chat carries only the letters of Windows-1252).");
+  EXPECT_TRUE(eve.reNetGameLog->toPlainText().split('\n').contains(note)) << eve.reNetGameLog->toPlainText().toStdString();
+  for (TfrmKestrovane* w : {&Server(), &ann}) EXPECT_FALSE(w->reNetGameLog->toPlainText().contains(QStringLiteral("Your line went")));
 
   // Eve picks a pawn on board B, then moves on board A: when her move comes
   // back, the pawn is framed in the highlight colour as before.
