@@ -570,6 +570,11 @@ TEST_F(EnginePlayTest, ComputerPlayerMenuSetsSeatsSpeedsAndTimerAndAnnouncesOnce
   }
 
   Server().mnuiBugEngineRoles[0]->trigger();
+  // The administrator holds no seat: the choice says when it will play.
+  EXPECT_TRUE(Wait([&] {
+    return chatLines("WhiteA is not your seat: its computer player plays once you have taken it and a new game "
+                     "starts.") == 1;
+  })) << Chat();
   EXPECT_TRUE(Server().mnuiBughouseKestroEngine->isChecked());
   EXPECT_EQ(c.EngineRolesMask, 8);
   dialogs_.files = {QStringLiteral("/opt/engines/MySjeng")};
@@ -764,6 +769,47 @@ done
       << Chat();
   EXPECT_EQ(count(Chat(), "is over"), 1) << Chat();
   EXPECT_EQ(count(Chat(), "resigns"), 1) << Chat();
+}
+
+// Partners whose engines run in two windows: the tells go through the chat,
+// and the window of the engine asked to tell "go" says it for its engine.
+TEST_F(EnginePlayTest, EnginePartnersInTwoWindowsTellEachOtherThroughTheChat) {
+  StartServerAndLogIn("Ann");
+  GiveEnginesANewHome();
+  QTemporaryDir engines;
+  const std::string sitter = WriteEngine(engines, "sitter", R"(echo 'tellics set 1 Sjeng sitter'
+while read line; do
+  case "$line" in
+    e2e4) echo "tellics ptell I am forcedly mated (dead). Tell me 'go' to start moving into it." ;;
+    'ptell go') echo 'move e7e5' ;;
+  esac
+done
+)");
+  const std::string listener = WriteEngine(engines, "listener", "echo 'tellics set 1 Sjeng listener'\ncat > /dev/null\n");
+  Server().Net().TakeRole(0);
+  Server().Net().TakeRole(2);
+  ASSERT_NO_FATAL_FAILURE(JoinAndLogIn("Bob"));
+  TfrmKestrovane& bob = *clients_.back();
+  bob.mnuiTakeRoles[1]->trigger();
+  ASSERT_TRUE(Wait([&] { return (bob.OwnRoles & 16) != 0 && (Server().OwnRoles & 40) == 40; })) << Describe();
+  auto& bobs = dynamic_cast<EngineControl&>(bob.Engines());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("HOME", home_.path());
+  bobs.SetEngineEnvironment(environment);
+  bobs.GiveSeatEngine(1, EngineControl::kSjeng, sitter);
+  Control().GiveSeatEngine(2, EngineControl::kSjeng, listener);
+  Server().StartGameMenuClick(0);
+  ASSERT_TRUE(Wait([&] { return bobs.Agent(1) != nullptr && Control().Agent(2) != nullptr; })) << Describe();
+  ClickSquare(Server(), 1, sq::e4 - 24);
+  ClickSquare(Server(), 1, sq::e4);
+  const auto bobsPane = [&] { return bob.reXBoardEngine[1]->toPlainText().toStdString(); };
+  ASSERT_TRUE(Wait([&] { return bob.Game()->PliesA == 2; })) << bobsPane() << "\n--- chat\n" << Chat();
+  EXPECT_NE(Pane(2).find("ptell sitter (BlackA): I am forcedly mated (dead). Tell me 'go' to start moving into it. "
+                         "--> listener"),
+            std::string::npos)
+      << Pane(2);
+  EXPECT_NE(bobsPane().find("ptell go --> sitter"), std::string::npos) << bobsPane();
+  EXPECT_NE(Chat().find("Ann>go"), std::string::npos) << Chat();
 }
 
 TEST_F(EnginePlayTest, BoardAEnginesHearBoardBsCapturesButNotItsQuietMoves) {
