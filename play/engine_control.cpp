@@ -435,7 +435,7 @@ void EngineControl::StartEngines(int kind) {
     const EngineItem engine = CheckedEngineItem(seat);
     const bool allowed = KindAllows(engine, kind);
     CXBoardEngineAgent* agent = nullptr;
-    if (engine != kNone && w_.mnuiXBoardChessEngine->isChecked() && (w_.OwnRoles & (8 << seat)) != 0 && allowed)
+    if (engine != kNone && w_.mnuiXBoardChessEngine->isChecked() && SeatIsOwn(seat) && allowed)
       agent = StartSeatAgent(seat, engine);
     if (agent)
       AppendToPane(seat, agent->InitGame());
@@ -454,7 +454,7 @@ void EngineControl::StartEngines(int kind) {
 
 void EngineControl::JoinGameUnderWay(int seat, EngineItem engine) {
   CKestroGame* game = w_.Game();
-  if (!game || gameKind_ < 0 || w_.EnginesStopped || (w_.OwnRoles & (8 << seat)) == 0) return;
+  if (!game || gameKind_ < 0 || w_.EnginesStopped || !SeatIsOwn(seat)) return;
   // The engine that plays the seat already is left alone.
   const CXBoardEngineAgent* playing = agents_[seat].get();
   if (playing && playing->Running && !dead_[seat] && playing->Path == SeatEnginePath[seat] &&
@@ -700,7 +700,7 @@ void EngineControl::ChatArrived(const std::string& sender, const std::string& te
     // The partner's line carries its engine's tell when it has one: such a
     // tell asking for "go" is answered for that engine, which can not.
     TellEngineFromPartner(seat, text);
-    if (TellAsksForGo(text) && SeatIsOwn(seat) && (w_.Game() == game)) w_.Net().SendTalk("go");
+    if (TellAsksForGo(text) && SeatIsOwn(seat) && w_.Game() == game) w_.Net().SendTalk("go");
   }
 }
 
@@ -746,7 +746,7 @@ void EngineControl::AfterMove(const BpgnMove& move, const std::string& text, con
         if (SeatHasEngine(seat) && !agents_[seat]->GoAfterNextMove)
           SendLogged(seat, HoldingsToXBoard(game->Position, 3 - row.board));
     const int opponent = row.opponent;
-    if (SeatHasEngine(opponent) && (w_.OwnRoles & (8 << opponent)) != 0) {
+    if (SeatHasEngine(opponent) && SeatIsOwn(opponent)) {
       CXBoardEngineAgent& agent = *agents_[opponent];
       const std::string engineMove = BpgnToEngineText(text, ExtraPawnSteps(move.from, move.to));
       TwoBoardPosition before;

@@ -1,4 +1,4 @@
-// The play window: construction, layout, lifecycle, and the mouse road of a move.
+// The play window: construction, layout, lifecycle and the handlers that hand work on.
 #include "play/play_window.h"
 
 #include <QAction>
@@ -31,6 +31,7 @@
 #include "play/engine_control.h"
 #include "play/game_log.h"
 #include "play/menu_items.h"
+#include "play/move_road.h"
 #include "play/net_session.h"
 #include "play/new_game_start.h"
 #include "play/panes.h"
@@ -832,11 +833,7 @@ void TfrmKestrovane::mnuiShowsClientLogClick() {
 }
 
 // ---------------------------------------------------------------------------
-// The mouse road of a move.
-
-MoveSelection& TfrmKestrovane::SelectionFor(int owner) {
-  return owner == -1 || owner == 2 || owner == 3 ? SelectionB : SelectionA;
-}
+// The boards: move markers and the mouse (the road itself is play/move_road).
 
 void TfrmKestrovane::Mark(int kind, int square, bool on) {
   if (on)
@@ -862,144 +859,14 @@ void TfrmKestrovane::imgBoardMouseDown(int x, int y) {
   // A release we never saw (it went to a dialog) leaves nothing to swallow.
   if (buttonDown_) IgnoreNextRelease = 0;
   buttonDown_ = true;
-  if (!Game()) return;
-  CKestroGame& g = *Game();
-  const SquareHit hit = PointToSquare(g, x, y, Visual().SquareSize);
-  if (SetupMode) {
-    SetupSource = SetupPoint{hit.area, hit.index, 0, 0};
-    return;
-  }
-  const int owner = g.SquareOwner(hit.area, hit.index, g.Position);
-  MoveSelection& selection = SelectionFor(owner);
-  if (selection.kind == 0) {
-    if (owner < 0) return;
-    if (NetworkMode != 0 && (OwnRoles & (8 << owner)) == 0) return;
-    if (g.CountMovesFrom(hit.area, hit.index) == 0) return;
-    selection.kind = hit.area;
-    selection.from = hit.index;
-    Mark(selection.kind, selection.from, true);
-    if (MoveInputMode == 0) IgnoreNextRelease = 1;
-    return;
-  }
-  if (MoveInputMode == 1) return;
-  if (MoveInputMode == 0) IgnoreNextRelease = 1;
-  const int n = g.CountMoves(selection.kind, selection.from, hit.index);
-  if (n == 0) {
-    if (owner == g.SquareOwner(selection.kind, selection.from, g.Position) &&
-        g.CountMovesFrom(hit.area, hit.index) != 0) {
-      Mark(selection.kind, selection.from, false);
-      selection.kind = hit.area;
-      selection.from = hit.index;
-      Mark(selection.kind, selection.from, true);
-    }
-    return;
-  }
-  CompleteMove(selection, hit.area, hit.index, n, true);
+  move_road::MouseDown(*this, x, y);
 }
 
 void TfrmKestrovane::imgBoardMouseUp(int x, int y) {
   buttonDown_ = false;
-  if (IgnoreNextRelease) {
-    IgnoreNextRelease = 0;
-    return;
-  }
-  if (!Game()) return;
-  CKestroGame& g = *Game();
-  const SquareHit hit = PointToSquare(g, x, y, Visual().SquareSize);
-  if (SetupMode) {
-    if (SetupSource.area != 0) {
-      SetupTarget = SetupPoint{hit.area, hit.index, 0, 0};
-      g.MovePieceInPosition(SetupSource.area, SetupSource.index, SetupTarget.area, SetupTarget.index, g.Position);
-      RedrawWithMaps();
-    }
-    return;
-  }
-  MoveSelection& selection = SelectionFor(g.SquareOwner(hit.area, hit.index, g.Position));
-  const int n = selection.kind ? g.CountMoves(selection.kind, selection.from, hit.index) : 0;
-  if (n != 0) CompleteMove(selection, hit.area, hit.index, n, false);
-  if (MoveInputMode == 1 && Game()) {
-    if (selection.kind) Mark(selection.kind, selection.from, false);
-    selection = MoveSelection{};
-  }
-}
-
-void TfrmKestrovane::CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress) {
-  selection.to = square;
-  Mark(area, square, true);
-  if (n == 2) {
-    CKestroGame& g = *Game();
-    const bool ingols = g.GameKind == gkIngols;
-    const QString text = ingols ? QStringLiteral("Promoting pawn now ? ")
-                                : QStringLiteral("Promoting pawn to Queen yes ? Or no = kNight.");
-    const bool white = ColourOf(BoardOf(g.Position, selection.kind == 2 ? 2 : 1).squares[selection.from]) == 0;
-    IgnoreNextRelease = 1;
-    const Answer answer = AppDialogs().Message(this, QStringLiteral("Confirm"), text,
-                                               {Answer::Yes, Answer::No, Answer::Cancel}, Answer::Yes);
-    // The window may have closed while the box was open.
-    if (!Game()) return;
-    // The release of the click that completed the move is still to come unless the box took it.
-    IgnoreNextRelease = fromPress && buttonDown_ ? 1 : 0;
-    if (answer == Answer::Cancel) {
-      Mark(area, square, false);
-      // The two frames may share an edge.
-      Mark(selection.kind, selection.from, true);
-      return;
-    }
-    if (ingols) {
-      const int32_t* table = white ? Game()->IngolsPromotionWhite : Game()->IngolsPromotionBlack;
-      selection.promotion = answer == Answer::Yes ? table[square] : 0;
-    } else {
-      selection.promotion = answer == Answer::Yes ? pcWQueen : pcWKnight;
-    }
-  }
-
-  // Made: no longer half-made when the server's own window applies it at once.
-  const MoveSelection made = selection;
-  selection = MoveSelection{};
-  if (!PlayOrSendMove(made.kind, made.from, made.to, made.promotion)) selection = made;
+  move_road::MouseUp(*this, x, y);
 }
 
 bool TfrmKestrovane::PlayOrSendMove(int kind, int from, int to, int promotion) {
-  CKestroGame& g = *Game();
-  const std::string token = g.MoveToBpgn(g.Position, kind, from, to, promotion, g.PliesA, g.PliesB);
-  const std::string moveText = token + "{180}";
-  g.TrialPosition = g.Position;
-  BpgnMove trial;
-  trial.token = moveText;
-  if (!g.PlayMove(trial, g.TrialPosition)) return false;
-  if (NetworkMode == 0)
-    PlayLocalMove(moveText);
-  else
-    SendNetworkMove(trial, token);
-  return true;
-}
-
-void TfrmKestrovane::PlayLocalMove(const std::string& moveText) {
-  CKestroGame& g = *Game();
-  BpgnMove move;
-  move.token = moveText;
-  if (!g.PlayBpgnMove(move, g.Position, 1)) {
-    // Not played: the clock and the record stay as they were.
-    RedrawWithMaps();
-    return;
-  }
-  (move.board == 1 ? g.PliesA : g.PliesB) += 1;
-  g.Position.clock[SeatOf(move.board, move.side)] -= LastThinkTime;
-  RedrawWithMaps();
-  record_->InsertMove(moveText);
-  ShowLegalMoves();
-}
-
-void TfrmKestrovane::SendNetworkMove(const BpgnMove& trial, const std::string& token) {
-  CKestroGame& g = *Game();
-  const int seat = SeatOf(trial.board, trial.side);
-  LastThinkTime = static_cast<int>(TickCount10ms() - TurnStartTick[seat]);
-  g.TrialPosition.clock[seat] -= LastThinkTime;
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "{%d}{C:[T:%d][L:%d]}", g.TrialPosition.clock[seat] / 1000, LastThinkTime, 0);
-  const std::string frame = net::BuildFrame(OwnHandle, "PlayMove", token + stamp);
-  if (ActsAsServer == 1)
-    net_->SendOwnMove(frame);
-  else
-    net_->SendToServer(frame);
+  return move_road::PlayOrSend(*this, kind, from, to, promotion);
 }

@@ -105,13 +105,13 @@ class TfrmKestrovane : public TfrmKestroForm {
   void PostComputerTurn();
   void RefreshClientsConnected();
   void ComputerPlayerTurn();
-  // The two ends of a move's road: played here, or sent as a frame.
-  // The one road of a move, whoever makes it: the token is tried on the
-  // scratch position, then played here (local game) or sent (network game).
-  // False when the rules refuse it.
+  // The one road of a move, whoever makes it (play/move_road); false when
+  // the rules refuse it.
   bool PlayOrSendMove(int kind, int from, int to, int promotion);
-  void PlayLocalMove(const std::string& moveText);
-  void SendNetworkMove(const BpgnMove& trial, const std::string& token);
+  // Frames a board square in the highlight colour, or takes the frame away.
+  void Mark(int kind, int square, bool on);
+  // A mouse button is down on the board.
+  bool ButtonDown() const { return buttonDown_; }
 
   // Starts the timer with `ms`; 0 stops it.
   static void SetTimerInterval(QTimer* timer, int ms);
@@ -282,10 +282,6 @@ class TfrmKestrovane : public TfrmKestroForm {
  private:
   void BuildControls();
   void BuildMenus();
-  MoveSelection& SelectionFor(int owner);
-  void Mark(int kind, int square, bool on);
-  // Ends a move: asks the promotion, tries and plays or sends it.
-  void CompleteMove(MoveSelection& selection, int area, int square, int n, bool fromPress);
 
   // The panes' widths in the form, which the window narrows when it must.
   static constexpr int kRecordPaneWidth = 250, kMovesPaneWidth = 190, kEnginePaneWidth = 300;

@@ -462,7 +462,7 @@ void ServerProcessor::PlayMove(const Sender& sender, std::string_view payload, b
   std::snprintf(stamp, sizeof stamp, "{%lld}{C:[T:%d][L:%d]", static_cast<long long>(clockSeconds), t, l);
   std::string finalText = head + stamp;
   if (move.board == 1 && move.moveNumber == kFirstTimedMove && move.side == 0) {
-    if (game.LagCompensatorRead) finalText += "[LagCompensatorSetOn:1]";
+    if (game.LagCompensatorRead) finalText += LagCompensatorPayload(true);
     finalText += " T=Thinking time per move in miliseconds L=lag per move in ms";
   }
   finalText += "}";

@@ -163,21 +163,14 @@ TEST_P(FourSjengsTest, PlayAGameToItsEndAndTheChatSaysHowItEnded) {
   auto endings = [&] { return static_cast<int>(QString::fromStdString(Chat()).count(ended)); };
   constexpr int kStallMs = 45000;
   Server().StartGameMenuClick(0);
-  QElapsedTimer sinceMove;
-  sinceMove.start();
-  int plies = 0;
-  while (endings() == 0) {
-    QTest::qWait(50);
-    const CKestroGame& g = *Server().Game();
-    if (g.PliesA + g.PliesB != plies) {
-      plies = g.PliesA + g.PliesB;
-      sinceMove.restart();
-    }
-    // A game over without a word would stop here too.
-    if (sinceMove.elapsed() < kStallMs) continue;
+  auto plies = [&] { return Server().Game()->PliesA + Server().Game()->PliesB; };
+  // Each move (or the end) within the stall limit: a game over without a word would stop here too.
+  for (int seen = plies(); endings() == 0; seen = plies()) {
+    if (Wait([&] { return endings() > 0 || plies() != seen; }, kStallMs)) continue;
     std::string panes;
     for (int seat = 0; seat < 4; ++seat) panes += std::string("\n--- ") + kSeatWords[seat] + "\n" + Pane(seat);
-    FAIL() << "nothing moved after " << g.PliesA << "+" << g.PliesB << " plies\n--- chat\n" << Chat() << panes;
+    FAIL() << "nothing moved after " << Server().Game()->PliesA << "+" << Server().Game()->PliesB
+           << " plies\n--- chat\n" << Chat() << panes;
   }
   std::printf("game %d: %d plies on A, %d on B\n", GetParam(), Server().Game()->PliesA, Server().Game()->PliesB);
   // Said once per board (both boards may end in the same moment).
